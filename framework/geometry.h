@@ -1,0 +1,33 @@
+// Plain geometry shared by the portable logic and the Win32 code.
+#pragma once
+
+namespace quorlin {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point& o) const { return x == o.x && y == o.y; }
+    bool operator!=(const Point& o) const { return !(*this == o); }
+};
+
+// A rectangle as Win32 keeps it: left/top inclusive, right/bottom exclusive.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const Rect& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+    bool operator!=(const Rect& o) const { return !(*this == o); }
+};
+
+// Floating-point rectangle as (x, y, width, height), the way GDI+ takes it.
+struct RectF {
+    float x = 0, y = 0, width = 0, height = 0;
+};
+
+}  // namespace quorlin

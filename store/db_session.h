@@ -1,0 +1,151 @@
+// The button store: one SQLite connection to bts.db beside the executable and the
+// recordset that every query shares. Portable.
+//
+// The session keeps the shape the rest of the program was written against: four
+// operations (OpenDatabase, ExecuteSql, OpenRecordset, OpenReadOnlyRecordset) and a
+// recordset with BOF/EOF, MoveNext, field access by name, AddNew/Update. Store
+// failures inside a recordset are thrown as StoreError; the session operations catch
+// them and report a flag.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace quorlin {
+
+// Codes of the errors the session raises itself (the others are SQLite's result codes).
+enum : std::uint32_t {
+    kStoreEPointer = 0x80004003u,      // no connection or no recordset object
+    kStoreEOutOfMemory = 0x8007000Eu,  // a string argument could not be made
+    kStoreNoCurrentRow = 0x800A0BCDu,  // BOF or EOF is true, or the row was deleted
+    kStoreItemNotFound = 0x800A0CC1u,  // no field of that name
+    kStoreClosed = 0x800A0E78u,        // operation on a closed recordset
+    kStoreReadOnly = 0x800A0CB3u,      // the recordset does not allow changes
+};
+
+class StoreError : public std::exception {
+public:
+    StoreError(std::uint32_t code, std::wstring description);
+    std::uint32_t Code() const { return code_; }
+    const std::wstring& Description() const { return description_; }
+    const char* what() const noexcept override { return narrow_.c_str(); }
+
+private:
+    std::uint32_t code_;
+    std::wstring description_;
+    std::string narrow_;
+};
+
+// A field value as it crosses the store boundary: NULL, an integer or a text.
+struct FieldValue {
+    enum class Type { Null, Int, Text };
+    Type type = Type::Null;
+    std::int64_t integer = 0;
+    std::wstring text;
+
+    static FieldValue Null() { return FieldValue{}; }
+    static FieldValue Int(std::int64_t v) {
+        FieldValue f;
+        f.type = Type::Int;
+        f.integer = v;
+        return f;
+    }
+    static FieldValue Text(std::wstring v) {
+        FieldValue f;
+        f.type = Type::Text;
+        f.text = std::move(v);
+        return f;
+    }
+    bool IsNull() const { return type == Type::Null; }
+};
+
+class Recordset {
+public:
+    Recordset(std::shared_ptr<sqlite3> db, bool updatable);
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    bool IsOpen() const { return open_; }
+    bool AtBOF() const;
+    bool AtEOF() const;
+    void MoveNext();
+
+    // Field access by name (case-insensitive, as the table's columns are).
+    FieldValue Get(const std::wstring& field) const;
+    std::int32_t GetInt(const std::wstring& field) const;   // a NULL reads as 0
+    std::wstring GetText(const std::wstring& field) const;  // a NULL reads as ""
+    void Put(const std::wstring& field, const FieldValue& value);
+
+    // AddNew starts a new row; Update stores it (after which the new row, with the ID the
+    // database gave it, is the current row) or stores the changed fields of the current row.
+    void AddNew();
+    void Update();
+    void Close();
+
+private:
+    friend class DbSession;
+    void Open(const std::wstring& statement);
+    int ColumnIndex(const std::wstring& field) const;
+    void RequireOpen() const;
+    void RequireRow() const;
+
+    std::shared_ptr<sqlite3> db_;  // keeps the connection alive while the recordset lives
+    bool updatable_;
+    bool open_ = false;
+    std::wstring table_;
+    std::vector<std::wstring> columns_;
+    std::vector<std::vector<FieldValue>> rows_;
+    size_t pos_ = 0;  // == rows_.size() at EOF
+    bool adding_ = false;
+    std::vector<std::pair<int, FieldValue>> pending_;
+};
+
+class DbSession {
+public:
+    DbSession() = default;
+    ~DbSession();
+    DbSession(const DbSession&) = delete;
+    DbSession& operator=(const DbSession&) = delete;
+
+    // Opens appDir + separator + fileName read-write. The file is never created: a missing,
+    // unreadable, read-only or locked file, one that is not a database, or one without
+    // tb_Btns shows "打开数据失败！" (captioned messageCaption) and returns false.
+    bool OpenDatabase(const std::wstring& appDir, const std::wstring& fileName,
+                      const std::wstring& messageCaption);
+    // Runs a statement; 1 on success, 0 on a store error (no message).
+    int ExecuteSql(const std::wstring& statement);
+    // Both replace the session's recordset with a new one and return it; ok tells whether
+    // it opened. After a failure the returned recordset is closed, so any use of it throws.
+    std::shared_ptr<Recordset> OpenRecordset(const std::wstring& statement, bool& ok);
+    std::shared_ptr<Recordset> OpenReadOnlyRecordset(const std::wstring& statement, bool& ok);
+
+    // Groups several statements so that they are stored together or not at all.
+    bool BeginTransaction();
+    bool CommitTransaction();
+    void RollbackTransaction();
+
+    bool IsOpen() const { return db_ != nullptr; }
+    // The raw connection, for tests and tools that inspect the file (integrity checks).
+    sqlite3* Handle() const { return db_.get(); }
+    // Closes the connection if open and releases the recordset.
+    void Close();
+    // The description of the last store error met by a session operation.
+    const std::wstring& LastError() const { return lastError_; }
+
+private:
+    std::shared_ptr<Recordset> Open(const std::wstring& statement, bool updatable, bool& ok);
+
+    std::shared_ptr<sqlite3> db_;
+    std::shared_ptr<Recordset> recordset_;
+    std::wstring lastError_;
+};
+
+// The statement as SQLite takes it: "select top N ..." becomes "select ... limit N".
+std::wstring ToSqliteStatement(const std::wstring& statement);
+
+}  // namespace quorlin
