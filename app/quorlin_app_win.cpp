@@ -1,0 +1,116 @@
+#include "app/quorlin_app_win.h"
+
+#include <objbase.h>
+
+#include "app/settings_win.h"
+#include "framework/gdiplus_win.h"
+#include "framework/window_win.h"
+#include "panel/panel_window_win.h"
+#include "res/resource.h"
+
+namespace {
+
+const wchar_t kInstanceName[] = L"qiv_zembrick";
+const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+
+}  // namespace
+
+CToolTipDlg* g_toolTip = nullptr;
+CDelDlg* g_ghost = nullptr;
+
+CQuorlinApp& theApp() {
+    static CQuorlinApp app;
+    return app;
+}
+
+UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
+
+CQuorlinApp::CQuorlinApp() = default;
+CQuorlinApp::~CQuorlinApp() = default;
+
+bool CQuorlinApp::CheckSingleInstance() {
+    HANDLE semaphore = ::CreateSemaphoreW(nullptr, 1, 1, kInstanceName);
+    if (!semaphore) return false;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return true;  // kept open until the process ends
+    ::CloseHandle(semaphore);
+    for (HWND w = ::GetWindow(::GetDesktopWindow(), GW_CHILD); w && ::IsWindow(w); w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (::GetPropW(w, kInstanceName)) {
+            if (::IsIconic(w)) ::ShowWindow(w, SW_RESTORE);
+            ::ShowWindow(w, SW_SHOW);
+            ::SwitchToThisWindow(w, TRUE);
+            break;
+        }
+    }
+    return false;
+}
+
+std::wstring CQuorlinApp::GetAppDir() {
+    wchar_t path[512] = {};
+    DWORD n = ::GetModuleFileNameW(nullptr, path, 512);
+    if (n == 0) return std::wstring();
+    std::wstring full(path, n < 512 ? n : 511);
+    size_t slash = full.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : full.substr(0, slash);
+}
+
+std::wstring CQuorlinApp::AppName() {
+    wchar_t path[512] = {};
+    DWORD n = ::GetModuleFileNameW(nullptr, path, 512);
+    std::wstring full(path, n < 512 ? n : 511);
+    size_t slash = full.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? full : full.substr(slash + 1);
+    size_t dot = name.rfind(L'.');
+    return dot == std::wstring::npos ? name : name.substr(0, dot);
+}
+
+HWND CQuorlinApp::MainHwnd() const { return mainWnd ? mainWnd->hwnd() : nullptr; }
+
+bool CQuorlinApp::PrepareRuntime() {
+    ::CoInitialize(nullptr);  // the result is not examined; uninitialised once at the end
+    comInitialized_ = true;
+    if (!store.OpenDatabase(appDir, L"bts.db", AppName())) {
+        ::CoUninitialize();
+        comInitialized_ = false;
+        return false;
+    }
+    transparency = quorlin::ReadSettingInt(quorlin::kKeyTrans, 255);
+    fixed = quorlin::ReadSettingInt(quorlin::kKeyLock, 0) != 0;
+    topMost = quorlin::ReadSettingInt(quorlin::kKeyTopMost, 0) != 0;
+    buttonsLocked = quorlin::ReadSettingInt(quorlin::kKeyLockButtons, 0) != 0;
+    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread, codecs
+    gdiplusStarted_ = Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) == Gdiplus::Ok;
+    return true;
+}
+
+void CQuorlinApp::RunPanel() {
+    CQuorlinDlg panel;
+    mainWnd = &panel;
+    panel.DoModal(nullptr);
+    mainWnd = nullptr;
+}
+
+BOOL CQuorlinApp::InitInstance() {
+    if (!CheckSingleInstance()) return FALSE;
+    appDir = GetAppDir();
+    if (!PrepareRuntime()) return FALSE;
+    RunPanel();
+    return FALSE;
+}
+
+int CQuorlinApp::ExitInstance() {
+    store.Close();
+    if (comInitialized_) {
+        ::CoUninitialize();
+        comInitialized_ = false;
+    }
+    if (gdiplusStarted_) {
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+        gdiplusStarted_ = false;
+        gdiplusToken = 0;
+    }
+    return 0;
+}
+
+void PostRenderRequest() {
+    if (HWND panel = theApp().MainHwnd()) ::PostMessageW(panel, WM_COMMAND, IDC_LAUNCH_BUTTON, 0);
+}

@@ -1,0 +1,56 @@
+#include "buttons/menu_rules.h"
+
+#include <algorithm>
+
+namespace quorlin {
+
+namespace {
+
+// Item kinds (iType) as stored in the button table.
+constexpr int kKindFile = 0;
+constexpr int kKindBrowserUrl = 1;
+constexpr int kKindFolder = 2;
+constexpr int kKindUrl = 4;
+
+constexpr int kLastReservedId = 2;
+
+void AddOnce(std::vector<int>& ids, int id) {
+    if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+}
+
+}  // namespace
+
+std::vector<int> ButtonMenuRemovals(int id, int itemKind) {
+    std::vector<int> removed;
+    // Reserved rows can only be opened.
+    if (id <= kLastReservedId) {
+        removed = {kCmdEditItem, kCmdDeleteItem, kCmdOpenContainingFolder, kCmdShowProperties};
+    }
+    // Only files and folders live in a folder that can be opened.
+    if (itemKind != kKindFile && itemKind != kKindFolder) AddOnce(removed, kCmdOpenContainingFolder);
+    // Web addresses have no properties sheet.
+    if (itemKind == kKindBrowserUrl || itemKind == kKindUrl) AddOnce(removed, kCmdShowProperties);
+    return removed;
+}
+
+const std::vector<int>& PanelWideCommands() {
+    static const std::vector<int> commands = {
+        kCmdTopMost,        kCmdFixed,        kCmdAddMyComputer, kCmdAddControlPanel, kCmdAddMyDocuments,
+        kCmdAddRecycleBin,  kCmdAddBrowser,   kCmdLockButtons,   kCmdClearAll,        kCmdAddWebAddress};
+    return commands;
+}
+
+bool IsPanelWideCommand(int commandId) {
+    const std::vector<int>& all = PanelWideCommands();
+    return std::find(all.begin(), all.end(), commandId) != all.end();
+}
+
+std::vector<int> MenuCheckMarks(bool topMost, bool fixed, bool buttonsLocked) {
+    std::vector<int> checked;
+    if (topMost) checked.push_back(kCmdTopMost);
+    if (fixed) checked.push_back(kCmdFixed);
+    if (buttonsLocked) checked.push_back(kCmdLockButtons);
+    return checked;
+}
+
+}  // namespace quorlin

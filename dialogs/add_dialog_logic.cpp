@@ -1,0 +1,97 @@
+#include "dialogs/add_dialog_logic.h"
+
+#include "framework/text.h"
+#include "store/button_table.h"
+
+namespace quorlin {
+
+namespace {
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    const std::wstring p = prefix;
+    return text.compare(0, p.size(), p) == 0;
+}
+
+}  // namespace
+
+AddDialogFields FieldsForKind(int kind) {
+    AddDialogFields f;  // every control shown: the File layout and the fallback for unknown codes
+    switch (kind) {
+        case ItemKind::File:
+            f.targetLabelText = L"文件：";
+            break;
+        case ItemKind::BrowserUrl:
+            f.targetLabelText = L"网址：";
+            f.browseVisible = false;
+            f.paramsVisible = false;
+            break;
+        case ItemKind::Folder:
+            f.targetLabelText = L"路径：";
+            f.paramsVisible = false;
+            f.paramsEnabled = false;
+            break;
+        case ItemKind::ShellEntry:
+            // A namespace path cannot be edited meaningfully: only the title is left, greyed.
+            f.titleEnabled = false;
+            f.targetLabelVisible = false;
+            f.targetVisible = false;
+            f.browseVisible = false;
+            f.paramsVisible = false;
+            break;
+        case ItemKind::Url:
+            f.targetLabelText = L"网址：";
+            f.browseVisible = false;
+            f.paramsVisible = false;
+            f.paramsEnabled = false;
+            break;
+        default:
+            break;
+    }
+    return f;
+}
+
+BrowseAction BrowseActionFor(int kind) {
+    if (kind == ItemKind::File) return BrowseAction::FileChooser;
+    if (kind == ItemKind::Folder) return BrowseAction::FolderChooser;
+    return BrowseAction::None;
+}
+
+std::wstring AddDialogCaption(bool editMode) {
+    return editMode ? L"修改" : L"添加";
+}
+
+AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std::wstring& target,
+                                  const std::wstring& params) {
+    AddEditCheck r;
+    r.title = Trim(title);
+    if (r.title.empty()) {
+        r.message = L"请输入标题";
+        r.focusControl = kTitleEditId;
+        return r;
+    }
+    r.target = Trim(target);
+    if (r.target.empty()) {
+        r.message = L"请输入目标地址";
+        r.focusControl = kTargetEditId;
+        return r;
+    }
+    // Only a typed web address is checked; the prefix test is case-sensitive on purpose.
+    if (kind == ItemKind::Url && !StartsWith(r.target, L"http://") && !StartsWith(r.target, L"https://")) {
+        r.message = L"请输入正确的网址，必须以http://或https://开头";
+        return r;
+    }
+    r.params = Trim(params);
+    r.ok = true;
+    return r;
+}
+
+ConfirmAction ConfirmActionFor(bool editMode, int kind) {
+    if (!editMode) return ConfirmAction::AddButton;
+    return kind == ItemKind::ShellEntry ? ConfirmAction::CloseOnly : ConfirmAction::WriteRecord;
+}
+
+bool TargetChangeRefreshesPreview(bool editMode, int recordKind) {
+    return editMode && recordKind != ItemKind::BrowserUrl && recordKind != ItemKind::Url;
+}
+
+}  // namespace quorlin

@@ -1,0 +1,64 @@
+// GDI+ with the Windows headers as we include them (NOMINMAX), plus small RAII helpers
+// for the GDI objects a composition makes and releases.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+namespace quorlin::fw {
+
+// A fresh, fully transparent 32-bit bottom-up BI_RGB DIB section selected
+// into a memory DC compatible with a window's DC. Pixels are premultiplied BGRA.
+class LayeredCanvas {
+public:
+    LayeredCanvas(HWND window, int width, int height);
+    ~LayeredCanvas();
+    LayeredCanvas(const LayeredCanvas&) = delete;
+    LayeredCanvas& operator=(const LayeredCanvas&) = delete;
+
+    bool Ok() const { return bits_ != nullptr; }
+    HDC MemoryDC() const { return memDC_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Pixel (x, y) as 0xAARRGGBB (premultiplied), with y from the top.
+    unsigned Pixel(int x, int y) const;
+    // UpdateLayeredWindow with per-pixel alpha and constant alpha 255; the window keeps
+    // its position. False when the call failed.
+    bool PushTo(HWND window) const;
+
+private:
+    HWND window_;
+    HDC windowDC_ = nullptr;
+    HDC memDC_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    void* bits_ = nullptr;
+    int width_;
+    int height_;
+};
+
+// Loads a PNG resource (type "PNG") fully decoded into a bitmap that owns its pixels.
+// Returns null when the resource is missing; a picture that fails to decode yields a
+// bitmap that draws nothing, as an image from a broken stream does.
+bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out);
+
+// Starts GDI+ for the lifetime of the object (for tests and tools; the program's
+// application object starts it itself).
+class GdiplusSession {
+public:
+    GdiplusSession();
+    ~GdiplusSession();
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+}  // namespace quorlin::fw

@@ -1,0 +1,76 @@
+#include "framework/seams_win.h"
+
+#include <mmsystem.h>
+
+#include <atomic>
+
+#include "framework/seams.h"
+#include "framework/window_win.h"
+
+namespace quorlin {
+
+namespace {
+
+class Win32MessageBoxes : public IMessageBoxes {
+public:
+    int Show(std::uintptr_t owner, const std::wstring& text, const std::wstring& caption, unsigned flags) override {
+        return ::MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), flags);
+    }
+};
+
+class Win32Shell : public IShell {
+public:
+    std::intptr_t Execute(std::uintptr_t owner, const wchar_t* verb, const wchar_t* file, const wchar_t* params,
+                          const wchar_t* dir, int show) override {
+        return reinterpret_cast<std::intptr_t>(
+            ::ShellExecuteW(reinterpret_cast<HWND>(owner), verb, file, params, dir, show));
+    }
+    bool ExecuteInvokeIdList(std::uintptr_t owner, const wchar_t* verb, const wchar_t* file, int show) override {
+        SHELLEXECUTEINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SEE_MASK_INVOKEIDLIST;
+        info.hwnd = reinterpret_cast<HWND>(owner);
+        info.lpVerb = verb;
+        info.lpFile = file;
+        info.nShow = show;
+        return ::ShellExecuteExW(&info) != FALSE;
+    }
+    unsigned RunCommandLine(const std::string& commandLine, int show) override {
+        return ::WinExec(commandLine.c_str(), static_cast<UINT>(show));
+    }
+};
+
+class Win32Sound : public ISound {
+public:
+    void PlayResource(int resourceId, unsigned flags) override {
+        ::PlaySoundW(MAKEINTRESOURCEW(resourceId), fw::ResourceModule(), flags);
+    }
+};
+
+class Win32Tray : public ITray {
+public:
+    BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override { return ::Shell_NotifyIconW(message, data); }
+};
+
+Win32MessageBoxes g_boxes;
+Win32Shell g_shell;
+Win32Sound g_sound;
+Win32Tray g_realTray;
+std::atomic<ITray*> g_tray{nullptr};
+
+}  // namespace
+
+void InstallRealSeams() {
+    SetMessageBoxes(&g_boxes);
+    SetShell(&g_shell);
+    SetSound(&g_sound);
+}
+
+ITray& Tray() {
+    ITray* t = g_tray.load();
+    return t ? *t : g_realTray;
+}
+
+ITray* SetTray(ITray* impl) { return g_tray.exchange(impl); }
+
+}  // namespace quorlin

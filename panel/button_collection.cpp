@@ -1,0 +1,168 @@
+#include "panel/button_collection.h"
+
+#include "framework/seams.h"
+#include "panel/ring_layout.h"
+#include "store/button_table.h"
+#include "store/db_session.h"
+
+namespace quorlin {
+
+bool ButtonCollection::LoadButtons() {
+    buttons.clear();
+    bool ok = false;
+    std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::LoadAll(), ok);
+    if (!ok) return false;
+    try {
+        while (!rs->AtEOF()) {
+            CreateButtonFromRecord(*rs);
+            rs->MoveNext();
+        }
+        rs->Close();
+    } catch (const StoreError& e) {
+        host_.ShowLoadError(e.Description());
+        return false;
+    }
+    PruneMissingTargets();
+    host_.LayoutButtons();
+    return true;
+}
+
+void ButtonCollection::CreateButtonFromRecord(const Recordset& rs) {
+    std::unique_ptr<LauncherButton> button = host_.CreateButtonWindow();
+    button->LoadFromRecord(rs);
+    buttons.push_back(std::move(button));
+}
+
+bool ButtonCollection::IsDuplicate(const std::wstring& path, std::int32_t kind) {
+    bool ok = false;
+    std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::FindDuplicate(kind, path), ok);
+    if (!ok) return true;  // fails closed: nothing is inserted when the test cannot run
+    try {
+        const bool none = rs->AtBOF() && rs->AtEOF();
+        rs->Close();
+        return !none;
+    } catch (const StoreError&) {
+        return true;
+    }
+}
+
+bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind,
+                                 const std::wstring& para) {
+    if (IsDuplicate(path, kind)) return true;
+    bool ok = false;
+    std::shared_ptr<Recordset> rs = store_.OpenRecordset(statements::LastBySort(), ok);
+    try {
+        std::int32_t next = 0;
+        if (!rs->AtBOF() && !rs->AtEOF()) next = rs->GetInt(L"sort") + 1;
+        rs->AddNew();
+        rs->Put(L"Title", FieldValue::Text(title));
+        rs->Put(L"PathName", FieldValue::Text(path));
+        rs->Put(L"iType", FieldValue::Int(kind));
+        rs->Put(L"sort", FieldValue::Int(next));
+        if (!para.empty()) rs->Put(L"Para", FieldValue::Text(para));
+        rs->Update();
+        CreateButtonFromRecord(*rs);
+        rs->Close();
+    } catch (const StoreError&) {
+        return false;
+    }
+    Sound().PlayResource(kAddSound, kSoundFlags);
+    return true;
+}
+
+bool ButtonCollection::DeleteButton(std::int32_t id) {
+    if (IsReservedId(id)) return false;
+    if (!store_.ExecuteSql(statements::DeleteOne(id))) return false;
+    RemoveButtonById(id);
+    Sound().PlayResource(kRemoveSound, kSoundFlags);
+    return true;
+}
+
+bool ButtonCollection::RemoveButtonById(std::int32_t id) {
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->ID == id) {
+            // Take it out of the collection before the window goes, so that nothing the
+            // destruction sets off can reach it through the collection.
+            std::unique_ptr<LauncherButton> doomed = std::move(buttons[i]);
+            buttons.erase(buttons.begin() + static_cast<std::ptrdiff_t>(i));
+            doomed.reset();
+            host_.LayoutButtons();
+            host_.RenderPanel();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ButtonCollection::ClearAllButtons() {
+    if (!store_.ExecuteSql(statements::DeleteAllButReserved())) return false;
+    const size_t before = buttons.size();
+    for (size_t i = buttons.size(); i-- > 0;) {
+        if (i < buttons.size() && buttons[i]->ID > kLastReservedId) RemoveButtonById(buttons[i]->ID);
+    }
+    if (buttons.size() < before) {
+        Sound().PlayResource(kRemoveSound, kSoundFlags);
+        host_.LayoutButtons();
+        host_.RenderPanel();
+    }
+    return true;
+}
+
+void ButtonCollection::PruneMissingTargets() {
+    for (size_t i = buttons.size(); i-- > 0;) {
+        if (i >= buttons.size()) continue;
+        LauncherButton& b = *buttons[i];
+        if ((b.iType == ItemKind::File || b.iType == ItemKind::Folder) && !host_.TargetExists(b.PathName))
+            DeleteButton(b.ID);
+    }
+}
+
+bool ButtonCollection::SetButtonSort(LauncherButton& button, std::int32_t value) {
+    if (!store_.ExecuteSql(statements::SetSort(value, button.ID))) return false;
+    button.sort = value;
+    return true;
+}
+
+bool ButtonCollection::SwapWhileDragging(const Rect& ghostScreenRect, std::int32_t draggedId) {
+    std::vector<SwapCandidate> candidates;
+    candidates.reserve(buttons.size());
+    for (const auto& b : buttons) candidates.push_back({b->ID, b->ScreenRect()});
+    std::optional<size_t> target = FindSwapTarget(ghostScreenRect, draggedId, candidates);
+    if (!target) return false;
+    size_t j = buttons.size();
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->ID == draggedId) {
+            j = i;
+            break;
+        }
+    }
+    if (j == buttons.size()) return false;
+    const size_t t = *target;
+
+    LauncherButton& dragged = *buttons[j];
+    LauncherButton& other = *buttons[t];
+    const std::int32_t sortDragged = dragged.sort;
+    const std::int32_t sortOther = other.sort;
+    // Both rows change together: a half-done exchange would leave two rows with one sort.
+    if (!store_.BeginTransaction()) return false;
+    const bool stored = SetButtonSort(other, sortDragged) && SetButtonSort(dragged, sortOther) &&
+                        store_.CommitTransaction();
+    if (!stored) {
+        store_.RollbackTransaction();
+        other.sort = sortOther;
+        dragged.sort = sortDragged;
+        return false;
+    }
+    std::swap(buttons[j], buttons[t]);
+    host_.LayoutButtons();
+    host_.RenderPanel();
+    return true;
+}
+
+LauncherButton* ButtonCollection::FindById(std::int32_t id) const {
+    for (const auto& b : buttons)
+        if (b->ID == id) return b.get();
+    return nullptr;
+}
+
+}  // namespace quorlin

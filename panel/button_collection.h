@@ -1,0 +1,68 @@
+// The panel's ordered collection of launcher buttons, kept in step with tb_Btns.
+// Every change writes the table first and touches the windows only when the table
+// accepted it. Portable: the panel supplies the windows through ButtonHost.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "buttons/launcher_button.h"
+#include "framework/geometry.h"
+
+namespace quorlin {
+
+class DbSession;
+class Recordset;
+
+// Sounds, as WAVE resources of the program.
+constexpr int kAddSound = 152;
+constexpr int kRemoveSound = 148;
+// SND_RESOURCE | SND_ASYNC | SND_NODEFAULT: a new sound cuts off the previous one.
+constexpr unsigned kSoundFlags = 0x40007;
+
+class ButtonHost {
+public:
+    virtual ~ButtonHost() = default;
+    // A new button window (empty rectangle, control id 1124), not yet in the collection.
+    virtual std::unique_ptr<LauncherButton> CreateButtonWindow() = 0;
+    virtual void LayoutButtons() = 0;
+    virtual void RenderPanel() = 0;
+    // The store failed while the buttons were read: tell the user its description.
+    virtual void ShowLoadError(const std::wstring& description) = 0;
+    // An existence-only access test of a file or folder path.
+    virtual bool TargetExists(const std::wstring& path) = 0;
+};
+
+class ButtonCollection {
+public:
+    ButtonCollection(DbSession& store, ButtonHost& host) : store_(store), host_(host) {}
+
+    // Ring order: ascending sort.
+    std::vector<std::unique_ptr<LauncherButton>> buttons;
+
+    bool LoadButtons();
+    void CreateButtonFromRecord(const Recordset& rs);
+    bool AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind, const std::wstring& para);
+    bool IsDuplicate(const std::wstring& path, std::int32_t kind);
+    bool DeleteButton(std::int32_t id);
+    bool RemoveButtonById(std::int32_t id);
+    bool ClearAllButtons();
+    void PruneMissingTargets();
+    // Swaps the dragged button with the first eligible one under the ghost (screen
+    // rectangle); both sorts are stored in one transaction, or neither is and the ring
+    // stays as it was.
+    bool SwapWhileDragging(const Rect& ghostScreenRect, std::int32_t draggedId);
+    bool SetButtonSort(LauncherButton& button, std::int32_t value);
+
+    // The button with this ID, or null (how dialogs find a button again safely).
+    LauncherButton* FindById(std::int32_t id) const;
+    size_t Count() const { return buttons.size(); }
+
+private:
+    DbSession& store_;
+    ButtonHost& host_;
+};
+
+}  // namespace quorlin

@@ -1,0 +1,68 @@
+// The plan of one panel frame: what is drawn where, in drawing order. The Win32 renderer
+// only executes these operations on a GDI+ graphics object.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "framework/geometry.h"
+#include "panel/ring_layout.h"
+
+namespace quorlin {
+
+// The pictures a panel frame is made of.
+enum class PanelPicture { Ring, Face, HourHand, MinuteHand, SecondHand, Hub, ButtonImage };
+
+// One drawing step of a frame.
+struct DrawOp {
+    enum class Kind { DrawPicture, FillEllipse };
+    Kind kind = Kind::DrawPicture;
+    PanelPicture picture = PanelPicture::Ring;  // DrawPicture only
+    std::size_t buttonIndex = 0;  // ButtonImage only: index into the buttons given to ComposePanel
+    RectF bounds;                 // x, y, width, height
+    bool integerBounds = false;   // draw with whole-pixel coordinates (GdipDrawImageRectI)
+    std::optional<int> rotationDegrees;  // clockwise about `pivot`, when set
+    Point pivot;
+    std::uint32_t argb = 0;  // FillEllipse only
+};
+
+// What the frame needs to know about one launcher button.
+struct ButtonView {
+    int id = 0;
+    int centerX = 0;
+    int centerY = 0;
+    bool hovered = false;
+    bool hasImage = false;
+};
+
+// Local wall-clock time, to the second.
+struct ClockTime {
+    int hour = 0;  // 0-23
+    int minute = 0;
+    int second = 0;
+};
+
+// Whole-degree angles of the clock hands, clockwise from 12 o'clock.
+struct ClockHands {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// Colour of the almost invisible clock disc that keeps the clock area clickable.
+constexpr std::uint32_t kClockDiscArgb = 0x01000000;
+
+// How many pixels a hovered button grows on every side.
+constexpr int kHoverGrowth = 3;
+
+// Hand angles for a time; the hour hand moves one degree every two minutes.
+ClockHands HandAngles(int hour, int minute, int second);
+
+// The operations of one frame: ring, buttons (minus the dragged one), disc, face, hands, hub.
+// `draggedId` is -1 while nothing is being dragged.
+std::vector<DrawOp> ComposePanel(const PanelGeometry& geometry, int buttonHalf,
+                                 const std::vector<ButtonView>& buttons, int draggedId,
+                                 const ClockTime& time);
+
+}  // namespace quorlin

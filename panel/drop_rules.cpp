@@ -1,0 +1,70 @@
+#include "panel/drop_rules.h"
+
+#include <cstdint>
+
+#include "framework/text.h"
+#include "store/button_table.h"
+
+namespace quorlin {
+
+namespace {
+
+// Length in UTF-16 units, so that the short-name rule behaves the same on Windows and Linux.
+size_t Utf16Length(const std::wstring& text) {
+    size_t n = 0;
+    for (wchar_t c : text) n += (static_cast<std::uint32_t>(c) >> 16) != 0 ? 2 : 1;  // never true where wchar_t is 16-bit
+    return n;
+}
+
+
+}  // namespace
+
+std::wstring TitleFromPath(const std::wstring& name) {
+    // A drive root such as C:\ has no usable last part; keep it whole.
+    if (Utf16Length(name) < 5) return name;
+    std::wstring title = name;
+    const size_t slash = title.rfind(L'\\');
+    if (slash != std::wstring::npos) title.erase(0, slash + 1);
+    const size_t dot = title.rfind(L'.');
+    if (dot != std::wstring::npos) title.erase(dot);
+    return title;
+}
+
+bool IsShortcutPath(const std::wstring& path) {
+    static const std::wstring kExt = L".lnk";
+    return path.size() >= kExt.size() && path.compare(path.size() - kExt.size(), kExt.size(), kExt) == 0;
+}
+
+int DropKindFor(bool isDirectory) {
+    return isDirectory ? ItemKind::Folder : ItemKind::File;
+}
+
+bool CanDropMore(int count) {
+    return count < kMaxButtons;
+}
+
+std::wstring DropLimitMessage() {
+    std::wstring text = L"最多只能添加%d个按钮";
+    const size_t at = text.find(L"%d");
+    text.replace(at, 2, IntToText(kMaxButtons));
+    return text;
+}
+
+std::optional<CommonEntry> CommonEntryFor(int commandId, const std::wstring& documentsFolder) {
+    switch (commandId) {
+        case 32792:
+            return CommonEntry{L"我的电脑", L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", ItemKind::ShellEntry, L""};
+        case 32793:
+            return CommonEntry{L"控制面板", L"::{21EC2020-3AEA-1069-A2DD-08002B30309D}", ItemKind::ShellEntry, L""};
+        case 32794:
+            return CommonEntry{L"我的文档", documentsFolder, ItemKind::Folder, L""};
+        case 32796:
+            return CommonEntry{L"回收站", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""};
+        case 32797:
+            return CommonEntry{L"IE浏览器", L"iexplore.exe", ItemKind::ShellEntry, kBrowserHomePage};
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace quorlin

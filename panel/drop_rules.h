@@ -1,0 +1,47 @@
+// Rules for adding buttons by drop and from the common-entry commands; no window code here.
+#pragma once
+#include <optional>
+#include <string>
+
+namespace quorlin {
+
+// A drop adds names only while the panel holds fewer buttons than this.
+constexpr int kMaxButtons = 66;
+
+// Asked (system-modal, Yes/No, no owner) before a drop onto locked buttons.
+inline constexpr wchar_t kLockedDropQuestion[] = L"按钮已经锁定，是否强行拖入？";
+inline constexpr wchar_t kLockedDropCaption[] = L"提示";
+
+// What a shortcut that cannot be read resolves to; pruning removes such a button later.
+inline constexpr wchar_t kUnreadableShortcutTarget[] = L" ";
+
+// Home page handed to the browser common entry as its parameter.
+inline constexpr wchar_t kBrowserHomePage[] = L"http://www.zanthe.example/";
+
+// Title of a dropped name: short names whole, else the last path part without its extension.
+std::wstring TitleFromPath(const std::wstring& name);
+
+// True when the path ends in ".lnk" exactly (case-sensitive), i.e. it must be resolved.
+bool IsShortcutPath(const std::wstring& path);
+
+// Kind of a dropped (resolved) target: Folder (2) for a directory, else File (0).
+int DropKindFor(bool isDirectory);
+
+// True while a drop may still add a name to a panel holding `count` buttons.
+bool CanDropMore(int count);
+
+// The message shown once when a drop reaches kMaxButtons.
+std::wstring DropLimitMessage();
+
+// One row that a common-entry command adds.
+struct CommonEntry {
+    std::wstring Title;
+    std::wstring PathName;
+    int iType = 0;
+    std::wstring Para;
+};
+
+// The entry for commands 32792, 32793, 32794, 32796 and 32797; nullopt for any other id.
+std::optional<CommonEntry> CommonEntryFor(int commandId, const std::wstring& documentsFolder);
+
+}  // namespace quorlin

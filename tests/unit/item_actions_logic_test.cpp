@@ -1,0 +1,78 @@
+#include "buttons/item_actions_logic.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlin {
+namespace {
+
+using OptText = std::optional<std::wstring>;
+
+TEST(ItemActionsOpen, FileAndUrlPassParameters) {
+    OpenPlan p = OpenPlanFor(0, L"C:\\Tools\\ed.exe", L"");
+    EXPECT_FALSE(p.useBrowser);
+    EXPECT_EQ(p.verb, OptText(L"open"));
+    EXPECT_EQ(p.file, L"C:\\Tools\\ed.exe");
+    EXPECT_EQ(p.params, OptText(L""));  // an empty string, not null
+
+    p = OpenPlanFor(0, L"C:\\Tools\\ed.exe", L"-n a.txt");
+    EXPECT_EQ(p.params, OptText(L"-n a.txt"));
+
+    p = OpenPlanFor(4, L"https://x.example/", L"");
+    EXPECT_FALSE(p.useBrowser);
+    EXPECT_EQ(p.verb, OptText(L"open"));
+    EXPECT_EQ(p.params, OptText(L""));
+}
+
+TEST(ItemActionsOpen, FolderIgnoresPara) {
+    const OpenPlan p = OpenPlanFor(2, L"D:\\Games", L"ignored");
+    EXPECT_EQ(p.verb, OptText(L"open"));
+    EXPECT_EQ(p.file, L"D:\\Games");
+    EXPECT_FALSE(p.params.has_value());
+}
+
+TEST(ItemActionsOpen, ShellEntryAndUnknownUseDefaultVerb) {
+    OpenPlan p = OpenPlanFor(3, L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", L"");
+    EXPECT_FALSE(p.useBrowser);
+    EXPECT_FALSE(p.verb.has_value());
+    EXPECT_EQ(p.file, L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+    EXPECT_EQ(p.params, OptText(L""));
+
+    p = OpenPlanFor(3, L"iexplore.exe", L"http://www.zanthe.example/");
+    EXPECT_FALSE(p.verb.has_value());
+    EXPECT_EQ(p.params, OptText(L"http://www.zanthe.example/"));
+
+    for (int code : {-1, 5, 42}) {
+        SCOPED_TRACE(code);
+        p = OpenPlanFor(code, L"C:\\x", L"p");
+        EXPECT_FALSE(p.useBrowser);
+        EXPECT_FALSE(p.verb.has_value());
+        EXPECT_EQ(p.file, L"C:\\x");
+        EXPECT_EQ(p.params, OptText(L"p"));
+    }
+}
+
+TEST(ItemActionsOpen, BrowserUrlGoesToDefaultBrowser) {
+    const OpenPlan p = OpenPlanFor(1, L"http://x.example/", L"unused");
+    EXPECT_TRUE(p.useBrowser);
+    EXPECT_EQ(p.file, L"http://x.example/");
+}
+
+TEST(ItemActionsFailure, ShellResultThreshold) {
+    for (std::intptr_t r : {std::intptr_t{-1}, std::intptr_t{0}, std::intptr_t{2}, std::intptr_t{31}}) {
+        EXPECT_TRUE(IsShellFailure(r)) << r;
+    }
+    for (std::intptr_t r : {std::intptr_t{32}, std::intptr_t{33}, std::intptr_t{42}}) {
+        EXPECT_FALSE(IsShellFailure(r)) << r;
+    }
+}
+
+TEST(ItemActionsFailure, RemovalPromptAndFolderParams) {
+    EXPECT_EQ(RemovalPromptText(L"C:\\gone\\a b.exe"),
+              L"打开失败{C:\\gone\\a b.exe}\r\n\r\n此目标不存在或已失效，是否删除此按钮？");
+    EXPECT_STREQ(kRemovalPromptCaption, L"提示");
+    EXPECT_EQ(ContainingFolderParams(L"C:\\My Docs\\a.txt"), L"/select, C:\\My Docs\\a.txt");
+    EXPECT_STREQ(kExplorerExe, L"explorer.exe");
+}
+
+}  // namespace
+}  // namespace quorlin

@@ -1,0 +1,128 @@
+#include "panel/placement.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlin {
+namespace {
+
+constexpr int kCx = 1920;
+constexpr int kCy = 1050;
+
+Point Initial(bool hasX, long long x, bool hasY, long long y, int cx = kCx, int cy = kCy, int w = 240) {
+    return InitialPanelPosition(hasX, x, hasY, y, cx, cy, w, 240);
+}
+
+TEST(InitialPanelPosition, FirstStartUsesTheDefaults) {
+    EXPECT_EQ(Initial(false, 0, false, 0), (Point{1320, 30}));
+    // 2.5 x 241 = 602.5: the default is truncated toward zero.
+    EXPECT_EQ(Initial(false, 0, false, 0, kCx, kCy, 241), (Point{1317, 30}));
+}
+
+TEST(InitialPanelPosition, DefaultOnANarrowScreenIsCorrectedLikeASavedValue) {
+    // 500 - 600 is negative, so x goes 30 px in from the right edge.
+    EXPECT_EQ(Initial(false, 0, false, 0, 500, 400), (Point{230, 30}));
+}
+
+TEST(InitialPanelPosition, SavedValuesInsideTheScreenAreKept) {
+    EXPECT_EQ(Initial(true, 0, true, 0), (Point{0, 0}));
+    EXPECT_EQ(Initial(true, kCx - 240, true, kCy - 240), (Point{1680, 810}));
+    EXPECT_EQ(Initial(true, 700, true, 200), (Point{700, 200}));
+}
+
+TEST(InitialPanelPosition, SavedValuesOutsideTheScreenAreReplaced) {
+    EXPECT_EQ(Initial(true, 5000, true, 30), (Point{1650, 30}));
+    EXPECT_EQ(Initial(true, kCx - 239, true, kCy - 239), (Point{1650, 30}));
+    EXPECT_EQ(Initial(true, -1, true, -1), (Point{1650, 30}));
+    EXPECT_EQ(Initial(true, 100, true, -40), (Point{100, 30}));
+}
+
+TEST(InitialPanelPosition, NegativeValuesReadBackAsUnsignedAreReplaced) {
+    // A saved -50 may come back from the INI reader as 4294967246.
+    EXPECT_EQ(Initial(true, 4294967246LL, true, 4294967246LL), (Point{1650, 30}));
+    EXPECT_EQ(Initial(true, 2147483647LL, true, -2147483647LL - 1), (Point{1650, 30}));
+}
+
+TEST(KeepOnScreen, SnapsToTheLeftEdge) {
+    Rect r{-50, 100, 190, 340};
+    EXPECT_TRUE(KeepOnScreen(r, kCx, kCy));
+    EXPECT_EQ(r, (Rect{0, 100, 240, 340}));
+}
+
+TEST(KeepOnScreen, SnapsToTheRightEdge) {
+    Rect r{1800, 100, 2040, 340};
+    EXPECT_TRUE(KeepOnScreen(r, kCx, kCy));
+    EXPECT_EQ(r, (Rect{1680, 100, 1920, 340}));
+}
+
+TEST(KeepOnScreen, SnapsToTheBottomEdge) {
+    Rect r{500, 900, 740, 1140};
+    EXPECT_TRUE(KeepOnScreen(r, kCx, kCy));
+    EXPECT_EQ(r, (Rect{500, 810, 740, 1050}));
+}
+
+TEST(KeepOnScreen, CornerCorrectsBothAxes) {
+    Rect r{-10, 1000, 230, 1240};
+    EXPECT_TRUE(KeepOnScreen(r, kCx, kCy));
+    EXPECT_EQ(r, (Rect{0, 810, 240, 1050}));
+}
+
+TEST(KeepOnScreen, TopEdgeAboveTheScreenIsLeftAlone) {
+    Rect r{500, -40, 740, 200};
+    EXPECT_FALSE(KeepOnScreen(r, kCx, kCy));
+    EXPECT_EQ(r, (Rect{500, -40, 740, 200}));
+}
+
+TEST(KeepOnScreen, WindowWellInsideIsUnchanged) {
+    Rect r{1, 0, 241, 240};
+    EXPECT_FALSE(KeepOnScreen(r, kCx, kCy));
+    EXPECT_EQ(r, (Rect{1, 0, 241, 240}));
+    Rect nearRight{1679, 809, 1919, 1049};
+    EXPECT_FALSE(KeepOnScreen(nearRight, kCx, kCy));
+}
+
+TEST(KeepOnScreen, TouchingAnEdgeCountsAsAChange) {
+    // The edges are tested with <= and >=, so a window exactly at an edge is reported moved.
+    Rect atLeft{0, 100, 240, 340};
+    EXPECT_TRUE(KeepOnScreen(atLeft, kCx, kCy));
+    EXPECT_EQ(atLeft, (Rect{0, 100, 240, 340}));
+    Rect atRight{1680, 100, 1920, 340};
+    EXPECT_TRUE(KeepOnScreen(atRight, kCx, kCy));
+    EXPECT_EQ(atRight, (Rect{1680, 100, 1920, 340}));
+    Rect atBottom{500, 810, 740, 1050};
+    EXPECT_TRUE(KeepOnScreen(atBottom, kCx, kCy));
+}
+
+TEST(PlaceBesideAnchor, EmptyAnchorDoesNothing) {
+    EXPECT_FALSE(PlaceBesideAnchor(Rect{}, Rect{0, 0, 300, 200}, kCx, kCy).has_value());
+    EXPECT_FALSE(PlaceBesideAnchor(Rect{100, 100, 100, 300}, Rect{0, 0, 300, 200}, kCx, kCy).has_value());
+}
+
+TEST(PlaceBesideAnchor, LeftHalfOpensToTheRight) {
+    const auto r = PlaceBesideAnchor(Rect{100, 30, 340, 270}, Rect{0, 0, 300, 200}, kCx, kCy);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, (Rect{340, 30, 640, 230}));
+}
+
+TEST(PlaceBesideAnchor, RightHalfOpensToTheLeft) {
+    const auto r = PlaceBesideAnchor(Rect{1320, 30, 1560, 270}, Rect{5, 5, 305, 205}, kCx, kCy);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, (Rect{1020, 30, 1320, 230}));
+    // An anchor starting exactly at half the width counts as the right half (961 / 2 = 480).
+    const auto mid = PlaceBesideAnchor(Rect{480, 0, 500, 20}, Rect{0, 0, 100, 50}, 961, kCy);
+    ASSERT_TRUE(mid.has_value());
+    EXPECT_EQ(mid->left, 380);
+    const auto justLeft = PlaceBesideAnchor(Rect{479, 0, 500, 20}, Rect{0, 0, 100, 50}, 961, kCy);
+    EXPECT_EQ(justLeft->left, 500);
+}
+
+TEST(PlaceBesideAnchor, KeepsTheBottomOnScreen) {
+    const auto r = PlaceBesideAnchor(Rect{100, 900, 340, 1140}, Rect{0, 0, 300, 200}, kCx, kCy);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, (Rect{340, 850, 640, 1050}));
+    // Exactly fitting is left as it is.
+    const auto fits = PlaceBesideAnchor(Rect{100, 850, 340, 1090}, Rect{0, 0, 300, 200}, kCx, kCy);
+    EXPECT_EQ(fits->top, 850);
+}
+
+}  // namespace
+}  // namespace quorlin

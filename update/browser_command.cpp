@@ -1,0 +1,30 @@
+#include "update/browser_command.h"
+
+namespace quorlin {
+
+std::wstring QuoteAddressArgument(const std::wstring& url) {
+    std::wstring arg = L"\"";
+    // A quote can never end the argument early: it is percent-encoded, which a browser reads
+    // as the same address.
+    for (wchar_t c : url) {
+        if (c == L'"') arg += L"%22";
+        else arg += c;
+    }
+    // Backslashes only have a special meaning before a quote, and the sole quote left is the
+    // closing one: double the backslashes in front of it so they stay literal.
+    std::size_t trailing = 0;
+    while (trailing < url.size() && url[url.size() - 1 - trailing] == L'\\') ++trailing;
+    arg.append(trailing, L'\\');
+    arg += L'"';
+    return arg;
+}
+
+std::wstring BuildBrowserCommandLine(const std::wstring& handlerCommand, const std::wstring& url) {
+    std::wstring line = handlerCommand;
+    std::size_t cut = line.find(L"\"%1\"");
+    if (cut == std::wstring::npos) cut = line.find(L"%1");
+    if (cut != std::wstring::npos) line.erase(cut);
+    return line + L" " + QuoteAddressArgument(url);
+}
+
+}  // namespace quorlin

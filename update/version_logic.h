@@ -1,0 +1,74 @@
+// Version text, reply parsing and the decision of the version check; no network or window code.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorlin {
+
+// Replies longer than this many UTF-16 units are refused (an error page, not a version reply).
+constexpr std::size_t kMaxReplyUnits = 500;
+
+inline constexpr wchar_t kVersionCheckCaption[] = L"Zanthe桌面-版本检测";
+inline constexpr wchar_t kVersionFailedText[] = L"版本检测失败,请稍候重试!";
+inline constexpr wchar_t kVersionUpToDateText[] = L"已经是最新版本, 无须升级。";
+
+// Pieces of `text` that end with `sep`, separators removed; text after the last one is dropped.
+std::vector<std::wstring> SplitTerminated(const std::wstring& text, wchar_t sep);
+
+// _wtol-like: skips ASCII white space, optional sign, decimal digits; clamps to the int32 range.
+std::int32_t WideToInt32(const std::wstring& text);
+
+// Dotted version weighed 1, 10, 100 ... from the right (2.0.0.8 -> 2008); sums clamp to int32.
+std::int32_t VersionToNumber(const std::wstring& text);
+
+// "a.b.c.d" in decimal; components above 999 are written in full.
+std::wstring FormatVersion(unsigned a, unsigned b, unsigned c, unsigned d);
+
+// "a.b.c.d" from VS_FIXEDFILEINFO's dwFileVersionMS / dwFileVersionLS.
+std::wstring FormatFileVersion(std::uint32_t fileVersionMS, std::uint32_t fileVersionLS);
+
+// The request address: endpoint + "?version=" + running (running may be empty).
+std::wstring BuildVersionQuery(const std::wstring& endpoint, const std::wstring& running);
+
+enum class VersionOutcome { Failure, UpToDate, Newer };
+
+// What the check concludes and the text of its message box (caption kVersionCheckCaption;
+// OK for Failure and UpToDate, Yes/No for Newer, where Yes opens the home page).
+struct VersionReport {
+    VersionOutcome outcome = VersionOutcome::Failure;
+    std::wstring message;
+};
+
+// Decides on a reply body (already without CRs) against the running version text.
+VersionReport AnalyseVersionReply(const std::wstring& reply, const std::wstring& running);
+
+// True when the outcome gets a message box: a newer version always, the rest only on request.
+bool ShowsVersionMessage(VersionOutcome outcome, bool interactive);
+
+// Collects the reply body from raw byte chunks as they arrive from the network: drops every CR
+// byte, decodes UTF-8 (a sequence split across chunks decodes as if the body came in one piece;
+// malformed bytes become U+FFFD), and treats a zero byte as the end of its line, whose remaining
+// bytes up to and including the line feed are dropped, as the old line reader did.
+class ReplyAccumulator {
+public:
+    // Appends a chunk; once TooLong() further chunks are ignored.
+    void Feed(const char* data, std::size_t size);
+    // Ends the body: a UTF-8 sequence cut off at the very end becomes U+FFFD.
+    void Finish();
+    // True as soon as the text exceeds kMaxReplyUnits UTF-16 units: stop reading then.
+    bool TooLong() const { return units_ > kMaxReplyUnits; }
+    // The text decoded so far (complete after Finish).
+    const std::wstring& Text() const { return text_; }
+
+private:
+    void Decode(bool final);
+
+    std::string pending_;  // bytes not yet decoded: at most an unfinished UTF-8 sequence
+    std::wstring text_;
+    std::size_t units_ = 0;
+    bool skippingLine_ = false;
+};
+
+}  // namespace quorlin
