@@ -1,0 +1,166 @@
+#include "buttons/button_window_win.h"
+
+#include <windowsx.h>
+
+#include "app/quorlin_app_win.h"
+#include "buttons/icon_imaging_win.h"
+#include "buttons/item_actions_logic.h"
+#include "buttons/menu_rules.h"
+#include "dialogs/add_dialog_win.h"
+#include "dialogs/ghost_win.h"
+#include "dialogs/tooltip_win.h"
+#include "framework/seams.h"
+#include "panel/panel_window_win.h"
+#include "update/browser_win.h"
+
+using namespace quorlin;
+
+CButtonEx::~CButtonEx() = default;
+
+bool CButtonEx::CreateIn(HWND panel) {
+    RECT empty{0, 0, 0, 0};
+    return Create(L"BUTTON", L"", WS_CHILD | WS_VISIBLE, empty, panel, IDC_LAUNCH_BUTTON);
+}
+
+void CButtonEx::RebuildImage() {
+    image.reset();
+    image = IconForItem(iType, Title, PathName);
+}
+
+Rect CButtonEx::ScreenRect() const {
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+void CButtonEx::Place(const Rect& r) {
+    ::MoveWindow(hwnd_, r.left, r.top, r.Width(), r.Height(), TRUE);
+    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+}
+
+BOOL CButtonEx::OnCommand(WPARAM wp, LPARAM lp) {
+    if (IsPanelWideCommand(LOWORD(wp))) {
+        if (HWND panel = theApp().MainHwnd()) ::PostMessageW(panel, WM_COMMAND, wp, lp);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// ---------------------------------------------------------------- mouse
+
+LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
+    const Point p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ButtonActions a = input.OnMouseMove(p, theApp().buttonsLocked, [this] {
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd_, 0};
+        return ::TrackMouseEvent(&tme) != FALSE;
+    });
+    hovered = input.hovered() ? 1 : 0;
+    if (a.requestRepaint) PostRenderRequest();
+    if (a.showTip && g_toolTip) {
+        POINT sp{a.tipPoint.x, a.tipPoint.y};
+        ::ClientToScreen(hwnd_, &sp);
+        g_toolTip->ShowTip(true, Title, sp.x, sp.y);
+    }
+    if (a.startDrag && g_ghost) {
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        g_ghost->StartDrag(ID, image.get(), cursor.x, cursor.y);
+    }
+    if (a.setHandCursor) ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    handled = !a.passToDefault;
+    return 0;
+}
+
+LRESULT CButtonEx::OnMouseLeave(WPARAM, LPARAM, bool& handled) {
+    ButtonActions a = input.OnMouseLeave();
+    hovered = 0;
+    if (g_toolTip) g_toolTip->ShowTip(false, L"", 0, 0);
+    if (a.requestRepaint) PostRenderRequest();
+    handled = !a.passToDefault;
+    return 0;
+}
+
+LRESULT CButtonEx::OnLButtonDown(WPARAM, LPARAM lp, bool& handled) {
+    input.OnLeftDown(Point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+    if (g_toolTip) g_toolTip->ShowTip(false, L"", 0, 0);
+    // Not passed on: the system button never captures, never looks pushed, never clicks.
+    return 0;
+}
+
+LRESULT CButtonEx::OnLButtonUp(WPARAM, LPARAM, bool&) {
+    input.OnLeftUp();
+    OpenItem();  // may delete this button: nothing touches it afterwards
+    return 0;
+}
+
+HMENU CButtonEx::BuildContextMenu() const {
+    HMENU menu = ::LoadMenuW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MENU));
+    if (!menu) return nullptr;
+    HMENU popup = ::GetSubMenu(menu, kContextPopupIndex);
+    ::RemoveMenu(menu, kContextPopupIndex, MF_BYPOSITION);
+    ::DestroyMenu(menu);
+    for (int id : ButtonMenuRemovals(ID, iType)) ::DeleteMenu(popup, static_cast<UINT>(id), MF_BYCOMMAND);
+    for (int id : MenuCheckMarks(theApp().topMost, theApp().fixed, theApp().buttonsLocked))
+        ::CheckMenuItem(popup, static_cast<UINT>(id), MF_BYCOMMAND | MF_CHECKED);
+    return popup;
+}
+
+LRESULT CButtonEx::OnRButtonUp(WPARAM wp, LPARAM lp, bool&) {
+    input.OnRightUp();
+    HMENU popup = BuildContextMenu();
+    if (!popup) return DefaultProc(WM_RBUTTONUP, wp, lp);
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    // The choice comes back here and is posted to ourselves, so that a command that
+    // deletes this button runs only after this handler is done with it.
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD, pt.x, pt.y, 0, hwnd_, nullptr));
+    const LRESULT r = DefaultProc(WM_RBUTTONUP, wp, lp);
+    ::DestroyMenu(popup);
+    if (chosen) ::PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    return r;
+}
+
+// ---------------------------------------------------------------- item actions
+
+void CButtonEx::OfferRemoval() {
+    const int answer =
+        MessageBoxes().Show(0, RemovalPromptText(PathName), kRemovalPromptCaption, kMbYesNo | kMbSystemModal);
+    if (answer == kIdYes && theApp().mainWnd) theApp().mainWnd->DeleteButton(ID);  // last step
+}
+
+void CButtonEx::OpenItem() {
+    const OpenPlan plan = OpenPlanFor(iType, PathName, Para);
+    if (plan.useBrowser) {
+        OpenInDefaultBrowser(plan.file);
+        return;
+    }
+    const std::intptr_t r = Shell().Execute(0, plan.verb ? plan.verb->c_str() : nullptr, plan.file.c_str(),
+                                            plan.params ? plan.params->c_str() : nullptr, nullptr, SW_SHOWNORMAL);
+    if (IsShellFailure(r)) OfferRemoval();
+}
+
+void CButtonEx::OpenContainingFolder() {
+    const std::wstring params = ContainingFolderParams(PathName);
+    const std::intptr_t r = Shell().Execute(0, kOpenVerb, kExplorerExe, params.c_str(), nullptr, SW_SHOWNORMAL);
+    if (IsShellFailure(r)) OfferRemoval();
+}
+
+void CButtonEx::ShowProperties() {
+    Shell().ExecuteInvokeIdList(reinterpret_cast<std::uintptr_t>(hwnd_), kPropertiesVerb, PathName.c_str(),
+                                SW_SHOWNORMAL);
+}
+
+void CButtonEx::EditItem() {
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    CAddDlg dialog;
+    dialog.anchor = r;
+    dialog.kind = -1;
+    dialog.SetRecord(this);
+    dialog.DoModal(::GetDesktopWindow());
+    // This button may have been deleted while the dialog was open: nothing touches it here.
+}
+
+void CButtonEx::DeleteItem() {
+    if (theApp().mainWnd) theApp().mainWnd->DeleteButton(ID);  // last step
+}

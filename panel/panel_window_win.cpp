@@ -1,0 +1,533 @@
+#include "panel/panel_window_win.h"
+
+#include <io.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "app/quorlin_app_win.h"
+#include "app/settings_win.h"
+#include "buttons/button_window_win.h"
+#include "buttons/menu_rules.h"
+#include "dialogs/add_dialog_win.h"
+#include "dialogs/ghost_win.h"
+#include "dialogs/tooltip_win.h"
+#include "framework/seams.h"
+#include "framework/seams_win.h"
+#include "panel/composition.h"
+#include "panel/drop_rules.h"
+#include "panel/placement.h"
+#include "update/version_check_win.h"
+
+using namespace quorlin;
+
+namespace {
+
+const wchar_t kInstanceProp[] = L"qiv_zembrick";
+const wchar_t kHotKeyAtom[] = L"qiv_tool-hotkey-S";
+const wchar_t kTrayTip[] = L"Zanthe桌面";
+
+int FullScreenWidth() { return ::GetSystemMetrics(SM_CXFULLSCREEN); }
+int FullScreenHeight() { return ::GetSystemMetrics(SM_CYFULLSCREEN); }
+
+}  // namespace
+
+CQuorlinDlg::CQuorlinDlg() : collection_(theApp().store, *this) {
+    appIcon = ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    fw::LoadPngResource(IDB_RING, ringImage);
+    fw::LoadPngResource(IDB_FACE, faceImage);
+    fw::LoadPngResource(IDB_HOUR, hourHandImage);
+    fw::LoadPngResource(IDB_MINUTE, minuteHandImage);
+    fw::LoadPngResource(IDB_SECOND, secondHandImage);
+    fw::LoadPngResource(IDB_HUB, hubImage);
+}
+
+CQuorlinDlg::~CQuorlinDlg() {
+    // Buttons are child windows: release them while the panel window still exists.
+    collection_.buttons.clear();
+}
+
+CButtonEx* CQuorlinDlg::ButtonAt(size_t i) const {
+    return i < collection_.buttons.size() ? static_cast<CButtonEx*>(collection_.buttons[i].get()) : nullptr;
+}
+
+CButtonEx* CQuorlinDlg::FindButton(int id) const { return static_cast<CButtonEx*>(collection_.FindById(id)); }
+
+// ---------------------------------------------------------------- creation and placement
+
+BOOL CQuorlinDlg::OnInitDialog() {
+    ringInset = 10;
+    buttonHalf = kInitialButtonHalf;
+    panelWidth = 240;
+    panelHeight = 240;
+    ringRadius = 86.0;
+    ringCenterX = 120;
+    ringCenterY = 120;
+    clockRadius = 50;
+    geometry_ = PanelGeometry{panelWidth, panelHeight, ringCenterX, ringCenterY, ringRadius, ringInset, clockRadius};
+
+    if (!g_toolTip) {
+        g_toolTip = new CToolTipDlg();
+        g_toolTip->CreateHidden();
+    }
+    if (!g_ghost) {
+        g_ghost = new CDelDlg(buttonHalf);
+        g_ghost->CreateHidden();
+    }
+    ::SetPropW(hwnd_, kInstanceProp, reinterpret_cast<HANDLE>(1));
+    AddTrayIcon();
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+    ModifyStyleEx(0, WS_EX_LAYERED);
+    ModifyStyleEx(WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
+    MoveToInitialPosition();
+    LoadButtons();
+    RenderPanel();
+    SetTopMost(theApp().topMost, false);
+    hotKeyId = ::GlobalAddAtomW(kHotKeyAtom);
+    ::RegisterHotKey(hwnd_, hotKeyId, MOD_WIN, 0x53);
+    StartVersionCheck(false);
+    ::SetTimer(hwnd_, TIMER_CLOCK, 1000, nullptr);
+    initialised = true;
+    return TRUE;
+}
+
+void CQuorlinDlg::MoveToInitialPosition() {
+    const bool hasX = HasSetting(kKeyDeskX);
+    const bool hasY = HasSetting(kKeyDeskY);
+    // The INI service hands back an unsigned value; the range rules see it as such.
+    const long long x = static_cast<unsigned>(ReadSettingInt(kKeyDeskX, 0));
+    const long long y = static_cast<unsigned>(ReadSettingInt(kKeyDeskY, 0));
+    Point p = InitialPanelPosition(hasX, static_cast<int>(x), hasY, static_cast<int>(y), FullScreenWidth(),
+                                   FullScreenHeight(), panelWidth, panelHeight);
+    ::MoveWindow(hwnd_, p.x, p.y, panelWidth, panelHeight, TRUE);
+}
+
+bool CQuorlinDlg::KeepOnScreen(RECT& r) {
+    Rect q{r.left, r.top, r.right, r.bottom};
+    bool changed = quorlin::KeepOnScreen(q, FullScreenWidth(), FullScreenHeight());
+    r = RECT{q.left, q.top, q.right, q.bottom};
+    return changed;
+}
+
+void CQuorlinDlg::PlaceBesideAnchor(HWND window, const RECT& anchor) {
+    RECT w{};
+    ::GetWindowRect(window, &w);
+    std::optional<Rect> place =
+        quorlin::PlaceBesideAnchor(Rect{anchor.left, anchor.top, anchor.right, anchor.bottom},
+                                   Rect{w.left, w.top, w.right, w.bottom}, FullScreenWidth(), FullScreenHeight());
+    if (place) ::MoveWindow(window, place->left, place->top, place->Width(), place->Height(), TRUE);
+}
+
+LRESULT CQuorlinDlg::OnNcHitTest(WPARAM, LPARAM, bool& handled) {
+    if (theApp().fixed) {
+        handled = false;
+        return 0;
+    }
+    return HTCAPTION;
+}
+
+LRESULT CQuorlinDlg::OnExitSizeMove(WPARAM, LPARAM, bool& handled) {
+    handled = false;
+    if (!hwnd_ || !initialised) return 0;
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    if (KeepOnScreen(r)) ::MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    WriteSettingInt(kKeyDeskX, r.left);
+    WriteSettingInt(kKeyDeskY, r.top);
+    return 0;
+}
+
+// ---------------------------------------------------------------- stacking
+
+void CQuorlinDlg::SetTopMost(bool topmost, bool persist) {
+    theApp().topMost = topmost;
+    if (topmost) {
+        ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
+        desktopOwner = nullptr;
+    } else {
+        AttachToDesktop();
+        ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (persist) WriteSettingInt(kKeyTopMost, topmost ? 1 : 0);
+}
+
+HWND CQuorlinDlg::FindWorkerDesktopView() {
+    HWND desktop = ::GetDesktopWindow();
+    if (!desktop) return nullptr;
+    HWND worker = nullptr;
+    while ((worker = ::FindWindowExW(desktop, worker, L"WorkerW", nullptr)) != nullptr) {
+        if (::GetWindowLongW(worker, GWL_STYLE) & WS_VISIBLE)
+            return ::FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr);
+    }
+    return nullptr;
+}
+
+bool CQuorlinDlg::AttachToDesktop() {
+    HWND view = nullptr;
+    if (HWND progman = ::FindWindowW(L"Progman", L"Program Manager")) {
+        view = ::FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr);
+        if (!view) view = FindWorkerDesktopView();
+    }
+    if (view) ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(view));
+    desktopOwner = view;
+    return view != nullptr;
+}
+
+BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
+    if (!theApp().topMost && desktopOwner && !::IsWindow(desktopOwner)) {
+        ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
+        desktopOwner = nullptr;
+    }
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN)) return TRUE;
+    return FALSE;
+}
+
+bool CQuorlinDlg::OnUnlistedMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != 0 && msg == TaskbarCreatedMessage()) {
+        ::SetTimer(hwnd_, TIMER_TRAY, 2500, nullptr);
+        result = 1;
+        return true;
+    }
+    return false;
+}
+
+LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
+    handled = false;  // default processing follows for every timer
+    if (wp == TIMER_CLOCK) {
+        RenderPanel();
+    } else if (wp == TIMER_TRAY) {
+        ::KillTimer(hwnd_, TIMER_TRAY);
+        trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
+        AttachToDesktop();
+    }
+    return 0;
+}
+
+LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
+    ::KillTimer(hwnd_, TIMER_CLOCK);
+    ::KillTimer(hwnd_, TIMER_TRAY);
+    ::UnregisterHotKey(hwnd_, hotKeyId);
+    if (hotKeyId) ::GlobalDeleteAtom(static_cast<ATOM>(hotKeyId));
+    Tray().Notify(NIM_DELETE, &trayData);
+    trayAdded = false;
+    ::RemovePropW(hwnd_, kInstanceProp);
+    ringImage.reset();
+    // Buttons go with their windows, before the panel's handle is gone.
+    collection_.buttons.clear();
+    handled = false;
+    return 0;
+}
+
+LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
+    if (::IsIconic(hwnd_)) {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hwnd_, &ps);
+        ::SendMessageW(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT rc;
+        ::GetClientRect(hwnd_, &rc);
+        const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+        ::DrawIcon(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, appIcon);
+        ::EndPaint(hwnd_, &ps);
+        return 0;
+    }
+    handled = false;
+    return 0;
+}
+
+LRESULT CQuorlinDlg::OnQueryDragIcon(WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(appIcon); }
+
+// ---------------------------------------------------------------- rendering
+
+void CQuorlinDlg::ComposeInto(fw::LayeredCanvas& canvas) {
+    if (!canvas.Ok()) return;
+    Gdiplus::Graphics g(canvas.MemoryDC());
+    g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
+
+    std::vector<ButtonView> views;
+    views.reserve(collection_.buttons.size());
+    for (const auto& b : collection_.buttons)
+        views.push_back(ButtonView{b->ID, b->centerX, b->centerY, b->hovered != 0, b->HasImage()});
+    const int draggedId = g_ghost ? g_ghost->draggedId : -1;
+    const LocalTime now = Clock().Now();
+    const std::vector<DrawOp> ops =
+        ComposePanel(geometry_, buttonHalf, views, draggedId, ClockTime{now.hour, now.minute, now.second});
+
+    for (const DrawOp& op : ops) {
+        if (op.kind == DrawOp::Kind::FillEllipse) {
+            Gdiplus::SolidBrush brush(Gdiplus::Color(op.argb));
+            g.FillEllipse(&brush, op.bounds.x, op.bounds.y, op.bounds.width, op.bounds.height);
+            continue;
+        }
+        Gdiplus::Image* picture = nullptr;
+        switch (op.picture) {
+            case PanelPicture::Ring: picture = ringImage.get(); break;
+            case PanelPicture::Face: picture = faceImage.get(); break;
+            case PanelPicture::HourHand: picture = hourHandImage.get(); break;
+            case PanelPicture::MinuteHand: picture = minuteHandImage.get(); break;
+            case PanelPicture::SecondHand: picture = secondHandImage.get(); break;
+            case PanelPicture::Hub: picture = hubImage.get(); break;
+            case PanelPicture::ButtonImage:
+                picture = static_cast<CButtonEx*>(collection_.buttons[op.buttonIndex].get())->image.get();
+                break;
+        }
+        g.ResetTransform();
+        if (op.rotationDegrees) {
+            g.TranslateTransform(static_cast<Gdiplus::REAL>(op.pivot.x), static_cast<Gdiplus::REAL>(op.pivot.y),
+                                 Gdiplus::MatrixOrderPrepend);
+            g.RotateTransform(static_cast<Gdiplus::REAL>(*op.rotationDegrees), Gdiplus::MatrixOrderPrepend);
+            g.TranslateTransform(static_cast<Gdiplus::REAL>(-op.pivot.x), static_cast<Gdiplus::REAL>(-op.pivot.y),
+                                 Gdiplus::MatrixOrderPrepend);
+        }
+        if (!picture) continue;  // a picture that is missing draws nothing
+        if (op.integerBounds) {
+            g.DrawImage(picture, Gdiplus::Rect(static_cast<INT>(op.bounds.x), static_cast<INT>(op.bounds.y),
+                                               static_cast<INT>(op.bounds.width), static_cast<INT>(op.bounds.height)));
+        } else {
+            g.DrawImage(picture, Gdiplus::RectF(op.bounds.x, op.bounds.y, op.bounds.width, op.bounds.height));
+        }
+    }
+    g.ResetTransform();
+}
+
+void CQuorlinDlg::RenderPanel() {
+    if (!hwnd_) return;
+    fw::LayeredCanvas canvas(hwnd_, panelWidth, panelHeight);
+    ComposeInto(canvas);
+    canvas.PushTo(hwnd_);
+}
+
+// ---------------------------------------------------------------- buttons
+
+std::unique_ptr<LauncherButton> CQuorlinDlg::CreateButtonWindow() {
+    auto button = std::make_unique<CButtonEx>();
+    button->CreateIn(hwnd_);
+    return button;
+}
+
+void CQuorlinDlg::LayoutButtons() {
+    RingLayout layout = LayoutRings(collection_.buttons.size(), geometry_);
+    buttonHalf = layout.buttonHalf;
+    for (size_t i = 0; i < collection_.buttons.size(); ++i) {
+        LauncherButton& b = *collection_.buttons[i];
+        b.centerX = layout.slots[i].centerX;
+        b.centerY = layout.slots[i].centerY;
+        b.Place(layout.slots[i].window);
+    }
+}
+
+void CQuorlinDlg::ShowLoadError(const std::wstring& description) {
+    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), description, CQuorlinApp::AppName(), kMbOk);
+}
+
+bool CQuorlinDlg::TargetExists(const std::wstring& path) { return ::_waccess(path.c_str(), 0) == 0; }
+
+// ---------------------------------------------------------------- tray, menus and commands
+
+void CQuorlinDlg::AddTrayIcon() {
+    trayData = NOTIFYICONDATAW{};
+    trayData.cbSize = sizeof(NOTIFYICONDATAW);
+    trayData.hWnd = hwnd_;
+    trayData.uID = IDR_MAINFRAME;
+    trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayData.uCallbackMessage = WM_TRAYICON;
+    trayData.hIcon = appIcon;
+    ::lstrcpynW(trayData.szTip, kTrayTip, ARRAYSIZE(trayData.szTip));
+    trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
+}
+
+LRESULT CQuorlinDlg::OnTrayIcon(WPARAM wp, LPARAM lp, bool&) {
+    if (wp != IDR_MAINFRAME) return 1;
+    switch (static_cast<UINT>(lp)) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            ::ShowWindow(hwnd_, SW_RESTORE);
+            ::SwitchToThisWindow(hwnd_, TRUE);
+            break;
+        case WM_RBUTTONUP:
+            ShowTrayMenu();
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+HMENU CQuorlinDlg::BuildTrayMenu() const {
+    HMENU menu = ::LoadMenuW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MENU));
+    if (!menu) return nullptr;
+    HMENU popup = ::GetSubMenu(menu, kTrayPopupIndex);
+    ::RemoveMenu(menu, kTrayPopupIndex, MF_BYPOSITION);  // the caller owns the popup alone
+    ::DestroyMenu(menu);
+    if (IsAutoRunEnabled()) ::CheckMenuItem(popup, ID_AUTORUN, MF_BYCOMMAND | MF_CHECKED);
+    return popup;
+}
+
+void CQuorlinDlg::ShowTrayMenu() {
+    ::SetForegroundWindow(hwnd_);
+    HMENU popup = BuildTrayMenu();
+    if (!popup) return;
+    POINT pt;
+    ::GetCursorPos(&pt);
+    ::TrackPopupMenu(popup, TPM_BOTTOMALIGN, pt.x, pt.y, 0, hwnd_, nullptr);
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+    ::DestroyMenu(popup);
+}
+
+HMENU CQuorlinDlg::BuildPanelMenu() const {
+    HMENU menu = ::LoadMenuW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MENU));
+    if (!menu) return nullptr;
+    HMENU popup = ::GetSubMenu(menu, kContextPopupIndex);
+    ::RemoveMenu(menu, kContextPopupIndex, MF_BYPOSITION);
+    ::DestroyMenu(menu);
+    for (int i = 0; i < kPanelMenuLeadingEntriesRemoved; ++i) ::DeleteMenu(popup, 0, MF_BYPOSITION);
+    for (int id : MenuCheckMarks(theApp().topMost, theApp().fixed, theApp().buttonsLocked))
+        ::CheckMenuItem(popup, static_cast<UINT>(id), MF_BYCOMMAND | MF_CHECKED);
+    return popup;
+}
+
+void CQuorlinDlg::ShowPanelMenu() {
+    HMENU popup = BuildPanelMenu();
+    if (!popup) return;
+    POINT pt;
+    ::GetCursorPos(&pt);
+    ::TrackPopupMenu(popup, 0, pt.x, pt.y, 0, hwnd_, nullptr);
+    ::DestroyMenu(popup);
+}
+
+LRESULT CQuorlinDlg::OnRightButtonUp(WPARAM, LPARAM, bool& handled) {
+    ShowPanelMenu();
+    handled = false;
+    return 0;
+}
+
+LRESULT CQuorlinDlg::OnHotKey(WPARAM wp, LPARAM, bool& handled) {
+    if (static_cast<int>(wp) == hotKeyId) ::SetForegroundWindow(hwnd_);
+    handled = false;
+    return 0;
+}
+
+BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) {
+    switch (LOWORD(wp)) {
+        case IDC_LAUNCH_BUTTON:
+            RenderPanel();
+            return TRUE;
+        case ID_EXIT:
+            ::PostQuitMessage(0);
+            return TRUE;
+        case ID_TOPMOST:
+            SetTopMost(!theApp().topMost, true);
+            return TRUE;
+        case ID_FIXED:
+            theApp().fixed = !theApp().fixed;
+            WriteSettingInt(kKeyLock, theApp().fixed ? 1 : 0);
+            return TRUE;
+        case ID_CHECK_UPDATE:
+            StartVersionCheck(true);
+            return TRUE;
+        case ID_LOCK_BUTTONS:
+            theApp().buttonsLocked = !theApp().buttonsLocked;
+            WriteSettingInt(kKeyLockButtons, theApp().buttonsLocked ? 1 : 0);
+            return TRUE;
+        case ID_CLEAR_ALL:
+            if (MessageBoxes().Show(0, L"确认清空所有按钮？", L"请您确认", kMbSystemModal | kMbYesNo) == kIdYes)
+                ClearAllButtons();
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void CQuorlinDlg::OnAutoRun() { SetAutoRun(!IsAutoRunEnabled()); }
+
+void CQuorlinDlg::AddCommonEntry(int commandId) {
+    std::wstring documents;
+    if (commandId == ID_ADD_DOCUMENTS) {
+        wchar_t path[512] = {};
+        ::SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, FALSE);
+        documents = path;
+    }
+    std::optional<CommonEntry> entry = CommonEntryFor(commandId, documents);
+    if (!entry) return;
+    AddButton(entry->Title, entry->PathName, entry->iType, entry->Para);
+    LayoutButtons();
+    RenderPanel();
+}
+
+void CQuorlinDlg::OnAddComputer() { AddCommonEntry(ID_ADD_COMPUTER); }
+void CQuorlinDlg::OnAddControlPanel() { AddCommonEntry(ID_ADD_CONTROL); }
+void CQuorlinDlg::OnAddDocuments() { AddCommonEntry(ID_ADD_DOCUMENTS); }
+void CQuorlinDlg::OnAddRecycleBin() { AddCommonEntry(ID_ADD_RECYCLE); }
+void CQuorlinDlg::OnAddBrowser() { AddCommonEntry(ID_ADD_IE); }
+
+void CQuorlinDlg::OnAddWebAddress() {
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    {
+        CAddDlg dialog;
+        dialog.anchor = r;
+        dialog.kind = ItemKind::Url;
+        dialog.DoModal(::GetDesktopWindow());
+    }
+    PruneMissingTargets();
+    LayoutButtons();
+}
+
+// ---------------------------------------------------------------- dropped files
+
+std::wstring CQuorlinDlg::ResolveShortcut(const std::wstring& path) {
+    if (!IsShortcutPath(path)) return path;
+    std::wstring result = kUnreadableShortcutTarget;
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&link))))
+        return result;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            wchar_t target[512] = {};
+            WIN32_FIND_DATAW data{};
+            if (SUCCEEDED(link->GetPath(target, 512, &data, SLGP_UNCPRIORITY))) result = target;
+            else result = L"";
+        }
+        file->Release();
+    }
+    link->Release();
+    return result;
+}
+
+void CQuorlinDlg::AddDroppedFiles(HDROP drop) {
+    if (theApp().buttonsLocked &&
+        MessageBoxes().Show(0, kLockedDropQuestion, kLockedDropCaption, kMbSystemModal | kMbYesNo) != kIdYes) {
+        ::DragFinish(drop);
+        return;
+    }
+    int count = static_cast<int>(collection_.Count());
+    const UINT n = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < n; ++i) {
+        if (!CanDropMore(count)) {
+            MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), DropLimitMessage(), CQuorlinApp::AppName(),
+                                kMbOk);
+            break;
+        }
+        // The whole name, however long: a name cut to a fixed buffer would name another file.
+        const UINT len = ::DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(static_cast<size_t>(len) + 1, L'\0');
+        name.resize(::DragQueryFileW(drop, i, name.data(), len + 1));
+        if (name.empty()) continue;
+        const std::wstring target = ResolveShortcut(name);
+        const int kind = DropKindFor(::PathIsDirectoryW(target.c_str()) != FALSE);
+        if (IsDuplicate(target, kind)) continue;
+        AddButton(TitleFromPath(name), target, kind, L"");
+        ++count;
+    }
+    ::DragFinish(drop);
+    LayoutButtons();
+    RenderPanel();
+}
+
+LRESULT CQuorlinDlg::OnDropFiles(WPARAM wp, LPARAM, bool&) {
+    AddDroppedFiles(reinterpret_cast<HDROP>(wp));
+    return 0;
+}

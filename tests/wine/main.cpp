@@ -1,0 +1,17 @@
+// Entry point of the Wine tests: COM and GDI+ as the program has them at run time.
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include "framework/gdiplus_win.h"
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::CoInitialize(nullptr);
+    int result;
+    {
+        quorlin::fw::GdiplusSession gdiplus;
+        result = RUN_ALL_TESTS();
+    }
+    ::CoUninitialize();
+    return result;
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs inside one virtual display (xvfb-run): the Wine tests of the program, then an
+# end-to-end start of the real program from its application directory.
+set -u
+build=$1
+appdir="$build/win/appdir"
+status=0
+
+e2e() {  # e2e NAME COMMAND...: one end-to-end check
+    local name=$1
+    shift
+    if "$@"; then echo "e2e: ok $name"; else echo "e2e: FAIL $name"; status=1; fi
+}
+
+cd "$build/win"
+QUORLIN_APPDIR="$appdir" wine wine_tests.exe --gtest_color=no || status=1
+
+# The real program on the screen: the panel shows its ring and clock where the
+# settings say (no setting.ini: x = full-screen width - 600, y = 30).
+shot="$build/e2e-start.png"
+start_and_shoot() {
+    local work
+    work=$(mktemp -d)
+    cp -r "$appdir"/. "$work"/
+    (cd "$work" && wine quorlin.exe >/dev/null 2>&1 &)
+    for _ in $(seq 1 40); do
+        sleep 0.5
+        xwininfo -root -tree 2>/dev/null | grep -q '"quorlin.exe" "quorlin.exe")  240x240' && break
+    done
+    sleep 2
+    import -window root "$shot"
+    wineserver -k 2>/dev/null
+    sleep 1
+    rm -rf "$work"
+    # the clock face's ticks and the hands are bright; the desktop around is black
+    local bright outside
+    bright=$(convert "$shot" -crop 100x100+1390+100 -format '%[fx:maxima.r]' info:)
+    outside=$(convert "$shot" -crop 100x100+1000+600 -format '%[fx:maxima.r]' info:)
+    awk -v b="$bright" -v o="$outside" 'BEGIN { exit !(b > 0.5 && o == 0) }'
+}
+e2e "panel-on-screen" start_and_shoot
+
+exit $status
