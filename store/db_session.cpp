@@ -3,6 +3,11 @@
 #include <sqlite3.h>
 
 #include <cwctype>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "framework/seams.h"
 #include "framework/text.h"
@@ -120,6 +125,16 @@ std::wstring QuoteIdent(const std::wstring& name) {
         out += c;
     }
     return out + L"\"";
+}
+
+// Whether the file may be written (on Windows this also honours the read-only attribute,
+// which SQLite alone would not notice when the process may write anyway).
+bool Writable(const std::wstring& path) {
+#ifdef _WIN32
+    return ::_waccess(path.c_str(), 2) == 0;
+#else
+    return ::access(ToUtf8(path).c_str(), W_OK) == 0;
+#endif
 }
 
 }  // namespace
@@ -345,7 +360,8 @@ bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fil
         sqlite3_busy_timeout(raw, kBusyTimeoutMs);
         sqlite3_extended_result_codes(raw, 1);
         // A file we may not write (read-only attribute, read-only medium) cannot hold buttons.
-        if (sqlite3_db_readonly(raw, "main") == 1) throw StoreError(SQLITE_READONLY, L"the database file is read-only");
+        if (sqlite3_db_readonly(raw, "main") == 1 || !Writable(path))
+            throw StoreError(SQLITE_READONLY, L"the database file is read-only");
         Statement check;
         Prepare(raw, L"select count(*) from sqlite_master where type = 'table' and name = 'tb_Btns'", check);
         rc = sqlite3_step(check.stmt);

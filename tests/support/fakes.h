@@ -91,7 +91,7 @@ public:
         calls_.push_back({owner, verb != nullptr, verb ? verb : L"", file ? file : L"", false, L"", show, true});
         return true;
     }
-    unsigned RunCommandLine(const std::string& commandLine, int) override {
+    unsigned RunCommandLine(const std::wstring& commandLine, int) override {
         std::lock_guard<std::mutex> lock(m_);
         commandLines_.push_back(commandLine);
         return commandLineResult;
@@ -100,7 +100,7 @@ public:
         std::lock_guard<std::mutex> lock(m_);
         return calls_;
     }
-    std::vector<std::string> CommandLines() const {
+    std::vector<std::wstring> CommandLines() const {
         std::lock_guard<std::mutex> lock(m_);
         return commandLines_;
     }
@@ -108,7 +108,7 @@ public:
 private:
     mutable std::mutex m_;
     std::vector<ShellCall> calls_;
-    std::vector<std::string> commandLines_;
+    std::vector<std::wstring> commandLines_;
     IShell* previous_ = nullptr;
 };
 

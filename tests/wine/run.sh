@@ -12,8 +12,33 @@ e2e() {  # e2e NAME COMMAND...: one end-to-end check
     if "$@"; then echo "e2e: ok $name"; else echo "e2e: FAIL $name"; status=1; fi
 }
 
+# The version check's tests ask a local HTTP server whose replies are chosen by the path
+# (tests/wine/version_server.py). It is stopped after the Wine tests, when this script
+# ends early, and in any case by itself after its lifetime.
+portfile=$(mktemp)
+python3 "$(dirname "$0")/version_server.py" --port-file "$portfile" --lifetime 1500 >/dev/null 2>&1 &
+server_pid=$!
+stop_version_server() {
+    kill "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null
+    rm -f "$portfile" "$portfile.tmp"
+}
+trap stop_version_server EXIT
+for _ in $(seq 1 100); do
+    [ -s "$portfile" ] && break
+    sleep 0.1
+done
+if [ -s "$portfile" ]; then
+    { read -r server_port; read -r closed_port; } <"$portfile"
+    export QUORLIN_VERSION_SERVER="http://127.0.0.1:$server_port" QUORLIN_CLOSED_PORT="$closed_port"
+else
+    echo "run: the version server did not start"
+fi
+
 cd "$build/win"
 QUORLIN_APPDIR="$appdir" wine wine_tests.exe --gtest_color=no || status=1
+stop_version_server
+trap - EXIT
 
 # The real program on the screen: the panel shows its ring and clock where the
 # settings say (no setting.ini: x = full-screen width - 600, y = 30).

@@ -1,0 +1,132 @@
+// The real program, in process: an application directory of the test's own with a real
+// bts.db and setting.ini, the application object started on it, and the real panel
+// window made modeless so that the test can post messages and pump the queue.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/quorlin_app_win.h"
+#include "buttons/button_window_win.h"
+#include "framework/seams_win.h"
+#include "framework/window_win.h"
+#include "panel/panel_window_win.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace quorlin::testing {
+
+// Shell_NotifyIconW as the tests see it: records the calls, and asks the real shell too
+// when told to (the tray tests under a display do).
+class RecordingTray : public ITray {
+public:
+    RecordingTray() { previous_ = SetTray(this); }
+    ~RecordingTray() override { SetTray(previous_); }
+    bool useRealTray = false;
+    std::vector<DWORD> calls;
+    BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override {
+        calls.push_back(message);
+        if (useRealTray) return ::Shell_NotifyIconW(message, data);
+        return TRUE;
+    }
+
+private:
+    ITray* previous_ = nullptr;
+};
+
+// Dispatches messages for about ms milliseconds (at least once).
+inline void Pump(int ms = 0) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam));  // keep it for the test to see
+                return;
+            }
+            fw::MessageLoop::Dispatch(msg);
+        }
+        if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+// True when a WM_QUIT is waiting in the queue (and takes it out).
+inline bool TakeQuit() {
+    MSG msg;
+    return ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = dir.MakeDatabase();
+        // The silent version check at start asks a port where nothing listens.
+        WriteSetting("UpdateEndpoint", "http://127.0.0.1:9/ad/zembrick/version.php");
+    }
+
+    void TearDown() override {
+        ClosePanel();
+        TakeQuit();
+        theApp().ExitInstance();
+        theApp().appDir.clear();
+        theApp().fixed = theApp().topMost = theApp().buttonsLocked = false;
+    }
+
+    void WriteSetting(const std::string& key, const std::string& value) {
+        ::WritePrivateProfileStringA("SETTING", key.c_str(), value.c_str(), (dir.Path() / "setting.ini").string().c_str());
+    }
+    std::string ReadSetting(const std::string& key) {
+        char buf[64] = {};
+        ::GetPrivateProfileStringA("SETTING", key.c_str(), "<none>", buf, 64, (dir.Path() / "setting.ini").string().c_str());
+        return buf;
+    }
+
+    // Start-up on the test's directory: COM, store, switches, GDI+.
+    bool StartApp() {
+        theApp().appDir = dir.WPath();
+        return theApp().PrepareRuntime();
+    }
+
+    // The panel window, as the program makes it (modeless here, so the test drives it).
+    CQuorlinDlg& OpenPanel() {
+        if (theApp().appDir.empty()) EXPECT_TRUE(StartApp());
+        panel = std::make_unique<CQuorlinDlg>();
+        theApp().mainWnd = panel.get();
+        EXPECT_TRUE(panel->Create(nullptr));
+        Pump();
+        return *panel;
+    }
+
+    void ClosePanel() {
+        if (!panel) return;
+        if (panel->IsWindow()) ::DestroyWindow(panel->hwnd());
+        Pump();
+        theApp().mainWnd = nullptr;
+        panel.reset();
+    }
+
+    // Posts a command to the panel as a menu would, and lets it run.
+    void Command(UINT id) {
+        ::PostMessageW(panel->hwnd(), WM_COMMAND, id, 0);
+        Pump(20);
+    }
+
+    std::string Query(const std::string& sql) { return QueryText(db, sql); }
+
+    TempDir dir;
+    std::filesystem::path db;
+    RecordingMessageBoxes boxes;
+    RecordingShell shell;
+    RecordingSound sound;
+    RecordingTray tray;
+    FixedClock clock{LocalTime{10, 10, 30}};
+    std::unique_ptr<CQuorlinDlg> panel;
+};
+
+}  // namespace quorlin::testing
