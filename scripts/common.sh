@@ -30,6 +30,15 @@ wine_prefix() {
     wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /f >/dev/null 2>&1 || true
 }
 
+# Tests run on a bare virtual display with no window manager: Wine would wait up to 2 s
+# for one at every hidden window unless its windows are unmanaged.
+wine_unmanaged() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+}
+wine_managed() {
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+}
+
 wine_start() {
     wineserver -p 2>/dev/null || true
     wine cmd /c exit >/dev/null 2>&1 || true

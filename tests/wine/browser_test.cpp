@@ -1,8 +1,8 @@
 // Opening web addresses: the shell first; when it refuses, the ".htm" handler's command line
 // from the registry (Wine's, set up here under HKEY_CLASSES_ROOT and put back afterwards).
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <chrono>
 #include <filesystem>

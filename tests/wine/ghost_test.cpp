@@ -41,15 +41,11 @@ constexpr int kBadgeProbeX = 30, kBadgeProbeY = 7;   // red rim of the badge, ab
 
 class GhostTest : public PanelTest {
 protected:
-    void SetUp() override {
-        PanelTest::SetUp();
-        ASSERT_NE(g_ghost, nullptr) << "the ghost is made by the panel";
-    }
-
     // The panel at (100, 100) - (340, 340), centre (220, 220), with the reserved button 1
     // and `count` web-address buttons (IDs 3, 4, ...).
     CQuorlinDlg& OpenWithButtons(int count) {
         CQuorlinDlg& p = OpenPanel();
+        EXPECT_NE(g_ghost, nullptr) << "the panel makes the ghost";
         for (int i = 0; i < count; ++i) {
             const std::wstring n = std::to_wstring(i);
             EXPECT_TRUE(p.AddButton(L"Site " + n, L"http://site" + n + L".example/", ItemKind::Url, L""));
