@@ -396,6 +396,11 @@ void CQuorlinDlg::ShowPanelMenu() {
     ::DestroyMenu(popup);
 }
 
+// The whole surface answers HTCAPTION, and the default handling of a right press on a
+// caption waits for the release itself (for the system menu), so the release would never
+// arrive here. The panel has no system menu: the press needs no default handling.
+LRESULT CQuorlinDlg::OnNcRightButtonDown(WPARAM, LPARAM, bool&) { return 0; }
+
 LRESULT CQuorlinDlg::OnRightButtonUp(WPARAM, LPARAM, bool& handled) {
     ShowPanelMenu();
     handled = false;

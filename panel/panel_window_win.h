@@ -34,6 +34,7 @@ public:
             {WM_PAINT, &CQuorlinDlg::OnPaint},
             {WM_QUERYDRAGICON, &CQuorlinDlg::OnQueryDragIcon},
             {WM_TRAYICON, &CQuorlinDlg::OnTrayIcon},
+            {WM_NCRBUTTONDOWN, &CQuorlinDlg::OnNcRightButtonDown},
             {WM_NCRBUTTONUP, &CQuorlinDlg::OnRightButtonUp},
             {WM_RBUTTONUP, &CQuorlinDlg::OnRightButtonUp},
             {WM_HOTKEY, &CQuorlinDlg::OnHotKey},
@@ -132,6 +133,7 @@ private:
     LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM, bool& handled);
     LRESULT OnTrayIcon(WPARAM, LPARAM, bool& handled);
+    LRESULT OnNcRightButtonDown(WPARAM, LPARAM, bool& handled);
     LRESULT OnRightButtonUp(WPARAM, LPARAM, bool& handled);
     LRESULT OnHotKey(WPARAM, LPARAM, bool& handled);
     LRESULT OnDropFiles(WPARAM, LPARAM, bool& handled);

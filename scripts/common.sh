@@ -26,6 +26,12 @@ wine_prefix() {
         WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    # Chinese menu and dialog texts: link the UI fonts to a CJK font from Debian's packages,
+    # as a Chinese Windows has them.
+    for font in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" "SimSun" "Arial"; do
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
+            /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+    done
     # The current user's Run key exists on every Windows; a fresh prefix may lack it.
     wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /f >/dev/null 2>&1 || true
 }
