@@ -147,6 +147,17 @@ LRESULT CALLBACK SubclassProcThunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return self->DefaultProc(msg, wp, lp);
 }
 
+SubclassedWindowBase::~SubclassedWindowBase() {
+    // Give the window back to its class before it goes, so that the class's own
+    // WM_DESTROY handling runs.
+    if (hwnd_ && ::IsWindow(hwnd_)) {
+        HWND h = hwnd_;
+        if (classProc_) ::SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(classProc_));
+        Detach();
+        ::DestroyWindow(h);
+    }
+}
+
 bool SubclassedWindowBase::Create(const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rc,
                                   HWND parent, UINT id, DWORD exStyle) {
     HWND h = ::CreateWindowExW(exStyle, className, text, style, rc.left, rc.top, rc.right - rc.left,

@@ -160,6 +160,7 @@ protected:
 // Base of windows of a system class (BUTTON, ...) that we create and subclass.
 class SubclassedWindowBase : public WindowBase {
 public:
+    ~SubclassedWindowBase() override;
     // CreateWindowExW of the class, then our window procedure in front of the class's own.
     bool Create(const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rc, HWND parent,
                 UINT id, DWORD exStyle = 0);

@@ -97,8 +97,7 @@ void CQuorlinDlg::MoveToInitialPosition() {
     // The INI service hands back an unsigned value; the range rules see it as such.
     const long long x = static_cast<unsigned>(ReadSettingInt(kKeyDeskX, 0));
     const long long y = static_cast<unsigned>(ReadSettingInt(kKeyDeskY, 0));
-    Point p = InitialPanelPosition(hasX, static_cast<int>(x), hasY, static_cast<int>(y), FullScreenWidth(),
-                                   FullScreenHeight(), panelWidth, panelHeight);
+    Point p = InitialPanelPosition(hasX, x, hasY, y, FullScreenWidth(), FullScreenHeight(), panelWidth, panelHeight);
     ::MoveWindow(hwnd_, p.x, p.y, panelWidth, panelHeight, TRUE);
 }
 
