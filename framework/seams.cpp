@@ -28,7 +28,7 @@ public:
         return 2;
     }
     bool ExecuteInvokeIdList(std::uintptr_t, const wchar_t*, const wchar_t*, int) override { return false; }
-    unsigned RunCommandLine(const std::string&, int) override { return 2; }
+    unsigned RunCommandLine(const std::wstring&, int) override { return 2; }
 };
 
 class DefaultSound : public ISound {

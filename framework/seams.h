@@ -39,8 +39,9 @@ public:
     // ShellExecuteExW with SEE_MASK_INVOKEIDLIST (the properties sheet). Returns success.
     virtual bool ExecuteInvokeIdList(std::uintptr_t owner, const wchar_t* verb, const wchar_t* file,
                                      int show) = 0;
-    // WinExec of an ANSI command line. Returns the value WinExec gives (> 31 is success).
-    virtual unsigned RunCommandLine(const std::string& commandLine, int show) = 0;
+    // Starts the program a command line names (CreateProcessW, so that no character of it is
+    // lost to the ANSI code page). Returns what WinExec would: > 31 is success, else an error.
+    virtual unsigned RunCommandLine(const std::wstring& commandLine, int show) = 0;
 };
 
 class ISound {

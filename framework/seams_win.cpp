@@ -35,8 +35,22 @@ public:
         info.nShow = show;
         return ::ShellExecuteExW(&info) != FALSE;
     }
-    unsigned RunCommandLine(const std::string& commandLine, int show) override {
-        return ::WinExec(commandLine.c_str(), static_cast<UINT>(show));
+    unsigned RunCommandLine(const std::wstring& commandLine, int show) override {
+        // WinExec's behaviour on a wide command line: the first token names the program.
+        std::wstring line = commandLine;  // CreateProcessW may write into its command line
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(show);
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process)) {
+            const DWORD error = ::GetLastError();
+            return error < 32 ? error : ERROR_BAD_FORMAT;  // WinExec's values: 0, 2, 3 or 11
+        }
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        return 33;
     }
 };
 

@@ -1,8 +1,253 @@
 #include "update/version_check_win.h"
 
-// Placeholder while the check is being written.
-void StartVersionCheck(bool) {}
-unsigned CheckVersion(bool) { return 0; }
-std::wstring GetFileVersionString(HMODULE) { return L""; }
-std::wstring FetchReplyText(const std::wstring&) { return L""; }
-std::wstring UpdateEndpoint() { return L""; }
+#include <objbase.h>
+#include <wininet.h>
+
+#include <condition_variable>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "app/quorlin_app_win.h"
+#include "app/settings_win.h"
+#include "framework/seams.h"
+#include "framework/text.h"
+#include "framework/window_win.h"
+#include "res/resource.h"
+#include "update/browser_win.h"
+#include "update/version_logic.h"
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr wchar_t kEndpointKey[] = L"UpdateEndpoint";
+
+// A string resource of the program, "" when it is missing.
+std::wstring LoadResourceString(UINT id) {
+    const wchar_t* text = nullptr;
+    // With a zero length LoadStringW hands out a pointer to the resource itself.
+    const int length = ::LoadStringW(quorlin::fw::ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
+// A value of an INI file at whatever length it has.
+std::wstring ReadIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        const DWORD n = ::GetPrivateProfileStringW(section, key, L"", buffer.data(),
+                                                   static_cast<DWORD>(buffer.size()), file.c_str());
+        // A value that filled the buffer may have been cut: read again with more room.
+        if (n + 1 < buffer.size() || buffer.size() >= 65536) return std::wstring(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The module's full path at whatever length it has, "" when it cannot be read.
+std::wstring ModulePath(HMODULE module) {
+    std::vector<wchar_t> path(512);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return std::wstring();
+        if (n < path.size()) return std::wstring(path.data(), n);
+        if (path.size() >= 32768) return std::wstring();
+        path.resize(path.size() * 2);
+    }
+}
+
+class InternetHandle {
+public:
+    explicit InternetHandle(HINTERNET h = nullptr) : h_(h) {}
+    ~InternetHandle() { reset(nullptr); }
+    void reset(HINTERNET h) {
+        if (h_) ::InternetCloseHandle(h_);
+        h_ = h;
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+
+private:
+    HINTERNET h_;
+};
+
+// Sets WinINet's connect, send and receive timeouts on a handle.
+void SetNetworkTimeouts(HINTERNET handle) {
+    DWORD timeout = kVersionNetworkTimeoutMs;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        ::InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
+}
+
+// Opens the address for reading its body, null on failure. An HTTP address gets its
+// request handle made and sent here, so that the timeouts can be set on the request itself
+// (not every WinINet hands the session's timeouts on to the request InternetOpenUrlW makes).
+HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHandle& connection) {
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_TRANSFER_ASCII;
+    const DWORD_PTR context = 1;
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof(parts);
+    // Non-zero lengths with no buffers: the parts are handed back as pointers into address.
+    parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength =
+        parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+    if (!::InternetCrackUrlW(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return nullptr;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+        return ::InternetOpenUrlW(session, address.c_str(), nullptr, 0, flags, context);
+
+    auto part = [](const wchar_t* text, DWORD length) {
+        return text ? std::wstring(text, length) : std::wstring();
+    };
+    const std::wstring host = part(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring user = part(parts.lpszUserName, parts.dwUserNameLength);
+    const std::wstring password = part(parts.lpszPassword, parts.dwPasswordLength);
+    std::wstring object = part(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                          part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (object.empty()) object = L"/";
+
+    connection.reset(::InternetConnectW(session, host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+                                        password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0,
+                                        context));
+    if (!connection) return nullptr;
+    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
+    HINTERNET request = ::HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr, nullptr,
+                                           flags | secure, context);
+    if (!request) return nullptr;
+    SetNetworkTimeouts(request);
+    if (!::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+        ::InternetCloseHandle(request);
+        return nullptr;
+    }
+    return request;
+}
+
+// The request itself, blocking: each network step is bounded by the WinINet timeouts, and
+// the body is read only while the deadline has not passed and the reply can still be valid.
+std::wstring FetchBlocking(const std::wstring& address, SteadyClock::time_point deadline) {
+    InternetHandle session(::InternetOpenW(CQuorlinApp::AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                                           nullptr, INTERNET_FLAG_DONT_CACHE));
+    if (!session) return std::wstring();
+    SetNetworkTimeouts(session.get());
+    InternetHandle connection;  // (closed after the request made on it)
+    InternetHandle file(OpenAddress(session.get(), address, connection));
+    if (!file) return std::wstring();
+
+    quorlin::ReplyAccumulator reply;
+    char buffer[1024];
+    while (!reply.TooLong()) {
+        // A body still arriving at the deadline is a server that trickles: no valid reply.
+        if (SteadyClock::now() >= deadline) return std::wstring();
+        // Wait for some data (or the end), then take what is there: a read of a whole buffer
+        // would wait until the buffer is full, however slowly the bytes come.
+        DWORD available = 0;
+        if (!::InternetQueryDataAvailable(file.get(), &available, 0, 0)) return std::wstring();
+        if (available == 0) break;  // end of the body
+        DWORD got = 0;
+        if (!::InternetReadFile(file.get(), buffer, available < sizeof(buffer) ? available : sizeof(buffer), &got))
+            return std::wstring();
+        if (got == 0) break;
+        reply.Feed(buffer, got);
+    }
+    // Once too long the text is left as it is: longer than any reply, it is refused as one.
+    reply.Finish();
+    return reply.Text();
+}
+
+// Hand-over between the thread that runs a request and the one waiting for it. Shared
+// ownership, so that a request given up on may go on to its end without anybody waiting.
+struct PendingReply {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool done = false;
+    std::wstring text;
+};
+
+// The check itself, on whatever thread runs it, with everything it needs passed in.
+void RunCheck(bool interactive, const std::wstring& endpoint) {
+    using namespace quorlin;
+    const std::wstring running = GetFileVersionString(::GetModuleHandleW(nullptr));
+    const std::wstring home = LoadResourceString(IDS_HOME_PAGE);
+    const std::wstring reply = FetchReplyText(BuildVersionQuery(endpoint, running));
+
+    const VersionReport report = AnalyseVersionReply(reply, running);
+    if (!ShowsVersionMessage(report.outcome, interactive)) return;
+    const bool offer = report.outcome == VersionOutcome::Newer;
+    // No owner: the box belongs to no window of the panel, which goes on working meanwhile.
+    const int answer = MessageBoxes().Show(0, report.message, kVersionCheckCaption,
+                                           kMbSystemModal | (offer ? kMbYesNo : kMbOk));
+    if (offer && answer == kIdYes) OpenInDefaultBrowser(home);  // its result is not examined
+}
+
+}  // namespace
+
+std::wstring GetFileVersionString(HMODULE module) {
+    const std::wstring path = ModulePath(module);
+    if (path.empty()) return std::wstring();
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return std::wstring();
+    std::vector<BYTE> block(size);
+    if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::wstring();
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return std::wstring();
+    return quorlin::FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);
+}
+
+std::wstring UpdateEndpoint() {
+    if (!theApp().appDir.empty()) {
+        const std::wstring configured =
+            quorlin::Trim(ReadIniString(quorlin::SettingsPath(), quorlin::kSettingsSection, kEndpointKey));
+        if (!configured.empty()) return configured;
+    }
+    return LoadResourceString(IDS_UPDATE_ENDPOINT);
+}
+
+std::wstring FetchReplyText(const std::wstring& address) { return FetchReplyText(address, kVersionReplyDeadline); }
+
+std::wstring FetchReplyText(const std::wstring& address, std::chrono::milliseconds limit) {
+    // WinINet's own timeouts bound each step, but not a server that keeps sending a byte now
+    // and then, nor one that stalls inside its headers. So the request runs on a thread of
+    // its own, and this one waits for it no longer than the deadline. A request given up on
+    // finishes by itself at its next timeout and only touches the shared record.
+    const SteadyClock::time_point deadline = SteadyClock::now() + limit;
+    auto pending = std::make_shared<PendingReply>();
+    try {
+        std::thread([pending, address, deadline] {
+            std::wstring text = FetchBlocking(address, deadline);
+            std::lock_guard<std::mutex> lock(pending->mutex);
+            pending->text = std::move(text);
+            pending->done = true;
+            pending->arrived.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return FetchBlocking(address, deadline);  // no thread to spare: the WinINet timeouts still hold
+    }
+    std::unique_lock<std::mutex> lock(pending->mutex);
+    if (!pending->arrived.wait_until(lock, deadline, [&] { return pending->done; })) return std::wstring();
+    return pending->text;
+}
+
+unsigned CheckVersion(bool interactive) {
+    RunCheck(interactive, UpdateEndpoint());
+    return 0;
+}
+
+void StartVersionCheck(bool interactive) {
+    // Everything the worker needs from the application is read here and handed over by value.
+    std::wstring endpoint = UpdateEndpoint();
+    try {
+        std::thread([interactive, endpoint = std::move(endpoint)] {
+            // The shell may be asked to open the home page from this thread.
+            const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            RunCheck(interactive, endpoint);
+            if (SUCCEEDED(com)) ::CoUninitialize();
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread could be started: the check is skipped, as a failed check would be.
+    }
+}

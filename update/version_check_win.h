@@ -4,18 +4,30 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
+// Each network step (connecting, sending the request, every wait for data) gives up after
+// this long...
+constexpr DWORD kVersionNetworkTimeoutMs = 10000;
+// ...and the whole request, however the server behaves, after this long.
+constexpr std::chrono::milliseconds kVersionReplyDeadline{20000};
+
 // Starts a check on a new worker thread and returns at once. interactive: every
-// outcome is reported; otherwise only a newer version is.
+// outcome is reported; otherwise only a newer version is. The endpoint is read here, on
+// the caller's thread; the worker touches nothing shared.
 void StartVersionCheck(bool interactive);
-// The worker body (also callable directly, e.g. from tests): returns 0.
+// The worker body (also callable directly, e.g. from tests): asks UpdateEndpoint(), read on
+// the calling thread. Returns 0.
 unsigned CheckVersion(bool interactive);
 // "a.b.c.d" from the module's fixed file version, "" when it cannot be read.
 std::wstring GetFileVersionString(HMODULE module);
 // The body of an HTTP GET as text, "" on any failure; stops reading as soon as the reply
 // is longer than any valid reply can be, and gives up after a timeout.
 std::wstring FetchReplyText(const std::wstring& address);
+// The same with a deadline of the caller's choosing: when it passes before the whole body
+// has arrived, the result is "" (the request is abandoned and ends on its own).
+std::wstring FetchReplyText(const std::wstring& address, std::chrono::milliseconds deadline);
 // The endpoint the check asks: string 151, unless setting.ini names another one under
 // [SETTING] UpdateEndpoint (a key the program never writes; for tests and mirrors).
 std::wstring UpdateEndpoint();

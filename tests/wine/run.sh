@@ -6,17 +6,13 @@ build=$1
 appdir="$build/win/appdir"
 status=0
 
-e2e() {  # e2e NAME COMMAND...: one end-to-end check
-    local name=$1
-    shift
-    if "$@"; then echo "e2e: ok $name"; else echo "e2e: FAIL $name"; status=1; fi
-}
+here=$(cd "$(dirname "$0")" && pwd)
 
 # The version check's tests ask a local HTTP server whose replies are chosen by the path
 # (tests/wine/version_server.py). It is stopped after the Wine tests, when this script
 # ends early, and in any case by itself after its lifetime.
 portfile=$(mktemp)
-python3 "$(dirname "$0")/version_server.py" --port-file "$portfile" --lifetime 1500 >/dev/null 2>&1 &
+python3 "$here/version_server.py" --port-file "$portfile" --lifetime 1500 >/dev/null 2>&1 &
 server_pid=$!
 stop_version_server() {
     kill "$server_pid" 2>/dev/null
@@ -40,29 +36,7 @@ QUORLIN_APPDIR="$appdir" wine wine_tests.exe --gtest_color=no || status=1
 stop_version_server
 trap - EXIT
 
-# The real program on the screen: the panel shows its ring and clock where the
-# settings say (no setting.ini: x = full-screen width - 600, y = 30).
-shot="$build/e2e-start.png"
-start_and_shoot() {
-    local work
-    work=$(mktemp -d)
-    cp -r "$appdir"/. "$work"/
-    (cd "$work" && wine quorlin.exe >/dev/null 2>&1 &)
-    for _ in $(seq 1 40); do
-        sleep 0.5
-        xwininfo -root -tree 2>/dev/null | grep -q '"quorlin.exe" "quorlin.exe")  240x240' && break
-    done
-    sleep 2
-    import -window root "$shot"
-    wineserver -k 2>/dev/null
-    sleep 1
-    rm -rf "$work"
-    # the clock face's ticks and the hands are bright; the desktop around is black
-    local bright outside
-    bright=$(convert "$shot" -crop 100x100+1390+100 -format '%[fx:maxima.r]' info:)
-    outside=$(convert "$shot" -crop 100x100+1000+600 -format '%[fx:maxima.r]' info:)
-    awk -v b="$bright" -v o="$outside" 'BEGIN { exit !(b > 0.5 && o == 0) }'
-}
-e2e "panel-on-screen" start_and_shoot
+# A user's session with the real program, driven with real mouse and keys.
+bash "$here/../e2e/user_session.sh" "$appdir" "$build/e2e" || status=1
 
 exit $status

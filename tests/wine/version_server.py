@@ -4,7 +4,8 @@
 Serves on 127.0.0.1 and answers every GET with the reply of a case chosen by the first
 segment of the path, e.g. /ok9/ad/zembrick/version.php?version=2.0.0.8. Besides the plain
 replies there are servers that misbehave: one that trickles its body a byte at a time,
-one that floods an endless body, and one that accepts the connection and never answers.
+one that floods an endless body, one that stops in the middle of its body, and one that
+accepts the connection and never answers.
 
     version_server.py --port-file FILE [--port N] [--lifetime SECONDS]
 
@@ -128,6 +129,14 @@ class Handler(BaseHTTPRequestHandler):
                 while time.monotonic() < end:
                     self.wfile.write(chunk)
             except OSError:
+                pass
+        elif case == "stall":
+            # The start of a valid reply, then silence with the connection open.
+            self.start_open_body()
+            self.wfile.write(b"2.0.0.9|x|")
+            self.wfile.flush()
+            end = time.monotonic() + MAX_CONNECTION_SECONDS
+            while time.monotonic() < end and not client_gone(self.connection, 0.5):
                 pass
         elif case == "hang":
             # The request is taken and never answered; the connection stays open.
