@@ -1,5 +1,7 @@
 #include "panel/button_collection.h"
 
+#include <limits>
+
 #include "framework/seams.h"
 #include "panel/ring_layout.h"
 #include "store/button_table.h"
@@ -53,7 +55,12 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
     std::shared_ptr<Recordset> rs = store_.OpenRecordset(statements::LastBySort(), ok);
     try {
         std::int32_t next = 0;
-        if (!rs->AtBOF() && !rs->AtEOF()) next = rs->GetInt(L"sort") + 1;
+        if (!rs->AtBOF() && !rs->AtEOF()) {
+            const std::int32_t last = rs->GetInt(L"sort");
+            // No larger sort exists: a wrapped one would put the new row first at the next load.
+            if (last == std::numeric_limits<std::int32_t>::max()) return false;
+            next = last + 1;
+        }
         rs->AddNew();
         rs->Put(L"Title", FieldValue::Text(title));
         rs->Put(L"PathName", FieldValue::Text(path));

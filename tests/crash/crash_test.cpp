@@ -1,0 +1,558 @@
+// Crash safety of the button store: crash_child (beside this program) changes a real bts.db
+// through the button collection while we kill it with SIGKILL at random moments, often in
+// the middle of an SQLite write. After every kill we open the file ourselves and check:
+//
+//  - PRAGMA integrity_check says "ok";
+//  - the table is exactly what the child reported as committed, or that plus the one
+//    operation it had announced and not yet reported (it may have been committed just
+//    before the kill) - never half of an operation (one sort of a swap, a partial clear);
+//  - no two rows share a sort, and the reserved rows are there;
+//  - every "ready" and "done" report of the child matched our own model of the table, so
+//    the collection on the ring was in step with what was stored.
+//
+// Then the next child starts on the same file (recovering whatever the kill left behind).
+//
+// Usage: crash_test [--kills N] [--seed S] [--keep]
+//   QUORLIN_CRASH_KILLS=N   number of kills (default 400; the long run uses 5000)
+//   QUORLIN_CRASH_SEED=S    seed of the whole run (default: from the clock; printed)
+// Prints "crash: N kills, N checks passed, N failed" last; exit status 0 when none failed.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+// ---------------------------------------------------------------- the model of tb_Btns
+
+struct Row {
+    std::int64_t id = 0;
+    std::int64_t iType = 0;
+    std::optional<std::string> title, path, para;  // nullopt: NULL
+    std::int64_t sort = 0;
+    bool operator==(const Row& o) const {
+        return id == o.id && iType == o.iType && title == o.title && path == o.path && para == o.para &&
+               sort == o.sort;
+    }
+};
+using Table = std::map<std::int64_t, Row>;
+
+std::string Show(const std::optional<std::string>& s) {
+    if (!s) return "NULL";
+    std::string t = *s;
+    if (t.size() > 40) t = t.substr(0, 40) + "...(" + std::to_string(s->size()) + ")";
+    return "'" + t + "'";
+}
+
+std::string Show(const Row& r) {
+    return std::to_string(r.id) + "|" + std::to_string(r.iType) + "|" + Show(r.title) + "|" + Show(r.path) + "|" +
+           Show(r.para) + "|sort " + std::to_string(r.sort);
+}
+
+std::string Diff(const Table& expected, const Table& actual) {
+    std::string out;
+    for (const auto& [id, r] : expected) {
+        auto it = actual.find(id);
+        if (it == actual.end()) out += "    missing  " + Show(r) + "\n";
+        else if (!(it->second == r)) out += "    expected " + Show(r) + "\n    found    " + Show(it->second) + "\n";
+    }
+    for (const auto& [id, r] : actual)
+        if (!expected.count(id)) out += "    extra    " + Show(r) + "\n";
+    return out;
+}
+
+// "ID:sort,..." in ring order: every row but row 2, by ascending sort.
+std::string RingOf(const Table& t) {
+    std::vector<const Row*> rows;
+    for (const auto& [id, r] : t)
+        if (id != 2) rows.push_back(&r);
+    std::sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->sort < b->sort; });
+    std::string s;
+    for (const Row* r : rows) s += (s.empty() ? "" : ",") + std::to_string(r->id) + ":" + std::to_string(r->sort);
+    return s.empty() ? "-" : s;
+}
+
+// An operation the child announced.
+struct Intent {
+    enum class Kind { Add, Del, Swap, Clear } kind = Kind::Add;
+    std::int64_t iType = 0, a = 0, b = 0;
+    std::string title, path, para;
+};
+
+std::string Unhex(const std::string& h) {
+    std::string out;
+    for (size_t i = 1; i + 1 < h.size(); i += 2) out += static_cast<char>(std::stoi(h.substr(i, 2), nullptr, 16));
+    return out;
+}
+
+std::optional<Intent> ParseIntent(const std::string& line) {
+    std::istringstream in(line);
+    std::string word, op;
+    in >> word >> op;
+    Intent it;
+    if (op == "add") {
+        std::string t, p, q;
+        in >> it.iType >> t >> p >> q;
+        if (!in) return std::nullopt;
+        it.kind = Intent::Kind::Add;
+        it.title = Unhex(t);
+        it.path = Unhex(p);
+        it.para = Unhex(q);
+    } else if (op == "del") {
+        it.kind = Intent::Kind::Del;
+        if (!(in >> it.a)) return std::nullopt;
+    } else if (op == "swap") {
+        it.kind = Intent::Kind::Swap;
+        if (!(in >> it.a >> it.b)) return std::nullopt;
+    } else if (op == "clear") {
+        it.kind = Intent::Kind::Clear;
+    } else {
+        return std::nullopt;
+    }
+    return it;
+}
+
+bool IsDuplicateIn(const Table& t, const Intent& it) {
+    for (const auto& [id, r] : t)
+        if (r.iType == it.iType && r.path && *r.path == it.path) return true;
+    return false;
+}
+
+// What the table must be after the operation completed. For an add that stores a row,
+// newId is the ID the database gave it. Returns false when the operation must be refused.
+bool Apply(Table& t, const Intent& it, std::int64_t newId) {
+    switch (it.kind) {
+        case Intent::Kind::Add: {
+            if (IsDuplicateIn(t, it)) return true;
+            std::int64_t next = 0;
+            for (const auto& [id, r] : t) next = std::max(next, r.sort + 1);
+            Row r;
+            r.id = newId;
+            r.iType = it.iType;
+            r.title = it.title;
+            r.path = it.path;
+            if (!it.para.empty()) r.para = it.para;
+            r.sort = next;
+            t[newId] = r;
+            return true;
+        }
+        case Intent::Kind::Del:
+            if (it.a <= 2) return false;
+            t.erase(it.a);
+            return true;
+        case Intent::Kind::Swap: {
+            auto a = t.find(it.a), b = t.find(it.b);
+            if (it.a <= 2 || it.b <= 2 || a == t.end() || b == t.end()) return false;
+            std::swap(a->second.sort, b->second.sort);
+            return true;
+        }
+        case Intent::Kind::Clear:
+            for (auto i = t.begin(); i != t.end();) i = i->first > 2 ? t.erase(i) : std::next(i);
+            return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- the file
+
+struct Db {
+    sqlite3* db = nullptr;
+    explicit Db(const std::string& path) {
+        // Read-write, as the program opens it: a hot journal left by the kill is rolled back here.
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            sqlite3_close(db);
+            db = nullptr;
+        }
+        if (db) sqlite3_busy_timeout(db, 5000);
+    }
+    ~Db() { sqlite3_close(db); }
+    // All rows of the first column of a query, as text.
+    std::vector<std::string> Column(const char* sql, std::string& error) const {
+        std::vector<std::string> out;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
+            error = sqlite3_errmsg(db);
+            return out;
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const unsigned char* t = sqlite3_column_text(st, 0);
+            out.push_back(t ? reinterpret_cast<const char*>(t) : "NULL");
+        }
+        if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
+        sqlite3_finalize(st);
+        return out;
+    }
+    bool Read(Table& t, std::string& error) const {
+        t.clear();
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "select ID, iType, Title, PathName, Para, sort from tb_Btns", -1, &st, nullptr) !=
+            SQLITE_OK) {
+            error = sqlite3_errmsg(db);
+            return false;
+        }
+        auto text = [&](int i) -> std::optional<std::string> {
+            if (sqlite3_column_type(st, i) == SQLITE_NULL) return std::nullopt;
+            const unsigned char* p = sqlite3_column_text(st, i);
+            return std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(st, i));
+        };
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            Row r;
+            r.id = sqlite3_column_int64(st, 0);
+            r.iType = sqlite3_column_int64(st, 1);
+            r.title = text(2);
+            r.path = text(3);
+            r.para = text(4);
+            r.sort = sqlite3_column_int64(st, 5);
+            t[r.id] = r;
+        }
+        if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
+        sqlite3_finalize(st);
+        return rc == SQLITE_DONE;
+    }
+};
+
+// ---------------------------------------------------------------- the child
+
+struct Child {
+    pid_t pid = -1;
+    int out = -1;  // its stdout
+};
+
+Child Spawn(const std::string& program, const std::string& dir, unsigned long long seed) {
+    Child c;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return c;
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    const std::string seedText = std::to_string(seed);
+    std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(dir.c_str()),
+                               const_cast<char*>(seedText.c_str()), nullptr};
+    pid_t pid;
+    const int rc = posix_spawn(&pid, program.c_str(), &fa, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    ::close(fds[1]);
+    if (rc != 0) {
+        ::close(fds[0]);
+        return c;
+    }
+    c.pid = pid;
+    c.out = fds[0];
+    return c;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Reads what the child wrote until the deadline (or until it closes its end); returns false
+// at end of file.
+bool ReadUntil(int fd, std::string& buffer, Clock::time_point deadline) {
+    char chunk[65536];
+    for (;;) {
+        const auto now = Clock::now();
+        if (now >= deadline) return true;
+        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now).count();
+        timespec ts{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+        pollfd p{fd, POLLIN, 0};
+        const int n = ::ppoll(&p, 1, &ts, nullptr);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return true;
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        buffer.append(chunk, static_cast<size_t>(got));
+    }
+}
+
+void ReadToEnd(int fd, std::string& buffer) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return;
+        buffer.append(chunk, static_cast<size_t>(got));
+    }
+}
+
+std::string ProgramDir() {
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : self.parent_path().string();
+}
+
+// ---------------------------------------------------------------- the run
+
+struct Stats {
+    long kills = 0, passed = 0, failed = 0;
+    long beforeReady = 0;     // killed while opening or loading
+    long inOperation = 0;     // killed after announcing an operation and before reporting it
+    long hotJournal = 0;      // a journal was left: the kill came inside a write transaction
+    long inFlightStored = 0;  // the announced operation turned out to be committed
+    long reported = 0;        // operations the children reported as done
+};
+
+class Run {
+public:
+    Run(std::string child, std::string dir, unsigned long long seed)
+        : child_(std::move(child)), dir_(std::move(dir)), file_(dir_ + "/bts.db"), rng_(seed), seed_(seed) {}
+
+    bool Start() {
+        Db db(file_);
+        std::string error;
+        if (!db.db || !db.Read(model_, error)) {
+            std::printf("crash: cannot read the new database: %s\n", error.c_str());
+            return false;
+        }
+        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        return true;
+    }
+
+    void Cycle(Stats& s) {
+        failures_.clear();
+        const unsigned long long childSeed = seed_ * 1000003ULL + static_cast<unsigned long long>(s.kills);
+        Child c = Spawn(child_, dir_, childSeed);
+        if (c.pid < 0) {
+            failures_.push_back("cannot start " + child_);
+            Finish(s);
+            return;
+        }
+        std::string buffer;
+        bool open = true;
+        // Mostly kill once the ring is loaded, at a delay spread evenly over the orders of
+        // magnitude from a microsecond to 100 ms; now and then during start-up instead.
+        const bool early = std::uniform_int_distribution<int>(0, 19)(rng_) == 0;
+        const double exponent = std::uniform_real_distribution<double>(0.0, std::log(100000.0))(rng_);
+        const auto delay = std::chrono::microseconds(static_cast<long>(std::exp(exponent)));
+        if (early) {
+            open = ReadUntil(c.out, buffer, Clock::now() + delay / 2);
+        } else {
+            const auto limit = Clock::now() + std::chrono::seconds(20);
+            while (open && buffer.find('\n') == std::string::npos && Clock::now() < limit)
+                open = ReadUntil(c.out, buffer, std::min(limit, Clock::now() + std::chrono::milliseconds(5)));
+            if (open && buffer.find('\n') != std::string::npos)
+                open = ReadUntil(c.out, buffer, Clock::now() + delay);
+        }
+        ::kill(c.pid, SIGKILL);
+        int status = 0;
+        while (::waitpid(c.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        ReadToEnd(c.out, buffer);
+        ::close(c.out);
+        ++s.kills;
+        if (!(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)) {
+            failures_.push_back("the child ended by itself (status " + std::to_string(status) +
+                                ") instead of being killed");
+        }
+
+        // Follow the child's reports; only complete lines count.
+        const size_t end = buffer.rfind('\n');
+        std::istringstream lines(end == std::string::npos ? std::string() : buffer.substr(0, end + 1));
+        std::optional<Intent> pending;
+        bool ready = false;
+        for (std::string line; std::getline(lines, line);) Follow(line, pending, ready, s);
+        if (!ready) ++s.beforeReady;
+        if (pending) ++s.inOperation;
+
+        // The file as the kill left it.
+        std::error_code ec;
+        if (std::filesystem::exists(file_ + "-journal", ec) && std::filesystem::file_size(file_ + "-journal", ec) > 0)
+            ++s.hotJournal;
+        Check(pending, s);
+        Finish(s);
+    }
+
+private:
+    void Fail(const std::string& what) { failures_.push_back(what); }
+
+    void Follow(const std::string& line, std::optional<Intent>& pending, bool& ready, Stats& s) {
+        if (line.rfind("ready ", 0) == 0) {
+            ready = true;
+            if (line.substr(6) != RingOf(model_))
+                Fail("loaded ring " + line.substr(6) + " but the table holds " + RingOf(model_));
+        } else if (line.rfind("begin ", 0) == 0) {
+            if (pending) Fail("announced an operation while another was unreported");
+            pending = ParseIntent(line);
+            if (!pending) Fail("unreadable line: " + line);
+        } else if (line.rfind("done ", 0) == 0 || line.rfind("false ", 0) == 0) {
+            if (!pending) {
+                Fail("report without an operation: " + line);
+                return;
+            }
+            std::istringstream in(line);
+            std::string word, ring;
+            std::int64_t newId = 0;
+            in >> word;
+            if (word == "done") in >> newId;
+            in >> ring;
+            Table next = model_;
+            const bool allowed = Apply(next, *pending, newId);
+            const bool ok = word == "done";
+            if (ok != allowed) {
+                Fail("operation " + std::string(allowed ? "should have succeeded" : "should have been refused") +
+                     ": " + line);
+            } else if (ok) {
+                const bool added = next.size() > model_.size();
+                if (added && newId <= maxId_) Fail("new row got ID " + std::to_string(newId) + ", not a fresh one");
+                if (!added && newId != 0) Fail("no row was due, yet the add reported ID " + std::to_string(newId));
+                model_ = next;
+                maxId_ = std::max(maxId_, newId);
+                ++s.reported;
+            }
+            if (ring != RingOf(model_)) Fail("ring " + ring + " after '" + line.substr(0, 20) + "' but the table holds " + RingOf(model_));
+            pending.reset();
+        } else {
+            Fail("unreadable line: " + line.substr(0, 80));
+        }
+    }
+
+    void Check(const std::optional<Intent>& pending, Stats& s) {
+        Db db(file_);
+        if (!db.db) {
+            Fail("cannot open the file after the kill");
+            return;
+        }
+        std::string error;
+        const auto integrity = db.Column("PRAGMA integrity_check", error);
+        if (integrity != std::vector<std::string>{"ok"}) {
+            std::string all;
+            for (const auto& l : integrity) all += l + "; ";
+            Fail("integrity_check: " + all + error);
+        }
+        const auto sameSort = db.Column("select sort from tb_Btns group by sort having count(*) > 1", error);
+        if (!sameSort.empty()) Fail("two rows share sort " + sameSort[0]);
+        Table actual;
+        if (!db.Read(actual, error)) {
+            Fail("cannot read tb_Btns: " + error);
+            return;
+        }
+        if (!actual.count(1) || !actual.count(2)) Fail("a reserved row is gone");
+        if (actual == model_) return;
+        // The announced operation may have been committed before the kill: then exactly it.
+        if (pending) {
+            std::int64_t newId = 0;
+            for (const auto& [id, r] : actual)
+                if (!model_.count(id)) newId = std::max(newId, id);
+            Table next = model_;
+            if (Apply(next, *pending, newId) && next == actual &&
+                (next.size() <= model_.size() || newId > maxId_)) {
+                model_ = next;
+                maxId_ = std::max(maxId_, newId);
+                ++s.inFlightStored;
+                return;
+            }
+        }
+        Fail("the table is neither the reported state nor that plus the announced operation:\n" +
+             Diff(model_, actual));
+        model_ = actual;  // go on from what is there
+        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+    }
+
+    void Finish(Stats& s) {
+        if (failures_.empty()) {
+            ++s.passed;
+            return;
+        }
+        ++s.failed;
+        std::printf("crash: FAIL at kill %ld (seed %llu):\n", s.kills, seed_);
+        for (const auto& f : failures_) std::printf("  %s\n", f.c_str());
+        std::fflush(stdout);
+    }
+
+    std::string child_, dir_, file_;
+    std::mt19937_64 rng_;
+    unsigned long long seed_;
+    Table model_;
+    std::int64_t maxId_ = 0;
+    std::vector<std::string> failures_;
+};
+
+long EnvOr(const char* name, long fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::strtol(v, nullptr, 10) : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long kills = EnvOr("QUORLIN_CRASH_KILLS", 400);
+    unsigned long long seed = static_cast<unsigned long long>(
+        EnvOr("QUORLIN_CRASH_SEED", static_cast<long>(std::chrono::system_clock::now().time_since_epoch().count() % 1000000007)));
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--kills" && i + 1 < argc) kills = std::strtol(argv[++i], nullptr, 10);
+        else if (a == "--seed" && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
+        else if (a == "--keep") keep = true;
+        else {
+            std::fprintf(stderr, "usage: crash_test [--kills N] [--seed S] [--keep]\n");
+            return 2;
+        }
+    }
+    // Writes to the child's pipe after it is gone must not end us.
+    ::signal(SIGPIPE, SIG_IGN);
+
+    const std::string child = ProgramDir() + "/crash_child";
+    if (::access(child.c_str(), X_OK) != 0) {
+        std::printf("crash: %s is missing\ncrash: 0 kills, 0 checks passed, 1 failed\n", child.c_str());
+        return 1;
+    }
+    quorlin::testing::TempDir dir;
+    dir.MakeDatabase();
+    std::printf("crash: seed %llu, %ld kills, store %s\n", seed, kills, dir.Path().string().c_str());
+    std::fflush(stdout);
+
+    Stats s;
+    Run run(child, dir.Path().string(), seed);
+    const auto started = Clock::now();
+    if (!run.Start()) {
+        std::printf("crash: 0 kills, 0 checks passed, 1 failed\n");
+        return 1;
+    }
+    while (s.kills < kills) {
+        run.Cycle(s);
+        if (s.kills % 500 == 0) {
+            std::printf("crash: %ld kills so far\n", s.kills);
+            std::fflush(stdout);
+        }
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    std::printf("crash: %.1f s; %ld operations reported committed; kills: %ld during start-up, %ld with an "
+                "operation in flight (%ld of those found committed), %ld inside a write transaction (hot journal "
+                "left)\n",
+                seconds, s.reported, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
+    if (keep) {
+        const std::string kept = "/tmp/quorlin-crash-" + std::to_string(seed) + ".db";
+        std::error_code ec;
+        std::filesystem::copy_file(dir.File("bts.db"), kept, std::filesystem::copy_options::overwrite_existing, ec);
+        std::printf("crash: final store kept as %s\n", kept.c_str());
+    }
+    std::printf("crash: %ld kills, %ld checks passed, %ld failed\n", s.kills, s.passed, s.failed);
+    return s.failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of every fuzz target into tests/fuzz/corpus/<target>/.
+
+The files are committed; run this again only after changing the seeds below. Input layouts
+are described in fuzz_support.h and at the top of each target.
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def utf8(s):
+    return s.encode("utf-8")
+
+
+def utf16(s):
+    return s.encode("utf-16-le", "surrogatepass")
+
+
+def two(flags, first, second):
+    return bytes([flags]) + struct.pack("<H", len(first)) + first + second
+
+
+def version_seeds():
+    cases = [
+        ("2.0.0.9|x|first note|second note|", "2.0.0.8"),
+        ("2.0.0.8|x|", "2.0.0.8"),
+        ("no bars at all", "1.0"),
+        ("1.2.3.4|\r\nfield\r\n|\x00cut off\nnext line|", "1.2.3.3"),
+        ("桌面 3.0|x|新版说明|", "2.9"),
+        ("99999999999.1.2147483648|x|", "-5"),
+        ("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.1|", "1"),
+        ("|||", ""),
+    ]
+    seeds = [two(0, utf8(r), utf8(v)) for r, v in cases]
+    seeds.append(two(6, utf8("2.1|x|" + "n" * 600 + "|"), utf8("2.0")))  # too long, chunked
+    seeds.append(two(0, b"2.\xe6\xa1|\xff\xfe|\xf0\x9f\x98|", b"\xc0\xaf"))  # malformed UTF-8
+    seeds.append(two(1, utf16("2.1|x|y|"), utf16("2.0")))
+    seeds.append(two(1, utf16("\ud800 3|x|"), utf16("\udc00")))  # lone surrogates
+    return seeds
+
+
+def drop_rules_seeds():
+    names = [
+        "C:\\Users\\me\\Desktop\\report.final.docx",
+        "C:\\",
+        "D:\\games\\Game.lnk",
+        "x.lnk",
+        "C:\\a.LNK",
+        "\\\\server\\share\\dir.d\\file",
+        "C:\\Program Files\\dir.with.dots\\",
+        "桌面\\文件.txt",
+        "😀😀.txt",
+    ]
+    seeds = [b"\x00" + utf8(n) for n in names]
+    seeds.append(b"\x01" + utf16("C:\\文档\\a.b.lnk"))
+    seeds.append(b"\x01" + utf16("\ud83d.x\\\udc00"))
+    return seeds
+
+
+def browser_seeds():
+    handlers = [
+        '"C:\\Program Files\\Internet Explorer\\iexplore.exe" -nohome "%1"',
+        "C:\\PROGRA~1\\MOZILL~1\\FIREFOX.EXE -url \"%1\"",
+        "firefox %1",
+        '"C:\\b.exe"',
+        '"C:\\b b\\x.exe" --single-argument %1 "%1"',
+        'b.exe "a\\\\" "%1"',
+        "",
+    ]
+    urls = [
+        'http://a/b?c="d"&e=\\"f',
+        "http://x/y\\",
+        "http://x/ space\\\\",
+        "https://例子.测试/路径?q=桌面",
+        "",
+        "\t\"\"\"",
+    ]
+    seeds = []
+    for i, h in enumerate(handlers):
+        seeds.append(two(0, utf8(h), utf8(urls[i % len(urls)])))
+    seeds.append(two(1, utf16('"C:\\浏览器.exe" "%1"'), utf16('http://a/"b"\\')))
+    return seeds
+
+
+def placement_seeds():
+    # FuzzedDataProvider reads integers from the end: the last byte chooses the function
+    # (bits 1-2) and whether the screen is sane (bit 0).
+    seeds = []
+    for choice in range(6):
+        body = struct.pack("<8i", 1920, 1050, 240, 240, -50, 1000, 2147483647, -2147483648)
+        seeds.append(body + bytes([choice]))
+        seeds.append(bytes(range(40)) + bytes([choice]))
+        seeds.append(b"\xff" * 40 + bytes([choice]))
+    return seeds
+
+
+def find_duplicate_seeds():
+    paths = [
+        "C:\\It's here\\a.txt",
+        "'';--",
+        "O''Brien",
+        "",
+        "桌面",
+        "'",
+        "'); drop table tb_Btns; --",
+        "\\' or 1=1 --",
+        "%s %d \"q\" [x] `y`",
+    ]
+    seeds = []
+    for i, p in enumerate(paths):
+        seeds.append(bytes([0]) + struct.pack("<h", i % 5) + utf8(p))
+    seeds.append(bytes([0]) + struct.pack("<h", -32768) + utf8("::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"))
+    seeds.append(bytes([1]) + struct.pack("<h", 2) + utf16("C:\\It's\\\ud800"))
+    return seeds
+
+
+def main():
+    targets = {
+        "version_fuzz": version_seeds(),
+        "drop_rules_fuzz": drop_rules_seeds(),
+        "browser_command_fuzz": browser_seeds(),
+        "placement_fuzz": placement_seeds(),
+        "find_duplicate_fuzz": find_duplicate_seeds(),
+    }
+    for name, seeds in targets.items():
+        folder = os.path.join(HERE, "corpus", name)
+        os.makedirs(folder, exist_ok=True)
+        for old in os.listdir(folder):
+            os.remove(os.path.join(folder, old))
+        for i, data in enumerate(seeds):
+            with open(os.path.join(folder, "seed-%02d" % i), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()
