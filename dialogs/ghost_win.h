@@ -34,10 +34,15 @@ public:
     BOOL OnInitDialog() override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Lifts a button: shows the ghost centred on the cursor (screen x, y).
+    // Lifts a button: shows the ghost centred on the cursor (screen x, y) and takes the
+    // mouse capture, as if the ghost had been pressed right there.
     void StartDrag(int id, Gdiplus::Image* buttonImage, int x, int y);
     // frame -1: the ghost picture; 0 to 5: an explosion frame.
     void RenderGhost(int frame);
+    // Draws what RenderGhost would push onto a canvas of the ghost's client size.
+    // Returns true when something from the frame's picture was drawn (an explosion
+    // frame whose file could be read, or the ghost picture).
+    bool ComposeGhost(quorlin::fw::LayeredCanvas& canvas, int frame);
 
     Gdiplus::Image* image = nullptr;  // borrowed from the dragged button, never freed here
     bool dragging = false;
@@ -47,9 +52,9 @@ public:
     std::unique_ptr<Gdiplus::Image> deleteLabel, moveLabel, lockedBadge;
     int draggedId = -1;
 
-    int renderCount = 0;         // pictures drawn (for tests)
-    int lastFrame = -2;          // the last frame drawn
-    int explosionFramesDrawn = 0;
+    int renderCount = 0;           // pictures pushed to the window, explosion frames included (for tests)
+    int lastFrame = -2;            // the last frame pushed
+    int explosionFramesDrawn = 0;  // explosion frames whose picture file was found and drawn
 
 private:
     LRESULT OnLButtonDown(WPARAM, LPARAM, bool& handled);
@@ -57,5 +62,7 @@ private:
     LRESULT OnLButtonUp(WPARAM, LPARAM, bool& handled);
     LRESULT OnRButtonDown(WPARAM, LPARAM, bool& handled);
     LRESULT OnCaptureChanged(WPARAM, LPARAM, bool& handled);
+    // Back to idle: forget the button, hide, and let the panel draw it (or its gap) again.
     void EndDrag();
+    void PlayExplosion();
 };

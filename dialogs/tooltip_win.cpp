@@ -1,17 +1,174 @@
 #include "dialogs/tooltip_win.h"
 
-// Placeholder while the bubble is being written: the window exists and stays hidden.
-CToolTipDlg::CToolTipDlg() = default;
-CToolTipDlg::~CToolTipDlg() = default;
+#include "dialogs/tooltip_logic.h"
+
+using namespace quorlin;
+
+namespace {
+
+constexpr Gdiplus::REAL kFontEmPixels = 14.0f;
+
+bool FamilyExists(const std::wstring& name, std::unique_ptr<Gdiplus::FontFamily>& out) {
+    auto family = std::make_unique<Gdiplus::FontFamily>(name.c_str());
+    if (family->GetLastStatus() != Gdiplus::Ok || !family->IsAvailable()) return false;
+    out = std::move(family);
+    return true;
+}
+
+}  // namespace
+
+CToolTipDlg::CToolTipDlg() : format(std::make_unique<Gdiplus::StringFormat>(0, LANG_NEUTRAL)) {}
+
+CToolTipDlg::~CToolTipDlg() {
+    // Font before its family, then the format; the window goes with the base class.
+    font.reset();
+    fontFamily.reset();
+    format.reset();
+    text.clear();
+}
+
 bool CToolTipDlg::CreateHidden() {
     if (!Create(::GetDesktopWindow())) return false;
     ::ShowWindow(hwnd_, SW_HIDE);
     return true;
 }
-BOOL CToolTipDlg::OnInitDialog() { return TRUE; }
+
+BOOL CToolTipDlg::OnInitDialog() {
+    // The bubble never takes the mouse or the keyboard.
+    ::EnableWindow(hwnd_, FALSE);
+    ModifyStyleEx(0, WS_EX_LAYERED);
+    ModifyStyleEx(WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
+    format->SetAlignment(Gdiplus::StringAlignmentCenter);
+    format->SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    ChooseFont();
+    return TRUE;
+}
+
 BOOL CToolTipDlg::PreTranslateMessage(MSG* msg) {
     return msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN);
 }
-void CToolTipDlg::ShowTip(bool, const std::wstring&, int, int) {}
-double CToolTipDlg::MeasureText(const std::wstring&) { return 0; }
-void CToolTipDlg::RenderTip(const std::wstring&) {}
+
+const std::vector<std::wstring>& CToolTipDlg::PreferredFontFamilies() {
+    // SimSun first, by either of its names; where it is missing (Wine, systems without the
+    // Chinese fonts) another family that has the Chinese glyphs.
+    static const std::vector<std::wstring> families = {
+        L"宋体", L"SimSun", L"Microsoft YaHei", L"WenQuanYi Micro Hei", L"Noto Sans CJK SC",
+    };
+    return families;
+}
+
+void CToolTipDlg::ChooseFont() {
+    font.reset();
+    fontFamily.reset();
+    fontName.clear();
+    for (const std::wstring& name : PreferredFontFamilies()) {
+        if (FamilyExists(name, fontFamily)) {
+            fontName = name;
+            break;
+        }
+    }
+    if (!fontFamily) {
+        // Last resort: any installed family, so that the title is at least readable.
+        Gdiplus::InstalledFontCollection installed;
+        const INT count = installed.GetFamilyCount();
+        if (count > 0) {
+            std::vector<Gdiplus::FontFamily> all(static_cast<size_t>(count));
+            INT found = 0;
+            installed.GetFamilies(count, all.data(), &found);
+            for (INT i = 0; i < found && !fontFamily; ++i) {
+                WCHAR name[LF_FACESIZE] = {};
+                if (all[static_cast<size_t>(i)].GetFamilyName(name) != Gdiplus::Ok) continue;
+                if (FamilyExists(name, fontFamily)) fontName = name;
+            }
+        }
+    }
+    if (!fontFamily) return;
+    font = std::make_unique<Gdiplus::Font>(fontFamily.get(), kFontEmPixels, Gdiplus::FontStyleBold,
+                                           Gdiplus::UnitPixel);
+    if (font->GetLastStatus() != Gdiplus::Ok) {
+        // A family without a bold face: its regular face rather than no text at all.
+        font = std::make_unique<Gdiplus::Font>(fontFamily.get(), kFontEmPixels, Gdiplus::FontStyleRegular,
+                                               Gdiplus::UnitPixel);
+        if (font->GetLastStatus() != Gdiplus::Ok) font.reset();
+    }
+}
+
+// ---------------------------------------------------------------- showing
+
+void CToolTipDlg::ShowTip(bool show, const std::wstring& newText, int x, int y) {
+    if (!hwnd_) return;
+    if (!show) {
+        ::ShowWindow(hwnd_, SW_HIDE);
+        return;
+    }
+    const int w = BubbleWidth(MeasureText(newText));
+    const Rect at = BubbleRectAt(x, y, w);
+    RECT r{at.left, at.top, at.right, at.bottom};
+    ClampToScreen(r, w);
+    ::MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    ::ShowWindow(hwnd_, SW_SHOWNA);
+    // Moving within one button only moves the window; the picture stays.
+    if (newText != text) {
+        text = newText;
+        RenderTip(text);
+    }
+}
+
+double CToolTipDlg::MeasureText(const std::wstring& s) {
+    if (!hwnd_ || !font) return 0.0;
+    HDC dc = ::GetDC(hwnd_);
+    double width = 0.0;
+    {
+        Gdiplus::Graphics g(dc);
+        Gdiplus::RectF layout(0.0f, 0.0f, 0.0f, 0.0f);
+        Gdiplus::RectF box;
+        if (g.MeasureString(s.c_str(), static_cast<INT>(s.size()), font.get(), layout, nullptr, &box) ==
+            Gdiplus::Ok)
+            width = box.Width;
+    }
+    ::ReleaseDC(hwnd_, dc);
+    return width;
+}
+
+void CToolTipDlg::ClampToScreen(RECT& r, int w) {
+    Rect q{r.left, r.top, r.right, r.bottom};
+    quorlin::ClampToScreen(q, w, ::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN));
+    r = RECT{q.left, q.top, q.right, q.bottom};
+}
+
+// ---------------------------------------------------------------- drawing
+
+void CToolTipDlg::FillBubble(Gdiplus::Graphics& g, int width, int height, Gdiplus::ARGB colour) {
+    Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+    for (const BubbleShape& s : quorlin::FillBubble(width, height)) {
+        if (s.kind == BubbleShape::Kind::Rectangle)
+            g.FillRectangle(&brush, s.x, s.y, s.width, s.height);
+        else
+            g.FillPie(&brush, s.x, s.y, s.width, s.height, s.startAngle, s.sweepAngle);
+    }
+}
+
+void CToolTipDlg::ComposeTip(fw::LayeredCanvas& canvas, const std::wstring& s) {
+    if (!canvas.Ok()) return;
+    Gdiplus::Graphics g(canvas.MemoryDC());
+    g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+    // Grey-scale anti-aliasing: sub-pixel colour fringes would show on a see-through bubble.
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    const int w = canvas.Width(), h = canvas.Height();
+    FillBubble(g, w, h, kBubbleArgb);
+    if (!font || s.empty()) return;
+    Gdiplus::SolidBrush textBrush{Gdiplus::Color(static_cast<Gdiplus::ARGB>(kBubbleTextArgb))};
+    const RectF box = TipTextBox(w, h);
+    g.DrawString(s.c_str(), static_cast<INT>(s.size()), font.get(), Gdiplus::RectF(box.x, box.y, box.width, box.height),
+                 format.get(), &textBrush);
+}
+
+void CToolTipDlg::RenderTip(const std::wstring& s) {
+    if (!hwnd_) return;
+    RECT rc{};
+    ::GetClientRect(hwnd_, &rc);
+    fw::LayeredCanvas canvas(hwnd_, rc.right - rc.left, rc.bottom - rc.top);
+    ComposeTip(canvas, s);
+    canvas.PushTo(hwnd_);
+    ++renderCount;
+}

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
@@ -28,7 +29,16 @@ public:
     void ShowTip(bool show, const std::wstring& text, int x, int y);
     // Width of the text in the bubble's font, in pixels.
     double MeasureText(const std::wstring& text);
+    // Keeps a bubble of width w on the full-screen client area.
+    static void ClampToScreen(RECT& r, int w);
     void RenderTip(const std::wstring& text);
+    // Draws the bubble with the text onto a canvas of the bubble's size (what RenderTip pushes).
+    void ComposeTip(quorlin::fw::LayeredCanvas& canvas, const std::wstring& text);
+    // Fills the rounded bubble shape of W x H with one colour.
+    static void FillBubble(Gdiplus::Graphics& g, int width, int height, Gdiplus::ARGB colour);
+
+    // The families tried for the bubble's text, in order, before any installed family.
+    static const std::vector<std::wstring>& PreferredFontFamilies();
 
     std::wstring text;  // the text last rendered
     std::unique_ptr<Gdiplus::StringFormat> format;
@@ -36,4 +46,7 @@ public:
     std::unique_ptr<Gdiplus::Font> font;
     std::wstring fontName;  // the family actually used
     int renderCount = 0;    // how often the picture was drawn (for tests)
+
+private:
+    void ChooseFont();
 };

@@ -32,6 +32,10 @@ wine_prefix() {
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
             /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
     done
+    # "宋体" (SimSun), the tooltip's font, drawn with the same CJK font.
+    for font in "SimSun" "宋体"; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+    done
     # The current user's Run key exists on every Windows; a fresh prefix may lack it.
     wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /f >/dev/null 2>&1 || true
 }

@@ -48,11 +48,15 @@ TEST_F(BubbleTest, WindowIsHiddenDisabledLayeredTopMostToolWindowWithACentredFor
     EXPECT_FALSE(tip.fontName.empty());
     EXPECT_FLOAT_EQ(tip.font->GetSize(), 14.0f);
     EXPECT_EQ(tip.font->GetUnit(), Gdiplus::UnitPixel);
+    EXPECT_EQ(tip.font->GetStyle() & Gdiplus::FontStyleBold, Gdiplus::FontStyleBold);
     for (WPARAM key : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN)}) {
         MSG m{w, WM_KEYDOWN, key, 0, 0, {0, 0}};
         EXPECT_TRUE(tip.PreTranslateMessage(&m)) << key;
     }
-    std::printf("[ bubble   ] font family: %ls\n", tip.fontName.c_str());
+    // Which family this system gave us, for whoever reads the log.
+    std::string utf8(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, tip.fontName.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, tip.fontName.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    std::printf("[ bubble   ] font family: %s\n", utf8.c_str());
 }
 
 TEST_F(BubbleTest, ChosenFontHasTheChineseGlyphsOfTheTitles) {
