@@ -1,18 +1,252 @@
 #include "dialogs/add_dialog_win.h"
 
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <string>
+
 #include "app/quorlin_app_win.h"
 #include "buttons/button_window_win.h"
+#include "buttons/icon_imaging_win.h"
+#include "dialogs/add_dialog_logic.h"
+#include "framework/seams.h"
 #include "panel/panel_window_win.h"
+#include "store/button_table.h"
+#include "store/db_session.h"
 
-// Placeholder while the dialog is being written.
+using namespace quorlin;
+
+namespace {
+
+const wchar_t kFileFilter[] = L"All files(*.*)\0*.*\0";
+const wchar_t kFolderInstruction[] = L"请选择文件夹";
+const wchar_t kFolderBrowserCaption[] = L"选择文件夹目录";
+
+// Room for any path SHGetPathFromIDListW writes (it assumes at least MAX_PATH).
+constexpr int kShellPathChars = 512;
+// The file chooser's result buffer: long enough for paths beyond MAX_PATH.
+constexpr DWORD kFileNameChars = 4096;
+
+// The folder browser's callback: preselect the folder that the target field named, and
+// keep the status line showing the file-system path of the current selection.
+int CALLBACK FolderBrowserCallback(HWND browser, UINT msg, LPARAM lp, LPARAM data) {
+    switch (msg) {
+        case BFFM_INITIALIZED:
+            ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+            ::SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, data);
+            ::SetWindowTextW(browser, kFolderBrowserCaption);
+            break;
+        case BFFM_SELCHANGED: {
+            wchar_t path[kShellPathChars] = {};
+            if (!::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lp), path)) path[0] = L'\0';
+            ::SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
+            break;
+        }
+        default:
+            break;
+    }
+    return 0;
+}
+
+void ShowControl(HWND dialog, int id, bool visible, bool enabled) {
+    HWND control = ::GetDlgItem(dialog, id);
+    if (!control) return;
+    ::ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
+    ::EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+}  // namespace
+
 CAddDlg::CAddDlg() = default;
 CAddDlg::~CAddDlg() = default;
-BOOL CAddDlg::OnInitDialog() { return TRUE; }
-BOOL CAddDlg::OnCommand(WPARAM, LPARAM) { return FALSE; }
+
 void CAddDlg::SetRecord(const CButtonEx* button) { recordId = button ? button->ID : 0; }
-void CAddDlg::OnTargetChanged() {}
-void CAddDlg::OnBrowse() {}
-void CAddDlg::OnConfirm() { EndDialog(IDOK); }
-LRESULT CAddDlg::OnPaint(WPARAM, LPARAM, bool& handled) { handled = false; return 0; }
-LRESULT CAddDlg::OnNcHitTest(WPARAM, LPARAM, bool& handled) { handled = false; return 0; }
-CButtonEx* CAddDlg::Record() const { return theApp().mainWnd ? theApp().mainWnd->FindButton(recordId) : nullptr; }
+
+CButtonEx* CAddDlg::Record() const {
+    if (recordId == 0 || !theApp().mainWnd) return nullptr;
+    return theApp().mainWnd->FindButton(recordId);
+}
+
+std::wstring CAddDlg::FieldText(int id) const { return fw::GetWindowTextString(::GetDlgItem(hwnd_, id)); }
+
+void CAddDlg::ShowNotice(const std::wstring& text) {
+    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), text, CQuorlinApp::AppName(), kMbOk);
+}
+
+// ---------------------------------------------------------------- initialisation
+
+BOOL CAddDlg::OnInitDialog() {
+    CQuorlinDlg::PlaceBesideAnchor(hwnd_, anchor);
+
+    const bool editMode = recordId != 0;
+    initialising_ = true;  // the texts put below raise EN_CHANGE; the preview is set afterwards
+    if (editMode) {
+        ::SetWindowTextW(hwnd_, AddDialogCaption(true).c_str());
+        if (CButtonEx* button = Record()) {
+            kind = recordKind_ = button->iType;
+            ::SetDlgItemTextW(hwnd_, IDC_TITLE, button->Title.c_str());
+            ::SetDlgItemTextW(hwnd_, IDC_PATH, button->PathName.c_str());
+            ::SetDlgItemTextW(hwnd_, IDC_PARA, button->Para.c_str());
+            // Our own copy: the button may be deleted while the dialog is still open.
+            preview = CopyImage(button->image.get());
+        }
+    } else {
+        ::SetWindowTextW(hwnd_, AddDialogCaption(false).c_str());
+        preview = IconForItem(kind, L"", L"");
+    }
+    initialising_ = false;
+
+    const AddDialogFields f = FieldsForKind(kind);
+    ShowControl(hwnd_, IDC_TITLE, f.titleVisible, f.titleEnabled);
+    ShowControl(hwnd_, IDC_PATH_LABEL, f.targetLabelVisible, true);
+    if (f.targetLabelText) ::SetDlgItemTextW(hwnd_, IDC_PATH_LABEL, f.targetLabelText->c_str());
+    ShowControl(hwnd_, IDC_PATH, f.targetVisible, true);
+    ShowControl(hwnd_, IDC_BROWSE, f.browseVisible, true);
+    ShowControl(hwnd_, IDC_PARA_LABEL, f.paramsVisible, true);
+    ShowControl(hwnd_, IDC_PARA, f.paramsVisible, f.paramsEnabled);
+
+    // Rounded corners; the region belongs to the window from here on.
+    RECT rc{};
+    ::GetClientRect(hwnd_, &rc);
+    ::SetWindowRgn(hwnd_, ::CreateRoundRectRgn(rc.left + 1, rc.top + 1, rc.right, rc.bottom, 8, 8), TRUE);
+
+    HWND title = ::GetDlgItem(hwnd_, IDC_TITLE);
+    ::SetFocus(title);
+    ::SendMessageW(title, EM_SETSEL, 0, -1);
+    ::SendMessageW(title, EM_SCROLLCARET, 0, 0);
+    return FALSE;  // the focus was set here
+}
+
+// ---------------------------------------------------------------- painting and moving
+
+LRESULT CAddDlg::OnPaint(WPARAM, LPARAM, bool&) {
+    PAINTSTRUCT ps{};
+    HDC dc = ::BeginPaint(hwnd_, &ps);
+    if (dc && preview) {
+        Gdiplus::Graphics g(dc);
+        g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+        // At its own pixel size, whatever resolution the picture claims.
+        g.DrawImage(preview.get(), static_cast<INT>(kPreviewOrigin.x), static_cast<INT>(kPreviewOrigin.y),
+                    static_cast<INT>(preview->GetWidth()), static_cast<INT>(preview->GetHeight()));
+    }
+    ::EndPaint(hwnd_, &ps);
+    return 0;
+}
+
+LRESULT CAddDlg::OnNcHitTest(WPARAM wp, LPARAM lp, bool&) {
+    // The dialog's own surface drags it; borders and anything else keep their meaning.
+    const LRESULT hit = ::DefWindowProcW(hwnd_, WM_NCHITTEST, wp, lp);
+    return hit == HTCLIENT ? HTCAPTION : hit;
+}
+
+// ---------------------------------------------------------------- commands
+
+BOOL CAddDlg::OnCommand(WPARAM wp, LPARAM) {
+    if (LOWORD(wp) == IDC_PATH && HIWORD(wp) == EN_CHANGE) {
+        OnTargetChanged();
+        return TRUE;
+    }
+    // Only a click of the browse button browses.
+    if (LOWORD(wp) == IDC_BROWSE && HIWORD(wp) != BN_CLICKED) return TRUE;
+    return FALSE;
+}
+
+void CAddDlg::OnTargetChanged() {
+    if (initialising_ || recordId == 0) return;
+    CButtonEx* button = Record();
+    if (!button) return;  // deleted meanwhile: keep the last picture
+    if (!TargetChangeRefreshesPreview(true, button->iType)) return;
+    preview = IconForItem(button->iType, button->Title, FieldText(IDC_PATH));
+    const RECT area{kPreviewRefreshArea.left, kPreviewRefreshArea.top, kPreviewRefreshArea.right,
+                    kPreviewRefreshArea.bottom};
+    ::InvalidateRect(hwnd_, &area, TRUE);
+}
+
+void CAddDlg::OnBrowse() {
+    switch (BrowseActionFor(kind)) {
+        case BrowseAction::FileChooser: {
+            std::wstring file(kFileNameChars, L'\0');
+            OPENFILENAMEW ofn{};
+            ofn.lStructSize = sizeof(ofn);
+            ofn.hwndOwner = hwnd_;
+            ofn.lpstrFilter = kFileFilter;
+            ofn.nFilterIndex = 1;
+            ofn.lpstrFile = file.data();
+            ofn.nMaxFile = kFileNameChars;
+            ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+            if (::GetOpenFileNameW(&ofn)) {
+                file.resize(wcslen(file.c_str()));
+                ::SetDlgItemTextW(hwnd_, IDC_PATH, file.c_str());
+            }
+            break;
+        }
+        case BrowseAction::FolderChooser: {
+            const std::wstring start = FieldText(IDC_PATH);
+            wchar_t displayName[kShellPathChars] = {};
+            BROWSEINFOW bi{};
+            bi.hwndOwner = hwnd_;
+            bi.pidlRoot = nullptr;
+            bi.pszDisplayName = displayName;
+            bi.lpszTitle = kFolderInstruction;
+            bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+            bi.lpfn = FolderBrowserCallback;
+            bi.lParam = reinterpret_cast<LPARAM>(start.c_str());
+            if (PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&bi)) {
+                wchar_t path[kShellPathChars] = {};
+                if (::SHGetPathFromIDListW(chosen, path)) ::SetDlgItemTextW(hwnd_, IDC_PATH, path);
+                ::CoTaskMemFree(chosen);
+            }
+            break;
+        }
+        case BrowseAction::None:
+            break;
+    }
+}
+
+void CAddDlg::OnConfirm() {
+    const AddEditCheck check =
+        ValidateAddEditInput(kind, FieldText(IDC_TITLE), FieldText(IDC_PATH), FieldText(IDC_PARA));
+    if (!check.ok) {
+        ShowNotice(check.message);
+        if (check.focusControl) ::SetFocus(::GetDlgItem(hwnd_, check.focusControl));
+        return;
+    }
+    switch (ConfirmActionFor(recordId != 0, kind)) {
+        case ConfirmAction::AddButton:
+            // Closes whatever the result: a duplicate address is a silent no-op.
+            if (theApp().mainWnd) theApp().mainWnd->AddButton(check.title, check.target, kind, check.params);
+            break;
+        case ConfirmAction::CloseOnly:
+            EndDialog(IDOK);
+            return;
+        case ConfirmAction::WriteRecord:
+            if (!WriteRecord(check.title, check.target, check.params)) return;
+            break;
+    }
+    PostRenderRequest();
+    EndDialog(IDOK);
+}
+
+bool CAddDlg::WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params) {
+    bool opened = false;  // a failed open shows up as a store error below
+    std::shared_ptr<Recordset> rs = theApp().store.OpenRecordset(statements::SelectById(recordId), opened);
+    try {
+        if (rs->AtBOF() && rs->AtEOF()) {
+            rs->Close();
+            ShowNotice(kRowGoneMessage);
+            return false;
+        }
+        rs->Put(L"Title", FieldValue::Text(title));
+        rs->Put(L"PathName", FieldValue::Text(target));
+        rs->Put(L"Para", FieldValue::Text(params));
+        rs->Update();
+        // Looked up now, not remembered: the button may have gone while the dialog was open.
+        if (CButtonEx* button = Record()) button->LoadFromRecord(*rs);
+        rs->Close();
+    } catch (const StoreError&) {
+        // Silent; the dialog stays open. What Update already stored stays stored.
+        return false;
+    }
+    return true;
+}

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
@@ -54,6 +55,14 @@ public:
 private:
     LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
     LRESULT OnNcHitTest(WPARAM, LPARAM, bool& handled);
+    // The edited button as the panel has it now, or null (add mode, or deleted meanwhile).
+    // Never kept across a message: every use looks it up again.
     CButtonEx* Record() const;
-    int recordKind_ = -1;
+    std::wstring FieldText(int id) const;
+    // A notice owned by the dialog, captioned with the application's name.
+    void ShowNotice(const std::wstring& text);
+    // The store part of an edit; false leaves the dialog open.
+    bool WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params);
+    int recordKind_ = -1;       // the record's iType when the dialog opened (-1 in add mode)
+    bool initialising_ = false;  // the texts put by OnInitDialog do not rebuild the preview
 };

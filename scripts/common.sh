@@ -36,6 +36,8 @@ wine_prefix() {
     for font in "SimSun" "宋体"; do
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
     done
+    # A crash prints its backtrace and ends the program instead of waiting in a dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     # The current user's Run key exists on every Windows; a fresh prefix may lack it.
     wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /f >/dev/null 2>&1 || true
 }

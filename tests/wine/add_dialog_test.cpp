@@ -2,8 +2,10 @@
 // to bts.db, the preview, and a button deleted through the panel while its dialog is open.
 #include <sqlite3.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "buttons/icon_imaging_win.h"
@@ -57,6 +59,69 @@ HWND FindAddDialog() {
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+// The visible dialog window owned by `owner` (a common dialog it opened), or null.
+HWND FindOwnedDialog(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found = nullptr;
+    } search{owner};
+    ::EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            wchar_t cls[16] = {};
+            ::GetClassNameW(h, cls, 16);
+            if (::GetWindow(h, GW_OWNER) == s->owner && ::IsWindowVisible(h) && std::wstring(cls) == L"#32770") {
+                s->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Text of a control of a window on another thread.
+std::wstring ControlText(HWND window, int id) {
+    wchar_t buf[1024] = {};
+    ::SendDlgItemMessageW(window, id, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+std::wstring Folded(std::wstring s) {
+    while (!s.empty() && s.back() == L'\\') s.pop_back();
+    for (auto& c : s) c = static_cast<wchar_t>(::towlower(c));
+    return s;
+}
+
+// Plays the user in front of a common dialog that `owner` opens: waits for it on a thread
+// of its own (the test's thread is inside the dialog's modal loop), lets `act` look at it
+// and answer, and closes whatever is still open after a few seconds.
+class CommonDialogUser {
+public:
+    CommonDialogUser(HWND owner, std::function<void(HWND)> act)
+        : thread_([this, owner, act] {
+              for (int i = 0; i < 400 && !stop_; ++i) {
+                  if (HWND d = FindOwnedDialog(owner)) {
+                      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let it initialise
+                      act(d);
+                      seen = true;
+                      return;
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+              }
+              if (HWND d = FindOwnedDialog(owner)) ::PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+          }) {}
+    ~CommonDialogUser() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::atomic<bool> seen{false};
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 // A script run from a thread timer, i.e. from inside whatever message loop is running
 // (the dialog's own modal loop included). Each tick calls the step until it says done.
@@ -293,6 +358,14 @@ TEST_F(AddDialogFieldsTest, EditModeTakesTheRecordAndAdaptsTheFieldsToEachKind) 
         ASSERT_TRUE(dialog->preview);
         EXPECT_NE(dialog->preview.get(), button->image.get());
         EXPECT_EQ(PixelsOf(dialog->preview.get()), PixelsOf(button->image.get()));
+        if (c.kind == ItemKind::File) {
+            // Tab order of the template: OK, Cancel, title, parameters, target, browse.
+            std::vector<int> order;
+            HWND h = ::GetDlgItem(d, IDOK);
+            for (int i = 0; i < 6; ++i, h = ::GetNextDlgTabItem(d, h, FALSE))
+                order.push_back(::GetDlgCtrlID(h));
+            EXPECT_EQ(order, (std::vector<int>{IDOK, IDCANCEL, IDC_TITLE, IDC_PARA, IDC_PATH, IDC_BROWSE}));
+        }
         dialog.reset();
     }
 
@@ -616,6 +689,67 @@ TEST_F(AddDialogPreviewTest, TypingATargetRefreshesThePreviewOnlyForEditedFilesA
     Set(IDC_PATH, L"http://changed.example/");
     EXPECT_EQ(dialog->preview.get(), shown);
     EXPECT_EQ(PixelsOf(dialog->preview.get()), before);
+}
+
+TEST_F(AddDialogPreviewTest, BrowseFillsTheTargetFromTheFileChooserOrTheFolderBrowser) {
+    const std::wstring file = MakeFile("n.txt"), chosen = MakeFile("chosen.bin");
+    const std::wstring folder = MakeFolder("o"), start = MakeFolder("start");
+    const int fileId = InsertRow(ItemKind::File, L"挑文件", file, nullptr, 10);
+    const int folderId = InsertRow(ItemKind::Folder, L"挑目录", folder, nullptr, 11);
+    OpenPanel();
+
+    {
+        HWND d = OpenEdit(fileId);
+        std::wstring filterShown;
+        {
+            CommonDialogUser user(d, [&](HWND fd) {
+                filterShown = ControlText(fd, 0x470);  // the file-type box
+                ::SetDlgItemTextW(fd, 0x47c, chosen.c_str());  // the file-name box
+                ::PostMessageW(fd, WM_COMMAND, IDOK, 0);
+            });
+            ::PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
+            for (int i = 0; i < 100 && !user.seen; ++i) Pump(20);
+            Pump(50);
+            EXPECT_TRUE(user.seen);
+        }
+        EXPECT_EQ(filterShown, L"All files(*.*)");
+        EXPECT_EQ(Folded(TextOf(d, IDC_PATH)), Folded(chosen));
+        auto expected = IconForItem(ItemKind::File, L"挑文件", TextOf(d, IDC_PATH));
+        EXPECT_EQ(PixelsOf(dialog->preview.get()), PixelsOf(expected.get()));
+        dialog.reset();
+    }
+    {
+        HWND d = OpenEdit(folderId);
+        Set(IDC_PATH, start);
+        std::wstring caption, instruction, status;
+        {
+            CommonDialogUser user(d, [&](HWND fd) {
+                caption = fw::GetWindowTextString(fd);
+                instruction = ControlText(fd, 0x3742);
+                status = ControlText(fd, 0x3743);
+                ::PostMessageW(fd, WM_COMMAND, IDOK, 0);
+            });
+            ::PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
+            for (int i = 0; i < 100 && !user.seen; ++i) Pump(20);
+            Pump(50);
+            EXPECT_TRUE(user.seen);
+        }
+        EXPECT_EQ(caption, L"选择文件夹目录");
+        EXPECT_EQ(instruction, L"请选择文件夹");
+        EXPECT_EQ(Folded(status), Folded(start));
+        // The browser opened on the folder the field named, and OK put it back.
+        EXPECT_EQ(Folded(TextOf(d, IDC_PATH)), Folded(start));
+        dialog.reset();
+    }
+    // For a web address there is nothing to browse.
+    HWND d = OpenAdd();
+    {
+        CommonDialogUser user(d, [](HWND fd) { ::PostMessageW(fd, WM_COMMAND, IDCANCEL, 0); });
+        ::PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
+        Pump(300);
+        EXPECT_FALSE(user.seen);
+    }
+    EXPECT_EQ(TextOf(d, IDC_PATH), L"");
 }
 
 // ---------------------------------------------------------------- the edited button deleted meanwhile

@@ -95,7 +95,9 @@ protected:
 
     // The panel window, as the program makes it (modeless here, so the test drives it).
     CQuorlinDlg& OpenPanel() {
-        if (theApp().appDir.empty()) EXPECT_TRUE(StartApp());
+        if (theApp().appDir.empty()) {
+            EXPECT_TRUE(StartApp());
+        }
         panel = std::make_unique<CQuorlinDlg>();
         theApp().mainWnd = panel.get();
         EXPECT_TRUE(panel->Create(nullptr));
