@@ -58,4 +58,5 @@ wine_start() {
 
 wine_stop() {
     wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
 }

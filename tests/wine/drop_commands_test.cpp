@@ -271,6 +271,18 @@ TEST_F(CommandTest, AutoRunCommandFlipsTheRunValue) {
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
+TEST_F(CommandTest, CheckForUpdatesReportsEveryOutcome) {
+    OpenPanel();  // the silent check at start meets nothing listening and says nothing
+    Pump(500);
+    EXPECT_EQ(boxes.Count(), 0u);
+    Command(ID_CHECK_UPDATE);
+    for (int i = 0; i < 200 && boxes.Count() == 0; ++i) Pump(50);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, L"版本检测失败,请稍候重试!");
+    EXPECT_EQ(boxes.Shown()[0].caption, L"Zanthe桌面-版本检测");
+    EXPECT_EQ(boxes.Shown()[0].flags & kMbSystemModal, static_cast<unsigned>(kMbSystemModal));
+}
+
 TEST_F(CommandTest, ExitPostsQuitAndTheWindowCleansUp) {
     OpenPanel();
     ::PostMessageW(panel->hwnd(), WM_COMMAND, ID_EXIT, 0);

@@ -100,7 +100,8 @@ protected:
         }
         panel = std::make_unique<CQuorlinDlg>();
         theApp().mainWnd = panel.get();
-        EXPECT_TRUE(panel->Create(nullptr));
+        const bool created = panel->Create(nullptr);
+        EXPECT_TRUE(created) << "CreateDialogParamW failed, error " << ::GetLastError();
         Pump();
         return *panel;
     }

@@ -8,6 +8,10 @@ status=0
 
 here=$(cd "$(dirname "$0")" && pwd)
 
+# Wine's server and desktop start here, inside the display, before any test.
+wineserver -p 2>/dev/null
+wine cmd /c exit >/dev/null 2>&1
+
 # The version check's tests ask a local HTTP server whose replies are chosen by the path
 # (tests/wine/version_server.py). It is stopped after the Wine tests, when this script
 # ends early, and in any case by itself after its lifetime.
