@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "app/app_paths.h"
 #include "app/settings_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
@@ -48,19 +49,13 @@ std::wstring CQuorlinApp::GetAppDir() {
     wchar_t path[512] = {};
     DWORD n = ::GetModuleFileNameW(nullptr, path, 512);
     if (n == 0) return std::wstring();
-    std::wstring full(path, n < 512 ? n : 511);
-    size_t slash = full.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : full.substr(0, slash);
+    return quorlin::DirectoryOfModulePath(std::wstring(path, n < 512 ? n : 511));
 }
 
 std::wstring CQuorlinApp::AppName() {
     wchar_t path[512] = {};
     DWORD n = ::GetModuleFileNameW(nullptr, path, 512);
-    std::wstring full(path, n < 512 ? n : 511);
-    size_t slash = full.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? full : full.substr(slash + 1);
-    size_t dot = name.rfind(L'.');
-    return dot == std::wstring::npos ? name : name.substr(0, dot);
+    return quorlin::AppNameOfModulePath(std::wstring(path, n < 512 ? n : 511));
 }
 
 HWND CQuorlinApp::MainHwnd() const { return mainWnd ? mainWnd->hwnd() : nullptr; }
@@ -77,8 +72,10 @@ bool CQuorlinApp::PrepareRuntime() {
     fixed = quorlin::ReadSettingInt(quorlin::kKeyLock, 0) != 0;
     topMost = quorlin::ReadSettingInt(quorlin::kKeyTopMost, 0) != 0;
     buttonsLocked = quorlin::ReadSettingInt(quorlin::kKeyLockButtons, 0) != 0;
-    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread, codecs
-    gdiplusStarted_ = Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) == Gdiplus::Ok;
+    if (!gdiplusStarted_) {
+        Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread, codecs
+        gdiplusStarted_ = Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) == Gdiplus::Ok;
+    }
     return true;
 }
 
@@ -98,17 +95,21 @@ BOOL CQuorlinApp::InitInstance() {
 }
 
 int CQuorlinApp::ExitInstance() {
+    ReleaseRuntime(true);
+    return 0;
+}
+
+void CQuorlinApp::ReleaseRuntime(bool shutGdiplus) {
     store.Close();
     if (comInitialized_) {
         ::CoUninitialize();
         comInitialized_ = false;
     }
-    if (gdiplusStarted_) {
+    if (shutGdiplus && gdiplusStarted_) {
         Gdiplus::GdiplusShutdown(gdiplusToken);
         gdiplusStarted_ = false;
         gdiplusToken = 0;
     }
-    return 0;
 }
 
 void PostRenderRequest() {

@@ -21,6 +21,10 @@ public:
     virtual BOOL InitInstance();
     // Releases what start-up acquired, and only that.
     virtual int ExitInstance();
+    // The store and COM, and GDI+ when shutGdiplus is set. Pictures and fonts made under
+    // GDI+ die with its shutdown, so a process that makes several panels in a row (the
+    // tests) keeps GDI+ for the tooltip and ghost, which live until the process ends.
+    void ReleaseRuntime(bool shutGdiplus);
 
     // True for the first instance; a second one brings the running panel forward.
     bool CheckSingleInstance();

@@ -15,7 +15,7 @@ namespace {
 // A drop handle as the shell hands it over: DROPFILES followed by the names, wide,
 // double-null terminated. The receiver frees it with DragFinish.
 HDROP MakeDrop(const std::vector<std::wstring>& names) {
-    size_t chars = 1;
+    size_t chars = 2;  // the list ends with an empty name; an empty list is two nulls
     for (const auto& n : names) chars += n.size() + 1;
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(wchar_t));
     auto* df = static_cast<DROPFILES*>(::GlobalLock(h));

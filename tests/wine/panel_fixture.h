@@ -73,7 +73,7 @@ protected:
     void TearDown() override {
         ClosePanel();
         TakeQuit();
-        theApp().ExitInstance();
+        theApp().ReleaseRuntime(false);  // GDI+ stays up for the process-wide tooltip and ghost
         theApp().appDir.clear();
         theApp().fixed = theApp().topMost = theApp().buttonsLocked = false;
     }

@@ -1,0 +1,240 @@
+// Speed of the portable parts of quorlin, natively on Linux: the ring layout, the plan
+// of a panel frame, and the button collection over a real bts.db with a host that lays
+// the buttons out without windows or pictures.
+//
+//   quorlin_bench_native [--runs N]
+//
+// Every figure is the median of N runs. Results are lines
+//   ROW <tab> measure <tab> value <tab> unit <tab> comparison
+// that bench/run_benchmarks.sh gathers into one table.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "panel/button_collection.h"
+#include "panel/composition.h"
+#include "panel/ring_layout.h"
+#include "store/button_table.h"
+#include "store/db_session.h"
+#include "tests/support/temp_dir.h"
+
+using namespace quorlin;
+
+namespace {
+
+double NowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return std::nan("");
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+}
+
+std::string Fmt(double v) {
+    char buf[64];
+    const double a = std::fabs(v);
+    if (std::isnan(v)) return "n/a";
+    if (a >= 100) std::snprintf(buf, sizeof buf, "%.0f", v);
+    else if (a >= 10) std::snprintf(buf, sizeof buf, "%.1f", v);
+    else if (a >= 1) std::snprintf(buf, sizeof buf, "%.2f", v);
+    else std::snprintf(buf, sizeof buf, "%.3f", v);
+    return buf;
+}
+
+void Row(const std::string& measure, double value, const std::string& unit, const std::string& comparison = "") {
+    std::printf("ROW\t%s\t%s\t%s\t%s\n", measure.c_str(), Fmt(value).c_str(), unit.c_str(), comparison.c_str());
+    std::fflush(stdout);
+}
+
+std::string Ratio(double a, double b, const char* what) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%.2fx %s", a / b, what);
+    return buf;
+}
+
+// Median over `runs` of the mean time of `iterations` calls, in ms.
+double TimeMedian(int runs, int iterations, const std::function<void()>& body) {
+    std::vector<double> per;
+    for (int r = 0; r < runs; ++r) {
+        const double t0 = NowMs();
+        for (int i = 0; i < iterations; ++i) body();
+        per.push_back((NowMs() - t0) / iterations);
+    }
+    return Median(per);
+}
+
+// Keeps a value alive so that the optimiser cannot drop the work that made it.
+template <class T>
+void Keep(const T& value) {
+    asm volatile("" : : "g"(&value) : "memory");
+}
+
+// ---------------------------------------------------------------- a host without windows
+
+class BareButton : public LauncherButton {
+public:
+    Rect placed;
+    Rect ScreenRect() const override {
+        return Rect{placed.left + 100, placed.top + 100, placed.right + 100, placed.bottom + 100};
+    }
+    void Place(const Rect& r) override { placed = r; }
+    bool HasImage() const override { return true; }
+};
+
+class BareHost : public ButtonHost {
+public:
+    ButtonCollection* collection = nullptr;
+    int renders = 0;
+    std::unique_ptr<LauncherButton> CreateButtonWindow() override { return std::make_unique<BareButton>(); }
+    void LayoutButtons() override {
+        RingLayout layout = LayoutRings(collection->buttons.size());
+        for (size_t i = 0; i < collection->buttons.size(); ++i) {
+            collection->buttons[i]->centerX = layout.slots[i].centerX;
+            collection->buttons[i]->centerY = layout.slots[i].centerY;
+            collection->buttons[i]->Place(layout.slots[i].window);
+        }
+    }
+    void RenderPanel() override { ++renders; }
+    void ShowLoadError(const std::wstring&) override {}
+    bool TargetExists(const std::wstring&) override { return true; }
+};
+
+// A bts.db of our own with only the reserved row 2 (no button shown) plus n rows.
+class Store {
+public:
+    Store() {
+        db = dir.MakeDatabase();
+        Exec("delete from tb_Btns where ID <> 2");
+        session.OpenDatabase(dir.WPath(), L"bts.db", L"bench");
+        host.collection = &collection;
+    }
+    void Exec(const std::string& sql) {
+        sqlite3* s = nullptr;
+        sqlite3_open(db.c_str(), &s);
+        sqlite3_exec(s, sql.c_str(), nullptr, nullptr, nullptr);
+        sqlite3_close(s);
+    }
+    void Fill(size_t n, int kind) {
+        sqlite3* s = nullptr;
+        sqlite3_open(db.c_str(), &s);
+        sqlite3_exec(s, "delete from tb_Btns where ID <> 2; begin", nullptr, nullptr, nullptr);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(s, "insert into tb_Btns (iType, Title, PathName, sort) values (?, ?, ?, ?)", -1, &st,
+                           nullptr);
+        for (size_t i = 0; i < n; ++i) {
+            const std::string title = "site " + std::to_string(i);
+            const std::string path = "http://www" + std::to_string(i) + ".example/";
+            sqlite3_bind_int(st, 1, kind);
+            sqlite3_bind_text(st, 2, title.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 3, path.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(st, 4, static_cast<int>(10 + i));
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        sqlite3_exec(s, "commit", nullptr, nullptr, nullptr);
+        sqlite3_close(s);
+    }
+
+    testing::TempDir dir;
+    std::filesystem::path db;
+    DbSession session;
+    BareHost host;
+    ButtonCollection collection{session, host};
+};
+
+std::vector<ButtonView> Views(size_t n) {
+    const RingLayout layout = LayoutRings(n);
+    std::vector<ButtonView> v;
+    for (size_t i = 0; i < n; ++i)
+        v.push_back(ButtonView{static_cast<int>(i + 3), layout.slots[i].centerX, layout.slots[i].centerY, i == 7, true});
+    return v;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 7;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+
+    // ---- ring layout and the frame plan
+    const int many = 20000;
+    const double layout66 = TimeMedian(runs, many, [] { Keep(LayoutRings(66)); }) * 1e6;
+    Row("LayoutRings, 66 buttons", layout66, "ns", "");
+    const PanelGeometry geometry;
+    const std::vector<ButtonView> none, full = Views(66);
+    const ClockTime time{10, 10, 30};
+    const double compose0 = TimeMedian(runs, many, [&] { Keep(ComposePanel(geometry, 10, none, -1, time)); }) * 1e6;
+    const double compose66 = TimeMedian(runs, many, [&] { Keep(ComposePanel(geometry, 10, full, -1, time)); }) * 1e6;
+    Row("ComposePanel (frame plan), 0 buttons", compose0, "ns", "");
+    Row("ComposePanel (frame plan), 66 buttons", compose66, "ns", Ratio(compose66, compose0, "of 0 buttons"));
+
+    // ---- the collection over bts.db
+    Store s;
+    for (size_t n : {size_t{1000}, size_t{10000}}) {
+        s.Fill(n, ItemKind::Url);
+        std::vector<double> t;
+        for (int r = 0; r < runs; ++r) {
+            s.collection.buttons.clear();
+            const double t0 = NowMs();
+            s.collection.LoadButtons();
+            t.push_back(NowMs() - t0);
+        }
+        const double m = Median(t);
+        static double perRow1k = 0;
+        const double perRow = m * 1000.0 / static_cast<double>(n);
+        std::string note = Fmt(perRow) + " us/row";
+        if (n == 1000) perRow1k = perRow;
+        else note += ", " + Ratio(perRow, perRow1k, "per row of 1,000");
+        Row("ButtonCollection::LoadButtons, " + std::to_string(n) + " rows (bare host)", m, "ms", note);
+    }
+
+    s.Fill(65, ItemKind::Url);
+    s.collection.LoadButtons();
+    std::vector<double> add, del, swap, clear;
+    for (int r = 0; r < runs * 5; ++r) {
+        double t0 = NowMs();
+        s.collection.AddButton(L"bench", L"C:\\bench\\extra.txt", ItemKind::File, L"");
+        add.push_back(NowMs() - t0);
+        const int id = s.collection.buttons.back()->ID;
+        s.host.LayoutButtons();
+        t0 = NowMs();
+        s.collection.DeleteButton(id);
+        del.push_back(NowMs() - t0);
+    }
+    Row("ButtonCollection::AddButton (65 -> 66)", Median(add), "ms", "");
+    Row("ButtonCollection::DeleteButton (66 -> 65)", Median(del), "ms", "");
+    s.Fill(66, ItemKind::Url);
+    s.collection.LoadButtons();
+    const int aId = s.collection.buttons[10]->ID, bId = s.collection.buttons[40]->ID;
+    for (int r = 0; r < runs * 5; ++r) {
+        LauncherButton* a = s.collection.FindById(aId);
+        const double t0 = NowMs();
+        s.collection.SwapWhileDragging(a->ScreenRect(), bId);
+        swap.push_back(NowMs() - t0);
+    }
+    Row("ButtonCollection::SwapWhileDragging (66)", Median(swap), "ms", "");
+    for (int r = 0; r < runs; ++r) {
+        s.Fill(66, ItemKind::Url);
+        s.collection.LoadButtons();
+        const double t0 = NowMs();
+        s.collection.ClearAllButtons();
+        clear.push_back(NowMs() - t0);
+    }
+    const double c = Median(clear);
+    Row("ButtonCollection::ClearAllButtons of 66", c, "ms", Fmt(c * 1000.0 / 66) + " us per button");
+    return 0;
+}

@@ -1,0 +1,31 @@
+#include "app/app_paths.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlin {
+namespace {
+
+TEST(AppPathsTest, DirectoryIsEverythingBeforeTheLastBackslash) {
+    EXPECT_EQ(DirectoryOfModulePath(L"C:\\Tools\\quorlin.exe"), L"C:\\Tools");
+    EXPECT_EQ(DirectoryOfModulePath(L"C:\\quorlin.exe"), L"C:");
+    EXPECT_EQ(DirectoryOfModulePath(L"quorlin.exe"), L"");
+    EXPECT_EQ(DirectoryOfModulePath(L""), L"");
+    // A 300-character path keeps its whole folder: nothing is cut below the 511 units
+    // GetModuleFileNameW can hand over.
+    std::wstring folder = L"C:";
+    while (folder.size() < 300 - 12) folder += L"\\" + std::wstring(40, L'd');
+    folder.resize(300 - 12);
+    const std::wstring exe = folder + L"\\quorlin.exe";
+    ASSERT_EQ(exe.size(), 300u);
+    EXPECT_EQ(DirectoryOfModulePath(exe), folder);
+}
+
+TEST(AppPathsTest, AppNameIsTheFileNameWithoutItsExtension) {
+    EXPECT_EQ(AppNameOfModulePath(L"C:\\Tools\\quorlin.exe"), L"quorlin");
+    EXPECT_EQ(AppNameOfModulePath(L"C:\\a.b\\my.tool.exe"), L"my.tool");
+    EXPECT_EQ(AppNameOfModulePath(L"C:\\Tools\\noext"), L"noext");
+    EXPECT_EQ(AppNameOfModulePath(L"Zanthe桌面.exe"), L"Zanthe桌面");
+}
+
+}  // namespace
+}  // namespace quorlin
