@@ -93,6 +93,17 @@ LRESULT CButtonEx::OnLButtonUp(WPARAM, LPARAM, bool&) {
     return 0;
 }
 
+// The panel draws the button's picture into its own layered image; the window itself
+// shows nothing, so it never paints (painting hundreds of system buttons is slow).
+LRESULT CButtonEx::OnPaint(WPARAM, LPARAM, bool&) {
+    PAINTSTRUCT ps;
+    ::BeginPaint(hwnd_, &ps);
+    ::EndPaint(hwnd_, &ps);
+    return 0;
+}
+
+LRESULT CButtonEx::OnEraseBackground(WPARAM, LPARAM, bool&) { return 1; }
+
 HMENU CButtonEx::BuildContextMenu() const {
     HMENU menu = ::LoadMenuW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MENU));
     if (!menu) return nullptr;

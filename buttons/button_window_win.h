@@ -23,6 +23,8 @@ public:
             {WM_LBUTTONDBLCLK, &CButtonEx::OnLButtonDown},
             {WM_LBUTTONUP, &CButtonEx::OnLButtonUp},
             {WM_RBUTTONUP, &CButtonEx::OnRButtonUp},
+            {WM_PAINT, &CButtonEx::OnPaint},
+            {WM_ERASEBKGND, &CButtonEx::OnEraseBackground},
         };
         return map;
     }
@@ -76,4 +78,6 @@ private:
     LRESULT OnLButtonDown(WPARAM, LPARAM, bool& handled);
     LRESULT OnLButtonUp(WPARAM, LPARAM, bool& handled);
     LRESULT OnRButtonUp(WPARAM, LPARAM, bool& handled);
+    LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
+    LRESULT OnEraseBackground(WPARAM, LPARAM, bool& handled);
 };
