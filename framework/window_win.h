@@ -80,6 +80,20 @@ protected:
     friend LRESULT CALLBACK SubclassProcThunk(HWND, UINT, WPARAM, LPARAM);
 };
 
+// Empty tables for a class that lists no messages or commands of its own; a class that
+// does declares its own Messages()/Commands(), which hide these.
+template <class T>
+struct NoTables {
+    static const MessageMap<T>& Messages() {
+        static const MessageMap<T> none;
+        return none;
+    }
+    static const CommandMap<T>& Commands() {
+        static const CommandMap<T> none;
+        return none;
+    }
+};
+
 // Shared routing for both templates.
 template <class T>
 bool RouteThroughMaps(T* self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -139,17 +153,7 @@ protected:
 };
 
 template <class T>
-class Dialog : public DialogBase {
-public:
-    static const MessageMap<T>& Messages() {
-        static const MessageMap<T> none;
-        return none;
-    }
-    static const CommandMap<T>& Commands() {
-        static const CommandMap<T> none;
-        return none;
-    }
-
+class Dialog : public DialogBase, public NoTables<T> {
 protected:
     UINT TemplateId() const override { return T::IDD; }
     bool RouteMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
@@ -176,17 +180,7 @@ protected:
 };
 
 template <class T>
-class SubclassedWindow : public SubclassedWindowBase {
-public:
-    static const MessageMap<T>& Messages() {
-        static const MessageMap<T> none;
-        return none;
-    }
-    static const CommandMap<T>& Commands() {
-        static const CommandMap<T> none;
-        return none;
-    }
-
+class SubclassedWindow : public SubclassedWindowBase, public NoTables<T> {
 protected:
     bool RouteMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
         return RouteThroughMaps(static_cast<T*>(this), msg, wp, lp, result);
