@@ -24,6 +24,7 @@
 #include "panel/ring_layout.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
+#include "tests/support/ring_host.h"
 #include "tests/support/temp_dir.h"
 
 using namespace quorlin;
@@ -83,32 +84,10 @@ void Keep(const T& value) {
 
 // ---------------------------------------------------------------- a host without windows
 
-class BareButton : public LauncherButton {
+// Every target exists: a load measures loading, not pruning.
+class BareHost : public quorlin::testing::RingHost {
 public:
-    Rect placed;
-    Rect ScreenRect() const override {
-        return Rect{placed.left + 100, placed.top + 100, placed.right + 100, placed.bottom + 100};
-    }
-    void Place(const Rect& r) override { placed = r; }
-    bool HasImage() const override { return true; }
-};
-
-class BareHost : public ButtonHost {
-public:
-    ButtonCollection* collection = nullptr;
-    int renders = 0;
-    std::unique_ptr<LauncherButton> CreateButtonWindow() override { return std::make_unique<BareButton>(); }
-    void LayoutButtons() override {
-        RingLayout layout = LayoutRings(collection->buttons.size());
-        for (size_t i = 0; i < collection->buttons.size(); ++i) {
-            collection->buttons[i]->centerX = layout.slots[i].centerX;
-            collection->buttons[i]->centerY = layout.slots[i].centerY;
-            collection->buttons[i]->Place(layout.slots[i].window);
-        }
-    }
-    void RenderPanel() override { ++renders; }
-    void ShowLoadError(const std::wstring&) override {}
-    bool TargetExists(const std::wstring&) override { return true; }
+    BareHost() { everythingExists = true; }
 };
 
 // A bts.db of our own with only the reserved row 2 (no button shown) plus n rows.

@@ -35,43 +35,19 @@
 #include "panel/ring_layout.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
+#include "support/ring_host.h"
 
 namespace {
 
 using namespace quorlin;
 
-// The panel sits at (100, 100) on the screen.
-constexpr int kPanelX = 100;
-constexpr int kPanelY = 100;
-
-class ChildButton : public LauncherButton {
+// The ring without windows; a load error is reported on stderr for the parent's log.
+class ChildHost : public testing::RingHost {
 public:
-    Rect placed;
-    Rect ScreenRect() const override {
-        return Rect{placed.left + kPanelX, placed.top + kPanelY, placed.right + kPanelX, placed.bottom + kPanelY};
-    }
-    void Place(const Rect& r) override { placed = r; }
-    bool HasImage() const override { return true; }
-};
-
-class ChildHost : public ButtonHost {
-public:
-    ButtonCollection* collection = nullptr;
-    std::unique_ptr<LauncherButton> CreateButtonWindow() override { return std::make_unique<ChildButton>(); }
-    void LayoutButtons() override {
-        RingLayout layout = LayoutRings(collection->buttons.size());
-        for (size_t i = 0; i < collection->buttons.size() && i < layout.slots.size(); ++i) {
-            collection->buttons[i]->centerX = layout.slots[i].centerX;
-            collection->buttons[i]->centerY = layout.slots[i].centerY;
-            collection->buttons[i]->Place(layout.slots[i].window);
-        }
-    }
-    void RenderPanel() override {}
+    ChildHost() { everythingExists = true; }  // loading never prunes a row behind the parent's back
     void ShowLoadError(const std::wstring& description) override {
         std::fprintf(stderr, "crash_child: load error: %s\n", ToUtf8(description).c_str());
     }
-    // Every target exists, so that loading never prunes a row behind the parent's back.
-    bool TargetExists(const std::wstring&) override { return true; }
 };
 
 void Emit(const std::string& text) {

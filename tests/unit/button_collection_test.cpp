@@ -9,6 +9,7 @@
 #include "panel/ring_layout.h"
 #include "store/db_session.h"
 #include "support/fakes.h"
+#include "support/ring_host.h"
 #include "support/temp_dir.h"
 
 namespace quorlin {
@@ -19,49 +20,8 @@ using testing::RecordingMessageBoxes;
 using testing::RecordingSound;
 using testing::TempDir;
 
-// A button whose "window" sits where the layout put it, with the panel at (100, 100).
-class FakeButton : public LauncherButton {
-public:
-    explicit FakeButton(int* alive) : alive_(alive) { ++*alive_; }
-    ~FakeButton() override { --*alive_; }
-    Rect placed;
-    Rect ScreenRect() const override {
-        return Rect{placed.left + 100, placed.top + 100, placed.right + 100, placed.bottom + 100};
-    }
-    void Place(const Rect& r) override { placed = r; }
-    bool HasImage() const override { return true; }
-    int rebuilt = 0;
-
-protected:
-    void RebuildImage() override { ++rebuilt; }
-
-private:
-    int* alive_;
-};
-
-class FakeHost : public ButtonHost {
-public:
-    ButtonCollection* collection = nullptr;
-    int alive = 0;
-    int layouts = 0;
-    int renders = 0;
-    std::vector<std::wstring> loadErrors;
-    std::set<std::wstring> existing;
-
-    std::unique_ptr<LauncherButton> CreateButtonWindow() override { return std::make_unique<FakeButton>(&alive); }
-    void LayoutButtons() override {
-        ++layouts;
-        RingLayout layout = LayoutRings(collection->buttons.size());
-        for (size_t i = 0; i < collection->buttons.size(); ++i) {
-            collection->buttons[i]->centerX = layout.slots[i].centerX;
-            collection->buttons[i]->centerY = layout.slots[i].centerY;
-            collection->buttons[i]->Place(layout.slots[i].window);
-        }
-    }
-    void RenderPanel() override { ++renders; }
-    void ShowLoadError(const std::wstring& d) override { loadErrors.push_back(d); }
-    bool TargetExists(const std::wstring& p) override { return existing.count(p) > 0; }
-};
+using FakeButton = testing::PlacedButton;
+using FakeHost = testing::RingHost;
 
 class ButtonCollectionTest : public ::testing::Test {
 protected:

@@ -15,6 +15,7 @@
 #include "store/button_table.h"
 #include "store/db_session.h"
 #include "support/fakes.h"
+#include "support/ring_host.h"
 #include "support/temp_dir.h"
 
 namespace quorlin {
@@ -25,29 +26,7 @@ using testing::RecordingMessageBoxes;
 using testing::RecordingSound;
 using testing::TempDir;
 
-// A button "window" placed where the layout puts it, with the panel at (100, 100).
-class PlacedButton : public LauncherButton {
-public:
-    Rect placed;
-    Rect ScreenRect() const override {
-        return Rect{placed.left + 100, placed.top + 100, placed.right + 100, placed.bottom + 100};
-    }
-    void Place(const Rect& r) override { placed = r; }
-    bool HasImage() const override { return true; }
-};
-
-class RingHost : public ButtonHost {
-public:
-    ButtonCollection* collection = nullptr;
-    std::unique_ptr<LauncherButton> CreateButtonWindow() override { return std::make_unique<PlacedButton>(); }
-    void LayoutButtons() override {
-        RingLayout layout = LayoutRings(collection->buttons.size());
-        for (size_t i = 0; i < collection->buttons.size(); ++i) collection->buttons[i]->Place(layout.slots[i].window);
-    }
-    void RenderPanel() override {}
-    void ShowLoadError(const std::wstring&) override {}
-    bool TargetExists(const std::wstring&) override { return true; }
-};
+using RingHost = testing::RingHost;
 
 class StoreFailureTest : public ::testing::Test {
 protected:
@@ -55,6 +34,7 @@ protected:
         db = dir.MakeDatabase();
         ASSERT_TRUE(store.OpenDatabase(dir.WPath(), L"bts.db", L"t"));
         host.collection = &collection;
+        host.everythingExists = true;
         ASSERT_TRUE(collection.LoadButtons());
         for (const wchar_t* p : {L"C:\\a.txt", L"C:\\b.txt", L"C:\\c.txt"})
             ASSERT_TRUE(collection.AddButton(L"t", p, ItemKind::File, L""));
