@@ -4,9 +4,12 @@
 
 #include "app/app_paths.h"
 #include "app/settings_win.h"
+#include "dialogs/ghost_win.h"
+#include "dialogs/tooltip_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "panel/panel_window_win.h"
+#include "panel/ring_layout.h"
 #include "res/resource.h"
 
 namespace {
@@ -109,6 +112,17 @@ void CQuorlinApp::ReleaseRuntime(bool shutGdiplus) {
         Gdiplus::GdiplusShutdown(gdiplusToken);
         gdiplusStarted_ = false;
         gdiplusToken = 0;
+    }
+}
+
+void EnsureHelperWindows() {
+    if (!g_toolTip) {
+        g_toolTip = new CToolTipDlg();
+        g_toolTip->CreateHidden();
+    }
+    if (!g_ghost) {
+        g_ghost = new CDelDlg(quorlin::kInitialButtonHalf);
+        g_ghost->CreateHidden();
     }
 }
 

@@ -65,9 +65,11 @@ CQuorlinApp& theApp();
 // The identifier of the registered message "TaskbarCreated" (registered at static start).
 UINT TaskbarCreatedMessage();
 
-// The process-wide tooltip and drag ghost, made by the panel at its initialisation.
+// The process-wide tooltip and drag ghost. The panel has them made right after its first
+// frame is on screen; whoever needs one first makes both.
 extern CToolTipDlg* g_toolTip;
 extern CDelDlg* g_ghost;
+void EnsureHelperWindows();
 
 // Posts the render request (WM_COMMAND IDC_LAUNCH_BUTTON) to the panel, if there is one.
 void PostRenderRequest();

@@ -56,6 +56,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     });
     hovered = input.hovered() ? 1 : 0;
     if (a.requestRepaint) PostRenderRequest();
+    if (a.showTip || a.startDrag) EnsureHelperWindows();
     if (a.showTip && g_toolTip) {
         POINT sp{a.tipPoint.x, a.tipPoint.y};
         ::ClientToScreen(hwnd_, &sp);

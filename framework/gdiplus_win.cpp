@@ -9,7 +9,7 @@
 namespace quorlin::fw {
 
 LayeredCanvas::LayeredCanvas(HWND window, int width, int height) : window_(window), width_(width), height_(height) {
-    windowDC_ = ::GetDC(window);
+    windowDC_ = window ? ::GetDC(window) : nullptr;
     memDC_ = ::CreateCompatibleDC(windowDC_);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -35,6 +35,19 @@ LayeredCanvas::~LayeredCanvas() {
     }
     if (memDC_) ::DeleteDC(memDC_);
     if (windowDC_) ::ReleaseDC(window_, windowDC_);
+}
+
+void LayeredCanvas::Clear() {
+    if (!bits_) return;
+    ::GdiFlush();
+    std::memset(bits_, 0, static_cast<size_t>(width_) * height_ * 4);
+}
+
+bool LayeredCanvas::CopyPixelsFrom(const LayeredCanvas& other) {
+    if (!bits_ || !other.bits_ || width_ != other.width_ || height_ != other.height_) return false;
+    ::GdiFlush();  // both may still have drawing queued
+    std::memcpy(bits_, other.bits_, static_cast<size_t>(width_) * height_ * 4);
+    return true;
 }
 
 unsigned LayeredCanvas::Pixel(int x, int y) const {

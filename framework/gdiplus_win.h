@@ -20,6 +20,9 @@ namespace quorlin::fw {
 class LayeredCanvas {
 public:
     LayeredCanvas(HWND window, int width, int height);
+    // A canvas that holds no window's DC (compatible with the screen), to be kept
+    // between frames.
+    LayeredCanvas(int width, int height) : LayeredCanvas(nullptr, width, height) {}
     ~LayeredCanvas();
     LayeredCanvas(const LayeredCanvas&) = delete;
     LayeredCanvas& operator=(const LayeredCanvas&) = delete;
@@ -30,6 +33,10 @@ public:
     int Height() const { return height_; }
     // Pixel (x, y) as 0xAARRGGBB (premultiplied), with y from the top.
     unsigned Pixel(int x, int y) const;
+    // Fully transparent again.
+    void Clear();
+    // Takes every pixel of a canvas of the same size; false (and nothing copied) otherwise.
+    bool CopyPixelsFrom(const LayeredCanvas& other);
     // UpdateLayeredWindow with per-pixel alpha and constant alpha 255; the window keeps
     // its position. False when the call failed.
     bool PushTo(HWND window) const;

@@ -28,6 +28,10 @@ struct Rect {
 // Floating-point rectangle as (x, y, width, height), the way GDI+ takes it.
 struct RectF {
     float x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const RectF& o) const {
+        return x == o.x && y == o.y && width == o.width && height == o.height;
+    }
+    bool operator!=(const RectF& o) const { return !(*this == o); }
 };
 
 }  // namespace quorlin

@@ -64,4 +64,10 @@ std::vector<DrawOp> ComposePanel(const PanelGeometry& g, int buttonHalf,
     return ops;
 }
 
+std::size_t FirstTickOp(const std::vector<DrawOp>& ops) {
+    for (std::size_t k = 0; k < ops.size(); ++k)
+        if (ops[k].kind == DrawOp::Kind::DrawPicture && ops[k].picture == PanelPicture::SecondHand) return k;
+    return ops.size();
+}
+
 }  // namespace quorlin

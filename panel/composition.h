@@ -25,6 +25,13 @@ struct DrawOp {
     std::optional<int> rotationDegrees;  // clockwise about `pivot`, when set
     Point pivot;
     std::uint32_t argb = 0;  // FillEllipse only
+
+    bool operator==(const DrawOp& o) const {
+        return kind == o.kind && picture == o.picture && buttonIndex == o.buttonIndex && bounds == o.bounds &&
+               integerBounds == o.integerBounds && rotationDegrees == o.rotationDegrees && pivot == o.pivot &&
+               argb == o.argb;
+    }
+    bool operator!=(const DrawOp& o) const { return !(*this == o); }
 };
 
 // What the frame needs to know about one launcher button.
@@ -64,5 +71,11 @@ ClockHands HandAngles(int hour, int minute, int second);
 std::vector<DrawOp> ComposePanel(const PanelGeometry& geometry, int buttonHalf,
                                  const std::vector<ButtonView>& buttons, int draggedId,
                                  const ClockTime& time);
+
+// Where a frame's operations split into the still part and the part that moves every
+// second: the operations before the returned index depend only on the ring, the buttons,
+// the hour and the minute, so their picture can be kept between clock ticks. It is the
+// index of the second hand (everything after it moves with it, or is drawn over it).
+std::size_t FirstTickOp(const std::vector<DrawOp>& ops);
 
 }  // namespace quorlin

@@ -65,14 +65,9 @@ BOOL CQuorlinDlg::OnInitDialog() {
     clockRadius = 50;
     geometry_ = PanelGeometry{panelWidth, panelHeight, ringCenterX, ringCenterY, ringRadius, ringInset, clockRadius};
 
-    if (!g_toolTip) {
-        g_toolTip = new CToolTipDlg();
-        g_toolTip->CreateHidden();
-    }
-    if (!g_ghost) {
-        g_ghost = new CDelDlg(buttonHalf);
-        g_ghost->CreateHidden();
-    }
+    // The tooltip and the ghost (their pictures, font and windows) are not needed for
+    // the first frame: they are made as soon as the panel is on screen.
+    ::PostMessageW(hwnd_, WM_MAKE_HELPERS, 0, 0);
     ::SetPropW(hwnd_, kInstanceProp, reinterpret_cast<HANDLE>(1));
     AddTrayIcon();
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
@@ -194,7 +189,7 @@ bool CQuorlinDlg::OnUnlistedMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
 LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
     handled = false;  // default processing follows for every timer
     if (wp == TIMER_CLOCK) {
-        RenderPanel();
+        RenderClockTick();
     } else if (wp == TIMER_TRAY) {
         ::KillTimer(hwnd_, TIMER_TRAY);
         trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
@@ -212,6 +207,9 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     trayAdded = false;
     ::RemovePropW(hwnd_, kInstanceProp);
     ringImage.reset();
+    stillLayer_.reset();
+    stillOps_.clear();
+    stillPictures_.clear();
     // Buttons go with their windows, before the panel's handle is gone.
     collection_.buttons.clear();
     handled = false;
@@ -234,43 +232,55 @@ LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
+LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
+    EnsureHelperWindows();
+    return 0;
+}
+
 LRESULT CQuorlinDlg::OnQueryDragIcon(WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(appIcon); }
 
 // ---------------------------------------------------------------- rendering
 
-void CQuorlinDlg::ComposeInto(fw::LayeredCanvas& canvas) {
-    if (!canvas.Ok()) return;
-    Gdiplus::Graphics g(canvas.MemoryDC());
-    g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-    g.SetTextRenderingHint(Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
-
+std::vector<DrawOp> CQuorlinDlg::PlanFrame() const {
     std::vector<ButtonView> views;
     views.reserve(collection_.buttons.size());
     for (const auto& b : collection_.buttons)
         views.push_back(ButtonView{b->ID, b->centerX, b->centerY, b->hovered != 0, b->HasImage()});
     const int draggedId = g_ghost ? g_ghost->draggedId : -1;
     const LocalTime now = Clock().Now();
-    const std::vector<DrawOp> ops =
-        ComposePanel(geometry_, buttonHalf, views, draggedId, ClockTime{now.hour, now.minute, now.second});
+    return ComposePanel(geometry_, buttonHalf, views, draggedId, ClockTime{now.hour, now.minute, now.second});
+}
 
-    for (const DrawOp& op : ops) {
+Gdiplus::Image* CQuorlinDlg::PictureFor(const DrawOp& op) const {
+    if (op.kind != DrawOp::Kind::DrawPicture) return nullptr;
+    switch (op.picture) {
+        case PanelPicture::Ring: return ringImage.get();
+        case PanelPicture::Face: return faceImage.get();
+        case PanelPicture::HourHand: return hourHandImage.get();
+        case PanelPicture::MinuteHand: return minuteHandImage.get();
+        case PanelPicture::SecondHand: return secondHandImage.get();
+        case PanelPicture::Hub: return hubImage.get();
+        case PanelPicture::ButtonImage:
+            return op.buttonIndex < collection_.buttons.size()
+                       ? static_cast<CButtonEx*>(collection_.buttons[op.buttonIndex].get())->image.get()
+                       : nullptr;
+    }
+    return nullptr;
+}
+
+void CQuorlinDlg::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& ops, size_t from, size_t to) const {
+    if (!canvas.Ok() || from >= to) return;
+    Gdiplus::Graphics g(canvas.MemoryDC());
+    g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
+    for (size_t k = from; k < to && k < ops.size(); ++k) {
+        const DrawOp& op = ops[k];
         if (op.kind == DrawOp::Kind::FillEllipse) {
             Gdiplus::SolidBrush brush(Gdiplus::Color(op.argb));
             g.FillEllipse(&brush, op.bounds.x, op.bounds.y, op.bounds.width, op.bounds.height);
             continue;
         }
-        Gdiplus::Image* picture = nullptr;
-        switch (op.picture) {
-            case PanelPicture::Ring: picture = ringImage.get(); break;
-            case PanelPicture::Face: picture = faceImage.get(); break;
-            case PanelPicture::HourHand: picture = hourHandImage.get(); break;
-            case PanelPicture::MinuteHand: picture = minuteHandImage.get(); break;
-            case PanelPicture::SecondHand: picture = secondHandImage.get(); break;
-            case PanelPicture::Hub: picture = hubImage.get(); break;
-            case PanelPicture::ButtonImage:
-                picture = static_cast<CButtonEx*>(collection_.buttons[op.buttonIndex].get())->image.get();
-                break;
-        }
+        Gdiplus::Image* picture = PictureFor(op);
         g.ResetTransform();
         if (op.rotationDegrees) {
             g.TranslateTransform(static_cast<Gdiplus::REAL>(op.pivot.x), static_cast<Gdiplus::REAL>(op.pivot.y),
@@ -290,12 +300,54 @@ void CQuorlinDlg::ComposeInto(fw::LayeredCanvas& canvas) {
     g.ResetTransform();
 }
 
-void CQuorlinDlg::RenderPanel() {
+void CQuorlinDlg::ComposeInto(fw::LayeredCanvas& canvas) {
+    const std::vector<DrawOp> ops = PlanFrame();
+    DrawOps(canvas, ops, 0, ops.size());
+}
+
+void CQuorlinDlg::ComposeTickInto(fw::LayeredCanvas& canvas, bool stillChanged) {
+    if (!canvas.Ok()) return;
+    const std::vector<DrawOp> ops = PlanFrame();
+    const size_t split = FirstTickOp(ops);
+    std::vector<DrawOp> still(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split));
+    std::vector<const Gdiplus::Image*> pictures;
+    pictures.reserve(still.size());
+    for (const DrawOp& op : still) pictures.push_back(PictureFor(op));
+
+    if (!stillLayer_ || !stillLayer_->Ok())
+        stillLayer_ = std::make_unique<fw::LayeredCanvas>(canvas.Width(), canvas.Height());
+    if (stillChanged || still != stillOps_ || pictures != stillPictures_ ||
+        stillLayer_->Width() != canvas.Width() || stillLayer_->Height() != canvas.Height()) {
+        stillOps_.clear();
+        stillPictures_.clear();
+        if (stillLayer_->Width() != canvas.Width() || stillLayer_->Height() != canvas.Height())
+            stillLayer_ = std::make_unique<fw::LayeredCanvas>(canvas.Width(), canvas.Height());
+        stillLayer_->Clear();
+        DrawOps(*stillLayer_, ops, 0, split);
+        ++stillCompositions;
+        if (stillLayer_->Ok()) {
+            stillOps_ = std::move(still);
+            stillPictures_ = std::move(pictures);
+        }
+    }
+    if (canvas.CopyPixelsFrom(*stillLayer_)) {
+        DrawOps(canvas, ops, split, ops.size());
+    } else {  // no memory for the kept layer: the whole picture, every time
+        canvas.Clear();
+        DrawOps(canvas, ops, 0, ops.size());
+    }
+}
+
+void CQuorlinDlg::RenderFrame(bool stillChanged) {
     if (!hwnd_) return;
     fw::LayeredCanvas canvas(hwnd_, panelWidth, panelHeight);
-    ComposeInto(canvas);
+    ComposeTickInto(canvas, stillChanged);
     canvas.PushTo(hwnd_);
 }
+
+void CQuorlinDlg::RenderPanel() { RenderFrame(true); }
+
+void CQuorlinDlg::RenderClockTick() { RenderFrame(false); }
 
 // ---------------------------------------------------------------- buttons
 

@@ -7,10 +7,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "panel/button_collection.h"
+#include "panel/composition.h"
 #include "panel/ring_layout.h"
 #include "res/resource.h"
 
@@ -18,6 +20,8 @@ class CButtonEx;
 
 // The tray callback message.
 constexpr UINT WM_TRAYICON = WM_USER + 500;
+// Posted to itself at initialisation: make the tooltip and the ghost once the first frame is shown.
+constexpr UINT WM_MAKE_HELPERS = WM_APP + 1;
 constexpr UINT_PTR TIMER_CLOCK = 1525;
 constexpr UINT_PTR TIMER_TRAY = 502;
 
@@ -39,6 +43,7 @@ public:
             {WM_RBUTTONUP, &CQuorlinDlg::OnRightButtonUp},
             {WM_HOTKEY, &CQuorlinDlg::OnHotKey},
             {WM_DROPFILES, &CQuorlinDlg::OnDropFiles},
+            {WM_MAKE_HELPERS, &CQuorlinDlg::OnMakeHelpers},
         };
         return map;
     }
@@ -70,10 +75,17 @@ public:
     static bool KeepOnScreen(RECT& r);
     static void PlaceBesideAnchor(HWND window, const RECT& anchor);
 
-    // Composition.
+    // Composition. RenderPanel composes the whole picture (anything may have changed);
+    // a clock tick reuses the kept still part of it when nothing but the second moved.
     void RenderPanel() override;
+    void RenderClockTick();
     // Composes the current picture into a canvas without pushing it (for tests).
     void ComposeInto(quorlin::fw::LayeredCanvas& canvas);
+    // What a clock tick composes: the kept still part (composed again first when it has
+    // changed, or always when `stillChanged`), then the second hand and the hub.
+    void ComposeTickInto(quorlin::fw::LayeredCanvas& canvas, bool stillChanged = false);
+    // How many times the still part has been composed (for tests and benchmarks).
+    int stillCompositions = 0;
 
     // The button collection (ring order = ascending sort).
     bool LoadButtons() { return collection_.LoadButtons(); }
@@ -126,6 +138,18 @@ public:
     bool trayAdded = false;  // whether the shell accepted the icon (for tests and shutdown)
 
 private:
+    std::vector<quorlin::DrawOp> PlanFrame() const;
+    Gdiplus::Image* PictureFor(const quorlin::DrawOp& op) const;
+    void DrawOps(quorlin::fw::LayeredCanvas& canvas, const std::vector<quorlin::DrawOp>& ops, size_t from,
+                 size_t to) const;
+    void RenderFrame(bool stillChanged);
+
+    // The picture of everything but the second hand and the hub, with what it was made
+    // of: the operations and the pictures they drew.
+    std::unique_ptr<quorlin::fw::LayeredCanvas> stillLayer_;
+    std::vector<quorlin::DrawOp> stillOps_;
+    std::vector<const Gdiplus::Image*> stillPictures_;
+
     LRESULT OnNcHitTest(WPARAM, LPARAM, bool& handled);
     LRESULT OnExitSizeMove(WPARAM, LPARAM, bool& handled);
     LRESULT OnTimer(WPARAM, LPARAM, bool& handled);
@@ -137,6 +161,7 @@ private:
     LRESULT OnRightButtonUp(WPARAM, LPARAM, bool& handled);
     LRESULT OnHotKey(WPARAM, LPARAM, bool& handled);
     LRESULT OnDropFiles(WPARAM, LPARAM, bool& handled);
+    LRESULT OnMakeHelpers(WPARAM, LPARAM, bool& handled);
 
     void OnAddComputer();
     void OnAddControlPanel();

@@ -138,5 +138,47 @@ TEST(ComposePanel, ButtonWithoutPictureDrawsNothing) {
     EXPECT_EQ(drawn[0].buttonIndex, 1u);
 }
 
+// The panel keeps the picture of the operations before FirstTickOp between clock ticks,
+// so that part must not change within a minute and must change with anything else.
+std::vector<DrawOp> StillPart(const std::vector<DrawOp>& ops) {
+    return std::vector<DrawOp>(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(FirstTickOp(ops)));
+}
+
+TEST(FirstTickOp, OnlyTheSecondHandAndHubMoveWithinAMinute) {
+    const std::vector<ButtonView> buttons = {{3, 120, 42, false, true}, {7, 198, 120, true, true}};
+    const auto first = ComposePanel(PanelGeometry(), 12, buttons, -1, ClockTime{9, 41, 0});
+    const std::size_t split = FirstTickOp(first);
+    ASSERT_EQ(first.size() - split, 2u);
+    EXPECT_EQ(first[split].picture, PanelPicture::SecondHand);
+    EXPECT_EQ(first[split + 1].picture, PanelPicture::Hub);
+    for (int second = 1; second < 60; ++second) {
+        const auto later = ComposePanel(PanelGeometry(), 12, buttons, -1, ClockTime{9, 41, second});
+        EXPECT_EQ(StillPart(later), StillPart(first)) << second;
+        EXPECT_NE(later[split], first[split]) << "the second hand moves at " << second;
+    }
+}
+
+TEST(FirstTickOp, StillPartChangesWithTheMinuteHourAndButtons) {
+    const std::vector<ButtonView> buttons = {{3, 120, 42, false, true}, {7, 198, 120, false, true}};
+    const auto base = StillPart(ComposePanel(PanelGeometry(), 12, buttons, -1, ClockTime{9, 41, 30}));
+    EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, buttons, -1, ClockTime{9, 42, 30})), base);
+    EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, buttons, -1, ClockTime{10, 41, 30})), base);
+    EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, buttons, 7, ClockTime{9, 41, 30})), base);
+    EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 10, buttons, -1, ClockTime{9, 41, 30})), base);
+    auto hovered = buttons;
+    hovered[1].hovered = true;
+    EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, hovered, -1, ClockTime{9, 41, 30})), base);
+    auto moved = buttons;
+    moved[0].centerX += 1;
+    EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, moved, -1, ClockTime{9, 41, 30})), base);
+}
+
+TEST(FirstTickOp, PlanWithoutSecondHandHasNothingThatMoves) {
+    EXPECT_EQ(FirstTickOp({}), 0u);
+    auto ops = ComposePanel(PanelGeometry(), 12, {}, -1, ClockTime{});
+    ops.resize(FirstTickOp(ops));
+    EXPECT_EQ(FirstTickOp(ops), ops.size());
+}
+
 }  // namespace
 }  // namespace quorlin

@@ -1,9 +1,11 @@
 // The real panel with real button windows: layout, the collection against the table,
 // pruning, hover, menus, placement and stacking.
+#include <cstdio>
 #include <filesystem>
 
 #include "buttons/menu_rules.h"
 #include "dialogs/ghost_win.h"
+#include "dialogs/tooltip_win.h"
 #include "panel/ring_layout.h"
 #include "panel_fixture.h"
 
@@ -327,18 +329,129 @@ TEST_F(PanelWindowTest, EscapeAndEnterDoNothing) {
     EXPECT_TRUE(::IsWindowVisible(panel->hwnd()));
 }
 
-TEST_F(PanelWindowTest, ClockTimerRecomposesEverySecond) {
-    OpenPanel();
-    auto secondHandPixel = [&] {
-        fw::LayeredCanvas canvas(panel->hwnd(), 240, 240);
-        panel->ComposeInto(canvas);
-        return canvas.Pixel(120 + 40, 120);  // where the second hand points at 15 s
-    };
+// Every pixel of two canvases; the first difference is reported.
+::testing::AssertionResult SamePixels(const fw::LayeredCanvas& a, const fw::LayeredCanvas& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) {
+                char text[80];
+                std::snprintf(text, sizeof text, "first difference at (%d, %d): %08x against %08x", x, y, a.Pixel(x, y),
+                              b.Pixel(x, y));
+                return ::testing::AssertionFailure() << text;
+            }
+    return ::testing::AssertionSuccess();
+}
+
+class ClockTickTest : public PanelTest {
+protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        OpenPanel();
+        ASSERT_TRUE(panel->AddButton(L"f", L"C:\\windows\\notepad.exe", ItemKind::File, L""));
+        ASSERT_TRUE(panel->AddButton(L"u", L"http://u/", ItemKind::Url, L""));
+        ASSERT_TRUE(panel->AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
+        panel->LayoutButtons();
+        panel->RenderPanel();
+    }
+
+    // What a tick composes now, checked against the whole picture composed from scratch.
+    void ExpectTickShowsTheWholePicture(const char* when) {
+        fw::LayeredCanvas tick(panel->hwnd(), 240, 240), whole(panel->hwnd(), 240, 240);
+        panel->ComposeTickInto(tick);
+        panel->ComposeInto(whole);
+        EXPECT_TRUE(SamePixels(tick, whole)) << when;
+    }
+};
+
+TEST_F(ClockTickTest, WithinAMinuteTheStillPartIsComposedOnce) {
     clock.time = LocalTime{10, 10, 15};
-    const unsigned at15 = secondHandPixel();
-    clock.time = LocalTime{10, 10, 45};
-    const unsigned at45 = secondHandPixel();
-    EXPECT_NE(at15, at45);
+    ExpectTickShowsTheWholePicture("first tick of the minute");
+    const int composed = panel->stillCompositions;
+    for (int second : {16, 17, 30, 59}) {
+        clock.time = LocalTime{10, 10, second};
+        ExpectTickShowsTheWholePicture("a later second");
+    }
+    EXPECT_EQ(panel->stillCompositions, composed);
+    // The second hand did move: 15 s and 45 s differ where it points at 15 s.
+    fw::LayeredCanvas at59(panel->hwnd(), 240, 240);
+    panel->ComposeTickInto(at59);
+    clock.time = LocalTime{10, 10, 15};
+    fw::LayeredCanvas at15(panel->hwnd(), 240, 240);
+    panel->ComposeTickInto(at15);
+    EXPECT_NE(at15.Pixel(160, 120), at59.Pixel(160, 120));
+    EXPECT_EQ(panel->stillCompositions, composed);
+}
+
+TEST_F(ClockTickTest, NewMinuteOrHourComposesTheStillPartAgain) {
+    clock.time = LocalTime{10, 10, 59};
+    ExpectTickShowsTheWholePicture("10:10:59");
+    const int composed = panel->stillCompositions;
+    clock.time = LocalTime{10, 11, 0};
+    ExpectTickShowsTheWholePicture("10:11:00");
+    EXPECT_EQ(panel->stillCompositions, composed + 1);
+    clock.time = LocalTime{11, 11, 0};  // the clock was set an hour on
+    ExpectTickShowsTheWholePicture("11:11:00");
+    EXPECT_EQ(panel->stillCompositions, composed + 2);
+}
+
+TEST_F(ClockTickTest, ButtonChangesNotRenderedYetAreNotHiddenByTheKeptPicture) {
+    clock.time = LocalTime{10, 10, 15};
+    ExpectTickShowsTheWholePicture("start");
+    int composed = panel->stillCompositions;
+    // Hovered, then the tick comes before the render request.
+    panel->ButtonAt(1)->hovered = 1;
+    ExpectTickShowsTheWholePicture("hovered");
+    EXPECT_EQ(panel->stillCompositions, ++composed);
+    panel->ButtonAt(1)->hovered = 0;
+    ExpectTickShowsTheWholePicture("left");
+    EXPECT_EQ(panel->stillCompositions, ++composed);
+    // Two buttons trade their pictures: the drawing steps are the same, the pictures are not.
+    std::swap(panel->ButtonAt(0)->image, panel->ButtonAt(2)->image);
+    ExpectTickShowsTheWholePicture("pictures traded");
+    EXPECT_EQ(panel->stillCompositions, ++composed);
+    // Being dragged leaves a button out.
+    EnsureHelperWindows();
+    g_ghost->draggedId = panel->ButtonAt(2)->ID;
+    ExpectTickShowsTheWholePicture("dragged");
+    g_ghost->draggedId = -1;
+    EXPECT_EQ(panel->stillCompositions, ++composed);
+}
+
+TEST_F(ClockTickTest, ClockTimerTicksAndRenderPanelRecomposes) {
+    clock.time = LocalTime{10, 10, 15};
+    panel->RenderPanel();
+    const int composed = panel->stillCompositions;
+    clock.time = LocalTime{10, 10, 16};
+    ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
+    EXPECT_EQ(panel->stillCompositions, composed) << "a tick within the minute keeps the still part";
+    clock.time = LocalTime{10, 11, 0};
+    ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
+    EXPECT_EQ(panel->stillCompositions, composed + 1);
+    panel->RenderPanel();  // anything may have changed (a picture edited in place)
+    EXPECT_EQ(panel->stillCompositions, composed + 2);
+    // A deleted button: RenderPanel through the collection, and the tick after it agrees.
+    ASSERT_TRUE(panel->DeleteButton(panel->ButtonAt(panel->ButtonCount() - 1)->ID));
+    EXPECT_EQ(panel->stillCompositions, composed + 3);
+    ExpectTickShowsTheWholePicture("after a delete");
+    EXPECT_EQ(panel->stillCompositions, composed + 3);
+}
+
+TEST_F(PanelWindowTest, HelperWindowsAreMadeRightAfterTheFirstFrame) {
+    ASSERT_TRUE(StartApp());
+    panel = std::make_unique<CQuorlinDlg>();
+    theApp().mainWnd = panel.get();
+    ASSERT_TRUE(panel->Create(nullptr));
+    MSG m{};
+    EXPECT_TRUE(::PeekMessageW(&m, panel->hwnd(), WM_MAKE_HELPERS, WM_MAKE_HELPERS, PM_NOREMOVE))
+        << "the panel asks for them once it is up";
+    Pump();
+    ASSERT_NE(g_toolTip, nullptr);
+    ASSERT_NE(g_ghost, nullptr);
+    EXPECT_TRUE(::IsWindow(g_toolTip->hwnd()));
+    EXPECT_TRUE(::IsWindow(g_ghost->hwnd()));
+    CToolTipDlg* tip = g_toolTip;
+    EnsureHelperWindows();  // made once per process
+    EXPECT_EQ(g_toolTip, tip);
 }
 
 }  // namespace
