@@ -86,6 +86,11 @@ public:
     void ComposeTickInto(quorlin::fw::LayeredCanvas& canvas, bool stillChanged = false);
     // How many times the still part has been composed (for tests and benchmarks).
     int stillCompositions = 0;
+    // The plan of the current picture, and the execution of some of its steps (also used
+    // by the benchmark to time the sections of a frame).
+    std::vector<quorlin::DrawOp> PlanFrame() const;
+    void DrawOps(quorlin::fw::LayeredCanvas& canvas, const std::vector<quorlin::DrawOp>& ops, size_t from,
+                 size_t to) const;
 
     // The button collection (ring order = ascending sort).
     bool LoadButtons() { return collection_.LoadButtons(); }
@@ -138,10 +143,7 @@ public:
     bool trayAdded = false;  // whether the shell accepted the icon (for tests and shutdown)
 
 private:
-    std::vector<quorlin::DrawOp> PlanFrame() const;
     Gdiplus::Image* PictureFor(const quorlin::DrawOp& op) const;
-    void DrawOps(quorlin::fw::LayeredCanvas& canvas, const std::vector<quorlin::DrawOp>& ops, size_t from,
-                 size_t to) const;
     void RenderFrame(bool stillChanged);
 
     // The picture of everything but the second hand and the hub, with what it was made
