@@ -6,7 +6,12 @@
 //   empty_window.exe X Y [DLL ...]   places the window's top-left corner at (X, Y); any
 //                                    DLLs named after that are loaded first (the memory
 //                                    benchmark weighs quorlin.exe's imports this way)
+//   further words instead of a DLL:
+//     --timer        a 1 Hz timer that does nothing (what Wine's timer costs at idle)
+//     --tick         a 1 Hz timer that pushes a new frame each time, as a clock must
+//     --shell-icon   asks the shell for the icon of this program once (SHGetFileInfo)
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <cwchar>
@@ -19,7 +24,15 @@ const wchar_t kClassName[] = L"QuorlinBenchEmptyWindow";
 const wchar_t kMarkProp[] = L"quorlin_bench_empty";
 constexpr int kSide = 240;
 
+void PushFrame(HWND hwnd);
+bool g_pushEveryTick = false;
+constexpr UINT_PTR kTimer = 1;
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kTimer) {
+        if (g_pushEveryTick) PushFrame(hwnd);
+        return 0;
+    }
     if (msg == WM_DESTROY) {
         ::RemovePropW(hwnd, kMarkProp);
         ::PostQuitMessage(0);
@@ -64,7 +77,28 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         x = static_cast<int>(std::wcstol(__wargv[1], nullptr, 10));
         y = static_cast<int>(std::wcstol(__wargv[2], nullptr, 10));
     }
-    for (int i = 3; i < __argc; ++i) ::LoadLibraryW(__wargv[i]);
+    bool timer = false, shellIcon = false;
+    for (int i = 3; i < __argc; ++i) {
+        if (std::wcscmp(__wargv[i], L"--timer") == 0) {
+            timer = true;
+        } else if (std::wcscmp(__wargv[i], L"--tick") == 0) {
+            timer = g_pushEveryTick = true;
+        } else if (std::wcscmp(__wargv[i], L"--shell-icon") == 0) {
+            shellIcon = true;
+        } else {
+            ::LoadLibraryW(__wargv[i]);
+        }
+    }
+    if (shellIcon) {
+        // Through LoadLibrary, so that the program's own imports stay those of the baseline.
+        using GetInfo = DWORD_PTR(WINAPI*)(LPCWSTR, DWORD, SHFILEINFOW*, UINT, UINT);
+        HMODULE shell = ::LoadLibraryW(L"shell32.dll");
+        auto get = shell ? reinterpret_cast<GetInfo>(::GetProcAddress(shell, "SHGetFileInfoW")) : nullptr;
+        wchar_t self[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        SHFILEINFOW info{};
+        if (get && get(self, 0, &info, sizeof(info), SHGFI_ICON) && info.hIcon) ::DestroyIcon(info.hIcon);
+    }
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
@@ -78,6 +112,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     ::SetPropW(hwnd, kMarkProp, reinterpret_cast<HANDLE>(1));
     PushFrame(hwnd);
     ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    if (timer) ::SetTimer(hwnd, kTimer, 1000, nullptr);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);

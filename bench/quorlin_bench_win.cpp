@@ -1009,6 +1009,30 @@ int RunIdle(const Args& args) {
         }
         ::Sleep(200);
     }
+    // What any 1 Hz clock costs under this Wine: a bare timer, and a timer that pushes a
+    // new 240 x 240 frame each second (no drawing at all).
+    std::map<std::string, std::vector<double>> floor;
+    for (const wchar_t* mode : {L"--timer", L"--tick"}) {
+        for (int r = 0; r < runs; ++r) {
+            Launch l = StartAndWaitForFrame(emptyExe, position + L" " + mode, emptyDir.WPath(), L"quorlin_bench_empty");
+            ::Sleep(settleMs);
+            const auto [c, t] = measureCpu(UnixPidOf(emptyDir.WPath()), seconds * 1000);
+            floor[quorlin::ToUtf8(mode)].push_back(100.0 * c / t);
+            Stop(l);
+        }
+    }
+    // What the shell's icon machinery weighs once it is asked for one icon.
+    double withShellIcon = 0;
+    {
+        std::vector<double> m;
+        for (int r = 0; r < std::max(1, runs); ++r) {
+            Launch l = StartAndWaitForFrame(emptyExe, position + L" --shell-icon", emptyDir.WPath(), L"quorlin_bench_empty");
+            ::Sleep(1500);
+            m.push_back(UnixMemory(UnixPidOf(emptyDir.WPath())).rssAnonMb);
+            Stop(l);
+        }
+        withShellIcon = Median(m);
+    }
     // What quorlin.exe's imports weigh: the empty program with them loaded, one after another.
     std::vector<std::pair<std::wstring, double>> imports;
     {
@@ -1042,8 +1066,13 @@ int RunIdle(const Args& args) {
     Row("idle panel CPU (66 buttons, 1 Hz clock), " + std::to_string(seconds) + " s", c, "% of a core",
         "target < 0.1 %; " + Fmt(c * 10) + " ms per tick");
     Row("idle CPU of the empty window program", Median(cpuEmpty), "% of a core", "");
+    Row("  the empty program with a 1 Hz timer that does nothing", Median(floor["--timer"]), "% of a core", "");
+    Row("  the empty program pushing a new 240x240 frame at 1 Hz", Median(floor["--tick"]), "% of a core",
+        "the floor of any 1 Hz clock under this Wine");
     const double e = Median(memEmpty), m0 = Median(mem0), m66 = Median(mem66);
     Row("private memory (RssAnon): empty window program", e, "MB", "VmRSS " + Fmt(Median(rssEmpty)) + " MB");
+    Row("  memory: empty program after one SHGetFileInfo(SHGFI_ICON)", withShellIcon, "MB",
+        "+" + Fmt(withShellIcon - e) + " MB: the shell's system icon lists");
     double previous = e;
     for (const auto& [dll, m] : imports) {
         Row("  memory: empty program + " + quorlin::ToUtf8(dll) + " (cumulative)", m, "MB", "+" + Fmt(m - previous) + " MB");
@@ -1052,9 +1081,11 @@ int RunIdle(const Args& args) {
     Row("  memory: empty program + all those but comdlg32.dll", allButComdlg, "MB",
         Fmt(previous - allButComdlg) + " MB less than with it");
     Row("private memory (RssAnon): quorlin.exe, 0 buttons", m0, "MB",
-        "+" + Fmt(m0 - e) + " MB over empty, +" + Fmt(m0 - previous) + " MB over empty + imports");
+        "+" + Fmt(m0 - e) + " MB over empty, +" + Fmt(m0 - allButComdlg) + " MB over empty + imports");
     Row("private memory (RssAnon): quorlin.exe, 66 buttons", m66, "MB",
         "+" + Fmt(m66 - e) + " MB over empty (target < 8 MB); VmRSS " + Fmt(Median(rss66)) + " MB");
+    Row("  the same less the shell's icon lists", m66 - (withShellIcon - e), "MB",
+        "+" + Fmt(m66 - withShellIcon) + " MB over the empty program after one shell icon");
     return 0;
 }
 
