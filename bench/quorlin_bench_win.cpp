@@ -976,7 +976,7 @@ int RunIdle(const Args& args) {
         const double c1 = UnixCpuMs(pid), t1 = NowMs();
         return std::pair<double, double>{c1 - c0, t1 - t0};
     };
-    std::vector<double> cpu, cpuEmpty, memEmpty, mem0, mem66, rssEmpty, rss66;
+    std::vector<double> cpu, cpu0, cpuEmpty, memEmpty, mem0, mem66, rssEmpty, rss66;
     for (int r = 0; r < runs; ++r) {
         {
             Launch l = StartAndWaitForFrame(emptyExe, position, emptyDir.WPath(), L"quorlin_bench_empty");
@@ -992,7 +992,10 @@ int RunIdle(const Args& args) {
         {
             Launch l = StartAndWaitForFrame(none.exe, L"", none.dir.WPath(), L"qiv_zembrick");
             ::Sleep(settleMs);
-            mem0.push_back(UnixMemory(UnixPidOf(none.dir.WPath())).rssAnonMb);
+            const int pid = UnixPidOf(none.dir.WPath());
+            mem0.push_back(UnixMemory(pid).rssAnonMb);
+            const auto [c, t] = measureCpu(pid, seconds * 1000);
+            cpu0.push_back(100.0 * c / t);
             Stop(l);
         }
         {
@@ -1065,6 +1068,7 @@ int RunIdle(const Args& args) {
     const double c = Median(cpu);
     Row("idle panel CPU (66 buttons, 1 Hz clock), " + std::to_string(seconds) + " s", c, "% of a core",
         "target < 0.1 %; " + Fmt(c * 10) + " ms per tick");
+    Row("idle panel CPU (0 buttons, 1 Hz clock)", Median(cpu0), "% of a core", "");
     Row("idle CPU of the empty window program", Median(cpuEmpty), "% of a core", "");
     Row("  the empty program with a 1 Hz timer that does nothing", Median(floor["--timer"]), "% of a core", "");
     Row("  the empty program pushing a new 240x240 frame at 1 Hz", Median(floor["--tick"]), "% of a core",
