@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_report.h"
 #include "panel/button_collection.h"
 #include "panel/composition.h"
 #include "panel/ring_layout.h"
@@ -28,53 +29,9 @@
 #include "tests/support/temp_dir.h"
 
 using namespace quorlin;
+using namespace quorlin::bench;
 
 namespace {
-
-double NowMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> v) {
-    if (v.empty()) return std::nan("");
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
-
-std::string Fmt(double v) {
-    char buf[64];
-    const double a = std::fabs(v);
-    if (std::isnan(v)) return "n/a";
-    if (a >= 100) std::snprintf(buf, sizeof buf, "%.0f", v);
-    else if (a >= 10) std::snprintf(buf, sizeof buf, "%.1f", v);
-    else if (a >= 1) std::snprintf(buf, sizeof buf, "%.2f", v);
-    else std::snprintf(buf, sizeof buf, "%.3f", v);
-    return buf;
-}
-
-void Row(const std::string& measure, double value, const std::string& unit, const std::string& comparison = "") {
-    std::printf("ROW\t%s\t%s\t%s\t%s\n", measure.c_str(), Fmt(value).c_str(), unit.c_str(), comparison.c_str());
-    std::fflush(stdout);
-}
-
-std::string Ratio(double a, double b, const char* what) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "%.2fx %s", a / b, what);
-    return buf;
-}
-
-// Median over `runs` of the mean time of `iterations` calls, in ms.
-double TimeMedian(int runs, int iterations, const std::function<void()>& body) {
-    std::vector<double> per;
-    for (int r = 0; r < runs; ++r) {
-        const double t0 = NowMs();
-        for (int i = 0; i < iterations; ++i) body();
-        per.push_back((NowMs() - t0) / iterations);
-    }
-    return Median(per);
-}
 
 // Keeps a value alive so that the optimiser cannot drop the work that made it.
 template <class T>

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "app/quorlin_app_win.h"
+#include "bench/bench_report.h"
 #include "buttons/button_window_win.h"
 #include "buttons/icon_imaging_win.h"
 #include "dialogs/ghost_win.h"
@@ -50,22 +51,14 @@
 #include "tests/support/temp_dir.h"
 
 using quorlin::testing::TempDir;
+using namespace quorlin::bench;
 
 namespace {
 
 // ---------------------------------------------------------------- timing and output
 
-double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER c;
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / perMs;
-}
-
+// Performance-counter ticks, comparable across processes (a start time is passed on a
+// command line).
 long long NowTicks() {
     LARGE_INTEGER c;
     ::QueryPerformanceCounter(&c);
@@ -78,29 +71,6 @@ double TicksToMs(long long ticks) {
     return static_cast<double>(ticks) * 1000.0 / static_cast<double>(f.QuadPart);
 }
 
-double Median(std::vector<double> v) {
-    if (v.empty()) return std::nan("");
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
-
-std::string Fmt(double v) {
-    char buf[64];
-    if (std::isnan(v)) return "n/a";
-    const double a = std::fabs(v);
-    if (a >= 100) std::snprintf(buf, sizeof buf, "%.0f", v);
-    else if (a >= 10) std::snprintf(buf, sizeof buf, "%.1f", v);
-    else if (a >= 1) std::snprintf(buf, sizeof buf, "%.2f", v);
-    else std::snprintf(buf, sizeof buf, "%.3f", v);
-    return buf;
-}
-
-void Row(const std::string& measure, double value, const std::string& unit, const std::string& comparison = "") {
-    std::printf("ROW\t%s\t%s\t%s\t%s\n", measure.c_str(), Fmt(value).c_str(), unit.c_str(), comparison.c_str());
-    std::fflush(stdout);
-}
-
 void Note(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -108,23 +78,6 @@ void Note(const char* format, ...) {
     va_end(args);
     std::printf("\n");
     std::fflush(stdout);
-}
-
-std::string Ratio(double a, double b, const char* what) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "%.2fx %s", a / b, what);
-    return buf;
-}
-
-// Median over `runs` of the mean time of `iterations` calls, in ms.
-double TimeMedian(int runs, int iterations, const std::function<void()>& body) {
-    std::vector<double> per;
-    for (int r = 0; r < runs; ++r) {
-        const double t0 = NowMs();
-        for (int i = 0; i < iterations; ++i) body();
-        per.push_back((NowMs() - t0) / iterations);
-    }
-    return Median(per);
 }
 
 // ---------------------------------------------------------------- arguments
@@ -1012,66 +965,47 @@ int RunIdle(const Args& args) {
         }
         ::Sleep(200);
     }
+    // The empty program started with `words` after its position: the median of its
+    // private memory a moment after its frame, or of its CPU over the idle window.
+    auto emptyProgram = [&](const std::wstring& words, bool cpuToo) {
+        std::vector<double> values;
+        for (int r = 0; r < std::max(1, runs); ++r) {
+            Launch l = StartAndWaitForFrame(emptyExe, position + words, emptyDir.WPath(), L"quorlin_bench_empty");
+            ::Sleep(cpuToo ? settleMs : 1500);
+            const int pid = UnixPidOf(emptyDir.WPath());
+            if (cpuToo) {
+                const auto [c, t] = measureCpu(pid, seconds * 1000);
+                values.push_back(100.0 * c / t);
+            } else {
+                values.push_back(UnixMemory(pid).rssAnonMb);
+            }
+            Stop(l);
+        }
+        return Median(values);
+    };
     // What any 1 Hz clock costs under this Wine: a bare timer, and a timer that pushes a
     // new 240 x 240 frame each second (no drawing at all).
-    std::map<std::string, std::vector<double>> floor;
-    for (const wchar_t* mode : {L"--timer", L"--tick"}) {
-        for (int r = 0; r < runs; ++r) {
-            Launch l = StartAndWaitForFrame(emptyExe, position + L" " + mode, emptyDir.WPath(), L"quorlin_bench_empty");
-            ::Sleep(settleMs);
-            const auto [c, t] = measureCpu(UnixPidOf(emptyDir.WPath()), seconds * 1000);
-            floor[quorlin::ToUtf8(mode)].push_back(100.0 * c / t);
-            Stop(l);
-        }
-    }
+    const double bareTimer = emptyProgram(L" --timer", true);
+    const double pushTimer = emptyProgram(L" --tick", true);
     // What the shell's icon machinery weighs once it is asked for one icon.
-    double withShellIcon = 0;
-    {
-        std::vector<double> m;
-        for (int r = 0; r < std::max(1, runs); ++r) {
-            Launch l = StartAndWaitForFrame(emptyExe, position + L" --shell-icon", emptyDir.WPath(), L"quorlin_bench_empty");
-            ::Sleep(1500);
-            m.push_back(UnixMemory(UnixPidOf(emptyDir.WPath())).rssAnonMb);
-            Stop(l);
-        }
-        withShellIcon = Median(m);
-    }
+    const double withShellIcon = emptyProgram(L" --shell-icon", false);
     // What quorlin.exe's imports weigh: the empty program with them loaded, one after another.
     std::vector<std::pair<std::wstring, double>> imports;
-    {
-        std::wstring list;
-        for (const wchar_t* dll : {L"ole32.dll", L"gdiplus.dll", L"shell32.dll", L"shlwapi.dll", L"comdlg32.dll",
-                                   L"wininet.dll", L"winmm.dll", L"version.dll", L"advapi32.dll"}) {
-            list += L" ";
-            list += dll;
-            std::vector<double> m;
-            for (int r = 0; r < std::max(1, runs); ++r) {
-                Launch l = StartAndWaitForFrame(emptyExe, position + list, emptyDir.WPath(), L"quorlin_bench_empty");
-                ::Sleep(1500);
-                m.push_back(UnixMemory(UnixPidOf(emptyDir.WPath())).rssAnonMb);
-                Stop(l);
-            }
-            imports.emplace_back(dll, Median(m));
-        }
+    std::wstring list;
+    for (const wchar_t* dll : {L"ole32.dll", L"gdiplus.dll", L"shell32.dll", L"shlwapi.dll", L"comdlg32.dll",
+                               L"wininet.dll", L"winmm.dll", L"version.dll", L"advapi32.dll"}) {
+        list += L" ";
+        list += dll;
+        imports.emplace_back(dll, emptyProgram(list, false));
     }
-    double allButComdlg = 0;
-    {
-        std::vector<double> m;
-        for (int r = 0; r < std::max(1, runs); ++r) {
-            Launch l = StartAndWaitForFrame(emptyExe, position + kImportsNoComdlg, emptyDir.WPath(), L"quorlin_bench_empty");
-            ::Sleep(1500);
-            m.push_back(UnixMemory(UnixPidOf(emptyDir.WPath())).rssAnonMb);
-            Stop(l);
-        }
-        allButComdlg = Median(m);
-    }
+    const double allButComdlg = emptyProgram(kImportsNoComdlg, false);
     const double c = Median(cpu);
     Row("idle panel CPU (66 buttons, 1 Hz clock), " + std::to_string(seconds) + " s", c, "% of a core",
         "target < 0.1 %; " + Fmt(c * 10) + " ms per tick");
     Row("idle panel CPU (0 buttons, 1 Hz clock)", Median(cpu0), "% of a core", "");
     Row("idle CPU of the empty window program", Median(cpuEmpty), "% of a core", "");
-    Row("  the empty program with a 1 Hz timer that does nothing", Median(floor["--timer"]), "% of a core", "");
-    Row("  the empty program pushing a new 240x240 frame at 1 Hz", Median(floor["--tick"]), "% of a core",
+    Row("  the empty program with a 1 Hz timer that does nothing", bareTimer, "% of a core", "");
+    Row("  the empty program pushing a new 240x240 frame at 1 Hz", pushTimer, "% of a core",
         "the floor of any 1 Hz clock under this Wine");
     const double e = Median(memEmpty), m0 = Median(mem0), m66 = Median(mem66);
     Row("private memory (RssAnon): empty window program", e, "MB", "VmRSS " + Fmt(Median(rssEmpty)) + " MB");

@@ -314,14 +314,14 @@ void CQuorlinDlg::ComposeTickInto(fw::LayeredCanvas& canvas, bool stillChanged) 
     pictures.reserve(still.size());
     for (const DrawOp& op : still) pictures.push_back(PictureFor(op));
 
-    if (!stillLayer_ || !stillLayer_->Ok())
+    if (!stillLayer_ || !stillLayer_->Ok() || stillLayer_->Width() != canvas.Width() ||
+        stillLayer_->Height() != canvas.Height()) {
         stillLayer_ = std::make_unique<fw::LayeredCanvas>(canvas.Width(), canvas.Height());
-    if (stillChanged || still != stillOps_ || pictures != stillPictures_ ||
-        stillLayer_->Width() != canvas.Width() || stillLayer_->Height() != canvas.Height()) {
+        stillChanged = true;  // a new layer holds nothing yet
+    }
+    if (stillChanged || still != stillOps_ || pictures != stillPictures_) {
         stillOps_.clear();
         stillPictures_.clear();
-        if (stillLayer_->Width() != canvas.Width() || stillLayer_->Height() != canvas.Height())
-            stillLayer_ = std::make_unique<fw::LayeredCanvas>(canvas.Width(), canvas.Height());
         stillLayer_->Clear();
         DrawOps(*stillLayer_, ops, 0, split);
         ++stillCompositions;
