@@ -239,17 +239,17 @@ public:
         side = std::make_unique<SideDb>(db);
         side->KeepOnlyRowTwo();
         WriteIni(dir.Path(), {{"UpdateEndpoint", "http://127.0.0.1:9/x"}});
-        theApp().appDir = dir.WPath();
+        theApp().state.appDir = dir.WPath();
         ok = theApp().PrepareRuntime();
     }
     ~PanelHarness() {
         Close();
         theApp().ExitInstance();
-        theApp().appDir.clear();
+        theApp().state.appDir.clear();
     }
     CQuorlinDlg& Open() {
         Close();
-        panel = std::make_unique<CQuorlinDlg>();
+        panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
         theApp().mainWnd = panel.get();
         panel->Create(nullptr);
         Pump();
@@ -369,9 +369,9 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
     // ---- the clock tick: within a minute only the second hand and the hub are drawn over
     // the kept still part; at a new minute the still part is composed again.
     panel.RenderPanel();
-    const int composedBefore = panel.stillCompositions;
+    const int composedBefore = panel.StillCompositions();
     const double tick = TimeMedian(runs, frames, [&] { panel.RenderClockTick(); });
-    const bool kept66 = panel.stillCompositions == composedBefore;
+    const bool kept66 = panel.StillCompositions() == composedBefore;
     int minute = 0;
     const double newMinute = TimeMedian(runs, frames, [&] {
         fixed.time = quorlin::LocalTime{11, minute++ % 60, 0};
@@ -750,13 +750,13 @@ int RunStartupPhases(const Args& args) {
     probe("memMain");
     quorlin::InstallRealSeams();
     CQuorlinApp& app = theApp();
-    app.appDir = appDir;
+    app.state.appDir = appDir;
     double t = NowMs();
     app.PrepareRuntime();
     const double runtime = NowMs() - t;
     probe("memRuntime");
     t = NowMs();
-    auto panel = std::make_unique<CQuorlinDlg>();
+    auto panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
     const double constructed = NowMs() - t;
     probe("memConstruct");
     // The pictures of the rows, cold, as the load will make them (the load then finds the
@@ -787,7 +787,7 @@ int RunStartupPhases(const Args& args) {
     probe("memInit");
     // The tooltip and the ghost, which the panel has made right after its first frame.
     t = NowMs();
-    EnsureHelperWindows();
+    panel->EnsureHelperWindows();
     const double popups = NowMs() - t;
     Pump();
     ::Sleep(1500);  // the version check's thread comes and goes

@@ -172,4 +172,26 @@ LauncherButton* ButtonCollection::FindById(std::int32_t id) const {
     return nullptr;
 }
 
+EditOutcome ButtonCollection::UpdateButton(std::int32_t id, const std::wstring& title, const std::wstring& path,
+                                           const std::wstring& para) {
+    bool opened = false;  // a failed open shows up as a store error below
+    std::shared_ptr<Recordset> rs = store_.OpenRecordset(statements::SelectById(id), opened);
+    try {
+        if (rs->AtBOF() && rs->AtEOF()) {
+            rs->Close();
+            return EditOutcome::RowGone;
+        }
+        rs->Put(L"Title", FieldValue::Text(title));
+        rs->Put(L"PathName", FieldValue::Text(path));
+        rs->Put(L"Para", FieldValue::Text(para));
+        rs->Update();
+        // Looked up now: the button may have gone while the edit was being made.
+        if (LauncherButton* button = FindById(id)) button->LoadFromRecord(*rs);
+        rs->Close();
+    } catch (const StoreError&) {
+        return EditOutcome::StoreFailed;
+    }
+    return EditOutcome::Stored;
+}
+
 }  // namespace quorlin

@@ -22,6 +22,13 @@ constexpr int kRemoveSound = 148;
 // SND_RESOURCE | SND_ASYNC | SND_NODEFAULT: a new sound cuts off the previous one.
 constexpr unsigned kSoundFlags = 0x40007;
 
+// What became of an edit of a row.
+enum class EditOutcome {
+    Stored,       // the row holds the new fields and its button shows them
+    RowGone,      // no row has that ID any more (deleted meanwhile)
+    StoreFailed,  // the store refused; what it already stored stays stored
+};
+
 class ButtonHost {
 public:
     virtual ~ButtonHost() = default;
@@ -55,6 +62,9 @@ public:
     // stays as it was.
     bool SwapWhileDragging(const Rect& ghostScreenRect, std::int32_t draggedId);
     bool SetButtonSort(LauncherButton& button, std::int32_t value);
+    // Stores new title, path and parameters of a row and reloads its button, if it has one.
+    EditOutcome UpdateButton(std::int32_t id, const std::wstring& title, const std::wstring& path,
+                             const std::wstring& para);
 
     // The button with this ID, or null (how dialogs find a button again safely).
     LauncherButton* FindById(std::int32_t id) const;

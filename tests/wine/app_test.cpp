@@ -218,13 +218,13 @@ TEST_F(StartupTest, DatabaseLockedByAnotherProgramIsRefused) {
 
 TEST_F(StartupTest, MissingSettingsFileGivesTheDefaults) {
     std::filesystem::remove(dir.File("setting.ini"));
-    theApp().fixed = theApp().topMost = theApp().buttonsLocked = true;
-    theApp().transparency = 7;
+    theApp().state.fixed = theApp().state.topMost = theApp().state.buttonsLocked = true;
+    theApp().state.transparency = 7;
     ASSERT_TRUE(StartApp());
-    EXPECT_FALSE(theApp().fixed);
-    EXPECT_FALSE(theApp().topMost);
-    EXPECT_FALSE(theApp().buttonsLocked);
-    EXPECT_EQ(theApp().transparency, 255);
+    EXPECT_FALSE(theApp().state.fixed);
+    EXPECT_FALSE(theApp().state.topMost);
+    EXPECT_FALSE(theApp().state.buttonsLocked);
+    EXPECT_EQ(theApp().state.transparency, 255);
     EXPECT_FALSE(std::filesystem::exists(dir.File("setting.ini")));  // reading creates nothing
 }
 
@@ -234,16 +234,16 @@ TEST_F(StartupTest, SwitchesReadAnyNonZeroNumberAsOnAndJunkAsOff) {
     WriteSetting("LOCK_BTN", "-1");
     WriteSetting("TRANS", "99999999999999999999");
     ASSERT_TRUE(StartApp());
-    EXPECT_TRUE(theApp().fixed);
-    EXPECT_FALSE(theApp().topMost);
-    EXPECT_TRUE(theApp().buttonsLocked);
+    EXPECT_TRUE(theApp().state.fixed);
+    EXPECT_FALSE(theApp().state.topMost);
+    EXPECT_TRUE(theApp().state.buttonsLocked);
 }
 
 TEST_F(StartupTest, DuplicatedKeysReadWithoutTrouble) {
     dir.WriteFile("setting.ini", "[SETTING]\r\nLOCK=0\r\nLOCK=1\r\nDeskX=12\r\nDeskX=abc\r\n[SETTING]\r\nLOCK_BTN=1\r\n");
     ASSERT_TRUE(StartApp());
     // Whichever duplicate the INI service takes, each switch is a clean bool and nothing crashed.
-    EXPECT_TRUE(theApp().fixed == true || theApp().fixed == false);
+    EXPECT_TRUE(theApp().state.fixed == true || theApp().state.fixed == false);
     CQuorlinDlg& p = OpenPanel();
     RECT r{};
     ::GetWindowRect(p.hwnd(), &r);

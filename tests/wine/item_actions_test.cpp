@@ -136,7 +136,7 @@ TEST_F(ItemActionsTest, WithButtonsLockedAPressAndMoveStillOpensNoDragStarts) {
     ::SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(12, 12));
-    EXPECT_EQ(g_ghost->draggedId, -1);
+    EXPECT_EQ(panel->Ghost()->DraggedId(), -1);
     ::SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
     Pump(20);
     EXPECT_EQ(shell.Calls().size(), 1u);

@@ -40,6 +40,16 @@ private:
     ITray* previous_ = nullptr;
 };
 
+// State of the windows that only a user's hand would set otherwise.
+struct Probe {
+    // As if the ghost carried the button with this ID (-1: nothing).
+    static void SetDraggedId(CDelDlg& ghost, std::int64_t id) { ghost.draggedId_ = id; }
+    // As if the desktop view that owned the panel were this window.
+    static void SetDesktopOwner(CQuorlinDlg& panel, HWND owner) { panel.desktopOwner = owner; }
+    // The two buttons trade pictures.
+    static void SwapPictures(CButtonEx& a, CButtonEx& b) { std::swap(a.image_, b.image_); }
+};
+
 // Dispatches messages for about ms milliseconds (at least once).
 inline void Pump(int ms = 0) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -74,8 +84,7 @@ protected:
         ClosePanel();
         TakeQuit();
         theApp().ReleaseRuntime(false);  // GDI+ stays up for the process-wide tooltip and ghost
-        theApp().appDir.clear();
-        theApp().fixed = theApp().topMost = theApp().buttonsLocked = false;
+        theApp().state = AppState{};
     }
 
     void WriteSetting(const std::string& key, const std::string& value) {
@@ -89,16 +98,16 @@ protected:
 
     // Start-up on the test's directory: COM, store, switches, GDI+.
     bool StartApp() {
-        theApp().appDir = dir.WPath();
+        theApp().state.appDir = dir.WPath();
         return theApp().PrepareRuntime();
     }
 
     // The panel window, as the program makes it (modeless here, so the test drives it).
     CQuorlinDlg& OpenPanel() {
-        if (theApp().appDir.empty()) {
+        if (theApp().state.appDir.empty()) {
             EXPECT_TRUE(StartApp());
         }
-        panel = std::make_unique<CQuorlinDlg>();
+        panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
         theApp().mainWnd = panel.get();
         const bool created = panel->Create(nullptr);
         EXPECT_TRUE(created) << "CreateDialogParamW failed, error " << ::GetLastError();
@@ -121,6 +130,8 @@ protected:
     }
 
     std::string Query(const std::string& sql) { return QueryText(db, sql); }
+    // The test directory's setting.ini.
+    std::wstring SettingsFile() const { return (dir.Path() / "setting.ini").wstring(); }
 
     TempDir dir;
     std::filesystem::path db;
