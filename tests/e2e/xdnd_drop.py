@@ -37,7 +37,7 @@ def find_target(d, root, x, y):
 
 def main():
     if len(sys.argv) < 4:
-        print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
+        print("usage: xdnd_drop.py X Y PATH...", file=sys.stderr)
         return 2
     x, y = int(sys.argv[1]), int(sys.argv[2])
     paths = [os.path.abspath(p) for p in sys.argv[3:]]
