@@ -59,7 +59,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     if (a.startDrag) {
         POINT cursor{};
         ::GetCursorPos(&cursor);
-        host_.StartDrag(ID, image_.get(), cursor.x, cursor.y);
+        host_.StartDrag(ID, cursor.x, cursor.y);
     }
     if (a.setHandCursor) ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
     handled = !a.passToDefault;
@@ -120,40 +120,60 @@ LRESULT CButtonEx::OnRButtonUp(WPARAM wp, LPARAM lp, bool&) {
     ::GetCursorPos(&pt);
     // The choice comes back here and is posted to ourselves, so that a command that
     // deletes this button runs only after this handler is done with it.
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD, pt.x, pt.y, 0, hwnd_, nullptr));
-    const LRESULT r = DefaultProc(WM_RBUTTONUP, wp, lp);
+    const HWND self = hwnd_;
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD, pt.x, pt.y, 0, self, nullptr));
     ::DestroyMenu(popup);
-    if (chosen) ::PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    // The menu ran a loop of its own, in which this button may have been deleted: only a
+    // window still ours is touched.
+    if (fw::WindowBase::FromHandle(self) != this) return 0;
+    const LRESULT r = DefaultProc(WM_RBUTTONUP, wp, lp);
+    if (chosen) ::PostMessageW(self, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     return r;
 }
 
 // ---------------------------------------------------------------- item actions
+//
+// The shell and the message boxes run message loops of their own, in which the user can
+// still click, drag or delete this very button. So every action works on a copy of the
+// row and on the host (which outlives every button), never on the button after a call
+// that may loop.
 
-void CButtonEx::OfferRemoval() {
+namespace {
+
+void OfferRemovalOf(ButtonWindowHost& host, const ButtonRecord& item) {
     const int answer =
-        MessageBoxes().Show(0, RemovalPromptText(PathName), kRemovalPromptCaption, kMbYesNo | kMbSystemModal);
-    if (answer == kIdYes) host_.DeleteButton(ID);  // last step
+        MessageBoxes().Show(0, RemovalPromptText(item.PathName), kRemovalPromptCaption, kMbYesNo | kMbSystemModal);
+    if (answer == kIdYes) host.DeleteButton(item.ID);  // only that row, if it is still there
 }
 
-void CButtonEx::OpenItem() {
-    const OpenPlan plan = OpenPlanFor(iType, PathName, Para);
+void OpenRecord(ButtonWindowHost& host, const ButtonRecord& item) {
+    const OpenPlan plan = OpenPlanFor(item.iType, item.PathName, item.Para);
     if (plan.useBrowser) {
         OpenInDefaultBrowser(plan.file);
         return;
     }
     const std::intptr_t r = Shell().Execute(0, plan.verb ? plan.verb->c_str() : nullptr, plan.file.c_str(),
                                             plan.params ? plan.params->c_str() : nullptr, nullptr, SW_SHOWNORMAL);
-    if (IsShellFailure(r)) OfferRemoval();
+    if (IsShellFailure(r)) OfferRemovalOf(host, item);
 }
 
-void CButtonEx::OpenContainingFolder() {
-    const std::wstring params = ContainingFolderParams(PathName);
+void OpenFolderOf(ButtonWindowHost& host, const ButtonRecord& item) {
+    const std::wstring params = ContainingFolderParams(item.PathName);
     const std::intptr_t r = Shell().Execute(0, kOpenVerb, kExplorerExe, params.c_str(), nullptr, SW_SHOWNORMAL);
-    if (IsShellFailure(r)) OfferRemoval();
+    if (IsShellFailure(r)) OfferRemovalOf(host, item);
 }
+
+}  // namespace
+
+void CButtonEx::OfferRemoval() { OfferRemovalOf(host_, ButtonRecord(*this)); }
+
+void CButtonEx::OpenItem() { OpenRecord(host_, ButtonRecord(*this)); }
+
+void CButtonEx::OpenContainingFolder() { OpenFolderOf(host_, ButtonRecord(*this)); }
 
 void CButtonEx::ShowProperties() {
-    Shell().ExecuteInvokeIdList(reinterpret_cast<std::uintptr_t>(hwnd_), kPropertiesVerb, PathName.c_str(),
+    const std::wstring path = PathName;
+    Shell().ExecuteInvokeIdList(reinterpret_cast<std::uintptr_t>(hwnd_), kPropertiesVerb, path.c_str(),
                                 SW_SHOWNORMAL);
 }
 

@@ -33,7 +33,7 @@ public:
     // The tooltip bubble: the text below (x, y) in screen pixels, or hidden.
     virtual void ShowTip(bool show, const std::wstring& text, int x, int y) = 0;
     // Lifts the button onto the drag ghost at the cursor (screen x, y).
-    virtual void StartDrag(std::int64_t id, Gdiplus::Image* picture, int x, int y) = 0;
+    virtual void StartDrag(std::int64_t id, int x, int y) = 0;
     // The add/edit dialog on this row, beside anchor (screen), run modally.
     virtual void EditButton(std::int64_t id, const RECT& anchor) = 0;
     // Deletes the button (row, window, ring, picture); true when it is gone.
@@ -87,7 +87,8 @@ public:
     void ShowProperties();
     void EditItem();
     void DeleteItem();
-    // The open-failure prompt; Yes deletes the button (the caller must not touch it after).
+    // The open-failure prompt; Yes deletes the button's row if it is still there (the
+    // caller must not touch the button after).
     void OfferRemoval();
 
     // The context menu as it would be shown (pruned and checked); the caller destroys it.

@@ -33,7 +33,12 @@ CDelDlg::~CDelDlg() {
         dragging_ = false;
         ::ReleaseCapture();
     }
-    image_ = nullptr;  // borrowed: the button frees it
+}
+
+Gdiplus::Image* CDelDlg::Image() const {
+    Gdiplus::Image* picture = nullptr;
+    if (draggedId_ < 0 || !host_.FindPicture(draggedId_, picture)) return nullptr;
+    return picture;
 }
 
 bool CDelDlg::CreateHidden() {
@@ -56,12 +61,11 @@ BOOL CDelDlg::PreTranslateMessage(MSG* msg) {
 
 // ---------------------------------------------------------------- the drag
 
-void CDelDlg::StartDrag(std::int64_t id, Gdiplus::Image* buttonImage, int x, int y) {
+void CDelDlg::StartDrag(std::int64_t id, int x, int y) {
     outside_ = false;
     const Rect r = GhostRectAtCursor(x, y);
     ::MoveWindow(hwnd_, r.left, r.top, r.Width(), r.Height(), TRUE);
     ::ShowWindow(hwnd_, SW_SHOWNA);
-    image_ = buttonImage;
     if (id != draggedId_) {
         draggedId_ = id;
         RenderGhost(-1);
@@ -86,6 +90,14 @@ LRESULT CDelDlg::OnLButtonDown(WPARAM, LPARAM lp, bool& handled) {
 LRESULT CDelDlg::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     handled = false;
     if (!dragging_) return 0;
+    Gdiplus::Image* picture = nullptr;
+    if (!host_.FindPicture(draggedId_, picture)) {
+        // The button went while it was carried (another window deleted it): the drag ends.
+        dragging_ = false;
+        if (::GetCapture() == hwnd_) ::ReleaseCapture();
+        EndDrag();
+        return 0;
+    }
 
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
@@ -107,8 +119,6 @@ LRESULT CDelDlg::OnLButtonUp(WPARAM, LPARAM, bool&) {
     dragging_ = false;
     ::ReleaseCapture();
     if (ShouldDeleteOnDrop(outside_, draggedId_)) {
-        // The button and its picture go away in DeleteButton: stop borrowing it first.
-        image_ = nullptr;
         if (host_.DeleteButton(draggedId_)) PlayExplosion();
     }
     EndDrag();
@@ -136,7 +146,6 @@ LRESULT CDelDlg::OnCaptureChanged(WPARAM, LPARAM lp, bool& handled) {
 }
 
 void CDelDlg::EndDrag() {
-    image_ = nullptr;
     outside_ = false;
     draggedId_ = -1;
     ::ShowWindow(hwnd_, SW_HIDE);
@@ -181,8 +190,8 @@ bool CDelDlg::ComposeGhost(fw::LayeredCanvas& canvas, int frame) {
     }
     if (label) DrawNatural(g, *label, plan.labelTopLeft.x, plan.labelTopLeft.y);
 
-    if (image_)
-        g.DrawImage(image_, Gdiplus::RectF(plan.icon.x, plan.icon.y, plan.icon.width, plan.icon.height));
+    if (Gdiplus::Image* picture = Image())
+        g.DrawImage(picture, Gdiplus::RectF(plan.icon.x, plan.icon.y, plan.icon.width, plan.icon.height));
     return true;
 }
 

@@ -30,6 +30,9 @@ public:
     virtual bool DeleteButton(std::int64_t id) = 0;
     // Asks for a new composition of the owner's picture (posted, done later).
     virtual void RequestRender() = 0;
+    // The picture of the button with this ID (null when it has none); false when there is
+    // no such button (deleted meanwhile).
+    virtual bool FindPicture(std::int64_t id, Gdiplus::Image*& picture) const = 0;
 };
 
 class CDelDlg : public quorlin::fw::Dialog<CDelDlg> {
@@ -57,8 +60,10 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
     // Lifts a button: shows the ghost centred on the cursor (screen x, y) and takes the
-    // mouse capture, as if the ghost had been pressed right there.
-    void StartDrag(std::int64_t id, Gdiplus::Image* buttonImage, int x, int y);
+    // mouse capture, as if the ghost had been pressed right there. The button's picture is
+    // found through the host by ID whenever it is drawn, never kept: a button deleted
+    // during the drag ends the drag.
+    void StartDrag(std::int64_t id, int x, int y);
     // frame -1: the ghost picture; 0 to 5: an explosion frame.
     void RenderGhost(int frame);
     // Draws what RenderGhost would push onto a canvas of the ghost's client size.
@@ -66,9 +71,9 @@ public:
     // frame whose file could be read, or the ghost picture).
     bool ComposeGhost(quorlin::fw::LayeredCanvas& canvas, int frame);
 
-    // The button carried, -1 when idle; its picture, borrowed and never freed here.
+    // The button carried, -1 when idle; its picture, the button's own (null when none).
     std::int64_t DraggedId() const { return draggedId_; }
-    Gdiplus::Image* Image() const { return image_; }
+    Gdiplus::Image* Image() const;
     bool Dragging() const { return dragging_; }
     bool Outside() const { return outside_; }
     POINT GrabPoint() const { return grabPoint_; }
@@ -86,7 +91,6 @@ private:
     friend struct quorlin::testing::Probe;  // the tests' way to set state the mouse would
     GhostHost& host_;
     const std::wstring appDir_;
-    Gdiplus::Image* image_ = nullptr;
     bool dragging_ = false;
     POINT grabPoint_{0, 0};
     bool outside_ = false;

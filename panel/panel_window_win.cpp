@@ -411,9 +411,16 @@ void CQuorlinDlg::ShowTip(bool show, const std::wstring& text, int x, int y) {
     if (toolTip_) toolTip_->ShowTip(show, text, x, y);
 }
 
-void CQuorlinDlg::StartDrag(std::int64_t id, Gdiplus::Image* picture, int x, int y) {
+void CQuorlinDlg::StartDrag(std::int64_t id, int x, int y) {
     EnsureHelperWindows();
-    ghost_->StartDrag(id, picture, x, y);
+    ghost_->StartDrag(id, x, y);
+}
+
+bool CQuorlinDlg::FindPicture(std::int64_t id, Gdiplus::Image*& picture) const {
+    const CButtonEx* button = FindButton(id);
+    if (!button) return false;
+    picture = button->Image();
+    return true;
 }
 
 void CQuorlinDlg::EditButton(std::int64_t id, const RECT& anchor) {

@@ -146,7 +146,8 @@ public:
     void RequestRender() override;
     void ForwardCommand(WPARAM wp, LPARAM lp) override;
     void ShowTip(bool show, const std::wstring& text, int x, int y) override;
-    void StartDrag(std::int64_t id, Gdiplus::Image* picture, int x, int y) override;
+    void StartDrag(std::int64_t id, int x, int y) override;
+    bool FindPicture(std::int64_t id, Gdiplus::Image*& picture) const override;
     void EditButton(std::int64_t id, const RECT& anchor) override;
     bool PanelScreenRect(RECT& r) const override;
     bool FindRecord(std::int64_t id, quorlin::ButtonRecord& record) const override;

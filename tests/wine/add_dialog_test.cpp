@@ -123,33 +123,6 @@ private:
     std::thread thread_;
 };
 
-// A script run from a thread timer, i.e. from inside whatever message loop is running
-// (the dialog's own modal loop included). Each tick calls the step until it says done.
-class TimerScript {
-public:
-    explicit TimerScript(std::function<bool()> step) : step_(std::move(step)) {
-        current_ = this;
-        id_ = ::SetTimer(nullptr, 0, 25, &TimerScript::Tick);
-    }
-    ~TimerScript() {
-        ::KillTimer(nullptr, id_);
-        current_ = nullptr;
-    }
-    bool done = false;
-    int ticks = 0;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        TimerScript* self = current_;
-        if (!self || self->done) return;
-        ++self->ticks;
-        if (self->step_()) self->done = true;
-    }
-    static inline TimerScript* current_ = nullptr;
-    std::function<bool()> step_;
-    UINT_PTR id_ = 0;
-};
-
 class AddDialogTest : public PanelTest {
 protected:
     void TearDown() override {

@@ -434,10 +434,10 @@ TEST_F(GhostTest, ReservedButtonShowsTheBadgeReordersNothingAndDeletesNothing) {
 }
 
 TEST_F(GhostTest, ButtonWithoutPictureShowsOnlyItsLabelOverTheHitDisc) {
-    OpenWithButtons(1);
+    Probe::DropPicture(*OpenWithButtons(1).FindButton(3));
     POINT cursor{};
     ::GetCursorPos(&cursor);
-    Ghost().StartDrag(3, nullptr, cursor.x, cursor.y);
+    Ghost().StartDrag(3, cursor.x, cursor.y);
     Pump(10);
     EXPECT_EQ(Ghost().DraggedId(), 3);
     // The nearly invisible disc under the icon still catches the mouse.
@@ -447,6 +447,26 @@ TEST_F(GhostTest, ButtonWithoutPictureShowsOnlyItsLabelOverTheHitDisc) {
     ::SendMessageW(Ghost().hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, ClientPoint(30, 35));
     Pump(10);
     ExpectIdle();
+}
+
+// Another window deletes the carried button (its own menu, a prompt's loop): the ghost
+// never draws the freed picture, the drag ends at the next move, and the drop off the
+// ring that follows deletes nothing and shows no explosion.
+TEST_F(GhostTest, ButtonDeletedWhileCarriedEndsTheDrag) {
+    CopyExplosionFrames();
+    CQuorlinDlg& p = OpenWithButtons(2);
+    Lift(*p.FindButton(4));
+    ASSERT_EQ(Ghost().DraggedId(), 4);
+    ASSERT_TRUE(p.DeleteButton(4));
+    sound.Clear();
+    EXPECT_EQ(Ghost().Image(), nullptr);
+    MoveGhostTo(220, 400);
+    Release();
+    ExpectIdle();
+    EXPECT_EQ(Ghost().ExplosionFramesDrawn(), 0);
+    EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3}));
+    EXPECT_EQ(Query("select count(*) from tb_Btns"), "3");
+    EXPECT_TRUE(sound.Played().empty());
 }
 
 }  // namespace
