@@ -44,6 +44,20 @@ bool TitleMatches(const std::wstring& title, const std::wstring& filter) {
     return FoldText(title).find(FoldText(filter)) != std::wstring::npos;
 }
 
+std::optional<PanelKey> PanelKeyFor(unsigned vk, bool shiftDown) {
+    switch (vk) {
+        case 0x09: return shiftDown ? PanelKey::Previous : PanelKey::Next;  // VK_TAB
+        case 0x27:                                                          // VK_RIGHT
+        case 0x28: return PanelKey::Next;                                   // VK_DOWN
+        case 0x25:                                                          // VK_LEFT
+        case 0x26: return PanelKey::Previous;                               // VK_UP
+        case 0x0D: return PanelKey::Enter;                                  // VK_RETURN
+        case 0x08: return PanelKey::Backspace;                              // VK_BACK
+        case 0x1B: return PanelKey::Escape;                                 // VK_ESCAPE
+        default: return std::nullopt;
+    }
+}
+
 void KeyboardSession::SetTitles(std::vector<std::wstring> titles) {
     titles_ = std::move(titles);
     matches_.assign(titles_.size(), true);

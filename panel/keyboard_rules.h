@@ -4,6 +4,7 @@
 // codes, so every keyboard layout works; it carries out the actions it gets back.
 #pragma once
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,10 @@ bool TitleMatches(const std::wstring& title, const std::wstring& filter);
 
 // Keys that arrive as key-downs rather than characters.
 enum class PanelKey { Next, Previous, Enter, Backspace, Escape };
+
+// The panel key of a WM_KEYDOWN virtual-key code (the same on every layout), or nothing:
 // Right, Down and Tab move to the next button in ring order; Left, Up and Shift+Tab back.
+std::optional<PanelKey> PanelKeyFor(unsigned vk, bool shiftDown);
 
 // What the panel must do after one key, in this order.
 struct KeyActions {

@@ -23,6 +23,20 @@ TEST(TitleFold, MatchesAnyPartCaseInsensitively) {
     EXPECT_FALSE(TitleMatches(L"Paint", L"paints"));
 }
 
+TEST(PanelKeys, VirtualKeysByMeaning) {
+    EXPECT_EQ(PanelKeyFor(0x09, false), PanelKey::Next);
+    EXPECT_EQ(PanelKeyFor(0x09, true), PanelKey::Previous);
+    EXPECT_EQ(PanelKeyFor(0x27, true), PanelKey::Next);
+    EXPECT_EQ(PanelKeyFor(0x28, false), PanelKey::Next);
+    EXPECT_EQ(PanelKeyFor(0x25, false), PanelKey::Previous);
+    EXPECT_EQ(PanelKeyFor(0x26, false), PanelKey::Previous);
+    EXPECT_EQ(PanelKeyFor(0x0D, false), PanelKey::Enter);
+    EXPECT_EQ(PanelKeyFor(0x08, false), PanelKey::Backspace);
+    EXPECT_EQ(PanelKeyFor(0x1B, false), PanelKey::Escape);
+    EXPECT_FALSE(PanelKeyFor(0x41, false));  // letters come as characters
+    EXPECT_FALSE(PanelKeyFor(0x31, false));
+}
+
 class KeyboardSessionTest : public ::testing::Test {
 protected:
     void SetUp() override { s.SetTitles({L"Notepad", L"记事本", L"Word", L"Calculator", L"WordPad", L"画图"}); }
