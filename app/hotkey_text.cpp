@@ -161,7 +161,7 @@ std::wstring HotkeyRefusedText(const std::vector<Hotkey>& tried) {
         if (!names.empty()) names += L"、";
         names += FormatHotkey(h);
     }
-    return L"热键 " + names + (tried.size() > 1 ? L" 都" : L" ") + L"已被其他程序占用，无法用键盘唤出面板。\r\n请在 setting.ini 的 [SETTING] HOTKEY 中换一个组合键（例如 Ctrl+Alt+F11），然后重新启动程序。";
+    return L"热键 " + names + (tried.size() > 1 ? L" 都" : L" ") + L"已被其他程序占用，无法用键盘唤出面板。\r\n请在 setting.ini 的 [SETTING] HOTKEY 中换一个组合键（写法如 Ctrl+Shift+F9），然后重新启动程序。";
 }
 
 }  // namespace quorlin

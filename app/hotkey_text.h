@@ -1,4 +1,4 @@
-// The global hotkey as readable text ("Ctrl+Alt+F10"), the way setting.ini and the tray
+// The global hotkey as readable text ("Ctrl+Alt+Space"), the way setting.ini and the tray
 // menu show it, and the order in which the panel tries combinations. Portable: the values
 // are those RegisterHotKey takes, written out here as numbers.
 #pragma once
@@ -25,11 +25,11 @@ struct Hotkey {
 
 // The program's own hotkey, tried first: Win+S (Windows 8 and later keep it for Search).
 constexpr Hotkey kWinSHotkey{kModWin, 0x53};
-// Used when Win+S is refused and setting.ini names no valid combination: Ctrl+Alt+F10.
-// Windows 10/11 own no Ctrl+Alt+F-key; Ctrl+Alt with a letter or digit is AltGr on many
-// European layouts (German AltGr+Q is @, Polish AltGr+A is ą) and is taken by common chat
-// programs; no input method switches with it. README.md gives the whole reasoning.
-constexpr Hotkey kDefaultHotkey{kModControl | kModAlt, 0x79};
+// Used when Win+S is refused and setting.ini names no valid combination: Ctrl+Alt+Space.
+// Windows 10/11 and the input methods do not use it; Ctrl+Alt with a letter or digit is
+// AltGr on many European layouts (German AltGr+Q is @, Polish AltGr+A is ą), and
+// Ctrl+Alt+F1..F12 switch consoles on X (Wine on Linux). README.md gives the reasoning.
+constexpr Hotkey kDefaultHotkey{kModControl | kModAlt, 0x20};
 
 // Setting key of the user's combination in [SETTING] of setting.ini.
 inline constexpr wchar_t kHotkeySettingKey[] = L"HOTKEY";
@@ -42,7 +42,7 @@ inline constexpr wchar_t kHotkeySettingKey[] = L"HOTKEY";
 // so the caller uses its default.
 std::optional<Hotkey> ParseHotkey(const std::wstring& text);
 
-// The readable form, modifiers in the order Ctrl, Alt, Shift, Win: "Ctrl+Alt+F10".
+// The readable form, modifiers in the order Ctrl, Alt, Shift, Win: "Ctrl+Alt+Space".
 // A key outside the parsed set is written as its code ("0xBA").
 std::wstring FormatHotkey(const Hotkey& hotkey);
 

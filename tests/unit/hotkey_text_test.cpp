@@ -26,10 +26,9 @@ TEST(HotkeyText, ParsesEveryKindOfKey) {
     EXPECT_EQ(Parsed(L"Alt+0").vk, 0x30u);
     EXPECT_EQ(Parsed(L"Ctrl+F1").vk, 0x70u);
     EXPECT_EQ(Parsed(L"Ctrl+f24").vk, 0x87u);
-    EXPECT_EQ(Parsed(L"Ctrl+Alt+F10"), kDefaultHotkey);
     EXPECT_EQ(Parsed(L"Ctrl+Num0").vk, 0x60u);
     EXPECT_EQ(Parsed(L"Ctrl+num9").vk, 0x69u);
-    EXPECT_EQ(Parsed(L"Ctrl+Alt+Space").vk, 0x20u);
+    EXPECT_EQ(Parsed(L"Ctrl+Alt+Space"), kDefaultHotkey);
     EXPECT_EQ(Parsed(L"Ctrl+PgUp").vk, 0x21u);
     EXPECT_EQ(Parsed(L"Ctrl+pagedown").vk, 0x22u);
     EXPECT_EQ(Parsed(L"Ctrl+Ins").vk, 0x2Du);
@@ -48,7 +47,7 @@ TEST(HotkeyText, RefusesJunk) {
 }
 
 TEST(HotkeyText, FormatsInOneOrderAndReadsBack) {
-    EXPECT_EQ(FormatHotkey(kDefaultHotkey), L"Ctrl+Alt+F10");
+    EXPECT_EQ(FormatHotkey(kDefaultHotkey), L"Ctrl+Alt+Space");
     EXPECT_EQ(FormatHotkey(kWinSHotkey), L"Win+S");
     EXPECT_EQ(FormatHotkey(Parsed(L"win+shift+alt+ctrl+pgdn")), L"Ctrl+Alt+Shift+Win+PageDown");
     EXPECT_EQ(FormatHotkey(Hotkey{kModControl, 0xBA}), L"Ctrl+0xBA");
@@ -68,15 +67,15 @@ TEST(HotkeyText, CandidatesAreTheUsersOrWinSThenTheDefault) {
     EXPECT_EQ(HotkeyCandidates(L"Ctrl+Banana"), (std::vector<Hotkey>{kWinSHotkey, kDefaultHotkey}));
     const Hotkey user{kModAlt | kModShift, 0x4C};
     EXPECT_EQ(HotkeyCandidates(L"Alt+Shift+L"), (std::vector<Hotkey>{user, kDefaultHotkey}));
-    EXPECT_EQ(HotkeyCandidates(L"ctrl+alt+f10"), (std::vector<Hotkey>{kDefaultHotkey}));
+    EXPECT_EQ(HotkeyCandidates(L"ctrl+alt+SPACE"), (std::vector<Hotkey>{kDefaultHotkey}));
 }
 
 TEST(HotkeyText, TextsNameTheCombinations) {
-    EXPECT_EQ(HotkeyMenuText(kDefaultHotkey), L"热键：Ctrl+Alt+F10");
+    EXPECT_EQ(HotkeyMenuText(kDefaultHotkey), L"热键：Ctrl+Alt+Space");
     const std::wstring both = HotkeyRefusedText({kWinSHotkey, kDefaultHotkey});
-    EXPECT_EQ(both.rfind(L"热键 Win+S、Ctrl+Alt+F10 都已被其他程序占用", 0), 0u);
+    EXPECT_EQ(both.rfind(L"热键 Win+S、Ctrl+Alt+Space 都已被其他程序占用", 0), 0u);
     EXPECT_NE(both.find(L"HOTKEY"), std::wstring::npos);
-    EXPECT_EQ(HotkeyRefusedText({kDefaultHotkey}).rfind(L"热键 Ctrl+Alt+F10 已被", 0), 0u);
+    EXPECT_EQ(HotkeyRefusedText({kDefaultHotkey}).rfind(L"热键 Ctrl+Alt+Space 已被", 0), 0u);
 }
 
 }  // namespace

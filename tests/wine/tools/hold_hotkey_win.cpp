@@ -1,11 +1,12 @@
 // Stands in for the Windows shell, which owns Win+S: registers global hotkeys for its own
 // thread and keeps them until it is ended.
 //
-//   hold_hotkey.exe [COMBINATION ...]     e.g. hold_hotkey.exe Win+S Ctrl+Alt+F10
+//   hold_hotkey.exe [COMBINATION ...]     e.g. hold_hotkey.exe Win+S Ctrl+Alt+Space
 //
 // With no argument it holds Win+S. Once every combination is registered it prints "held"
 // and sets the event "quorlin_hold_hotkey_ready" (a test may create it first and wait on
-// it). A combination it cannot parse ends it with 3, one it cannot register with 2.
+// it); each press of one prints "pressed COMBINATION". A combination it cannot parse ends
+// it with 3, one it cannot register with 2.
 #include <windows.h>
 
 #include <cstdio>
@@ -37,6 +38,10 @@ int wmain(int argc, wchar_t** argv) {
 
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_HOTKEY && msg.wParam >= 1 && msg.wParam <= texts.size()) {
+            std::printf("pressed %ls\n", texts[msg.wParam - 1].c_str());
+            std::fflush(stdout);
+        }
     }
     return 0;
 }
