@@ -108,7 +108,7 @@ TEST_F(ItemActionsTest, MenuOpenFolderPropertiesAndDelete) {
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].file, L"explorer.exe");
     EXPECT_EQ(calls[0].verb, L"open");
-    EXPECT_EQ(calls[0].params, L"/select, " + file);
+    EXPECT_EQ(calls[0].params, L"/select, \"" + file + L"\"");
     EXPECT_TRUE(calls[1].invokeIdList);
     EXPECT_EQ(calls[1].verb, L"properties");
     EXPECT_EQ(calls[1].file, file);
