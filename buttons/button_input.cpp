@@ -6,12 +6,12 @@ namespace quorlin {
 
 namespace {
 
-// A press turns into a drag only once the mouse has moved farther than this.
+// A press turns into a drag only once the mouse has moved farther than this (at 96 DPI).
 constexpr double kDragThreshold = 1.0;
 
 }  // namespace
 
-ButtonActions ButtonInput::OnMouseMove(Point p, bool buttonsLocked, const TrackLeave& trackLeave) {
+ButtonActions ButtonInput::OnMouseMove(Point p, bool buttonsLocked, const TrackLeave& trackLeave, int dpi) {
     ButtonActions a;
     if (!hovered_) {
         // A press that arrived before the first move (a layout put the button under a resting
@@ -30,7 +30,7 @@ ButtonActions ButtonInput::OnMouseMove(Point p, bool buttonsLocked, const TrackL
     } else if (!buttonsLocked) {
         const double dx = static_cast<double>(p.x) - pressPoint_.x;
         const double dy = static_cast<double>(p.y) - pressPoint_.y;
-        if (std::sqrt(dx * dx + dy * dy) > kDragThreshold) {
+        if (std::sqrt(dx * dx + dy * dy) > ScaleByDpi(kDragThreshold, dpi)) {
             pressPoint_ = kNoPress;
             a.startDrag = true;
         }

@@ -25,8 +25,10 @@ public:
     // Asks the window manager for a leave notification; returns whether that succeeded.
     using TrackLeave = std::function<bool()>;
 
-    // WM_MOUSEMOVE; `trackLeave` runs only when the button was not yet hovered.
-    ButtonActions OnMouseMove(Point clientPoint, bool buttonsLocked, const TrackLeave& trackLeave);
+    // WM_MOUSEMOVE; `trackLeave` runs only when the button was not yet hovered. The drag
+    // threshold scales with `dpi`.
+    ButtonActions OnMouseMove(Point clientPoint, bool buttonsLocked, const TrackLeave& trackLeave,
+                              int dpi = kBaseDpi);
     // WM_MOUSELEAVE.
     ButtonActions OnMouseLeave();
     // WM_LBUTTONDOWN.

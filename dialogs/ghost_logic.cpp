@@ -11,6 +11,7 @@ namespace {
 constexpr int kLastReservedId = 2;
 
 // Natural sizes of the label pictures, and where they sit relative to the icon's top edge.
+constexpr int kLabelWidth = 35;
 constexpr int kLabelHalfWidth = 18;
 constexpr int kLabelHeight = 17;
 constexpr int kBadgeHalfWidth = 10;
@@ -22,10 +23,11 @@ Point CentreOf(const Rect& r) { return Point{(r.left + r.right) / 2, (r.top + r.
 
 }  // namespace
 
-Rect GhostRectAtCursor(int x, int y) {
-    const int left = x - kGhostWidth / 2;
-    const int top = y - kGhostHeight / 2;
-    return Rect{left, top, left + kGhostWidth, top + kGhostHeight};
+Rect GhostRectAtCursor(int x, int y, int dpi) {
+    const int w = ScaleByDpi(kGhostWidth, dpi), h = ScaleByDpi(kGhostHeight, dpi);
+    const int left = x - w / 2;
+    const int top = y - h / 2;
+    return Rect{left, top, left + w, top + h};
 }
 
 Rect FollowCursor(const Rect& ghostWindow, Point clientPoint, Point grabPoint) {
@@ -34,20 +36,20 @@ Rect FollowCursor(const Rect& ghostWindow, Point clientPoint, Point grabPoint) {
     return Rect{ghostWindow.left + dx, ghostWindow.top + dy, ghostWindow.right + dx, ghostWindow.bottom + dy};
 }
 
-bool IsInDeleteZone(const Rect& ghostScreenRect, const Rect& panelScreenRect) {
+bool IsInDeleteZone(const Rect& ghostScreenRect, const Rect& panelScreenRect, int dpi) {
     const Point g = CentreOf(ghostScreenRect);
     const Point p = CentreOf(panelScreenRect);
     const double dx = static_cast<double>(p.x) - g.x;
     const double dy = static_cast<double>(p.y) - g.y;
     const long long d = static_cast<long long>(std::sqrt(dx * dx + dy * dy));
     const int half = panelScreenRect.Width() / 2;
-    return d < kGhostInnerRadius || d >= half;
+    return d < ScaleByDpi(kGhostInnerRadius, dpi) || d >= half;
 }
 
 GhostMove TrackGhostMove(bool wasOutside, const Rect& ghostScreenRect, const Rect& panelScreenRect,
-                         int iconHalfSize) {
+                         int iconHalfSize, int dpi) {
     GhostMove move;
-    move.outside = IsInDeleteZone(ghostScreenRect, panelScreenRect);
+    move.outside = IsInDeleteZone(ghostScreenRect, panelScreenRect, dpi);
     // Redrawing on every move would flicker and waste time; only a crossing changes the label.
     move.redraw = move.outside != wasOutside;
     if (!move.outside) {
@@ -59,7 +61,8 @@ GhostMove TrackGhostMove(bool wasOutside, const Rect& ghostScreenRect, const Rec
 
 bool ShouldDeleteOnDrop(bool outside, int draggedId) { return outside && draggedId > kLastReservedId; }
 
-GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, const Rect& clientRect) {
+GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, const Rect& clientRect, int dpi) {
+    const auto px = [dpi](int v) { return ScaleByDpi(v, dpi); };
     const Point c = CentreOf(clientRect);
     const int r = iconHalfSize;
     const RectF iconBox{static_cast<float>(c.x - r), static_cast<float>(c.y - r), static_cast<float>(2 * r),
@@ -70,10 +73,14 @@ GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, con
     // Labels sit with their bottom edge on the icon's top edge.
     if (draggedId <= kLastReservedId) {
         picture.label = GhostLabel::LockedBadge;
-        picture.labelTopLeft = Point{c.x - kBadgeHalfWidth, c.y - r - kBadgeHeight};
+        picture.labelTopLeft = Point{c.x - px(kBadgeHalfWidth), c.y - r - px(kBadgeHeight)};
+        picture.labelWidth = px(2 * kBadgeHalfWidth);
+        picture.labelHeight = px(kBadgeHeight);
     } else {
         picture.label = outside ? GhostLabel::Delete : GhostLabel::Move;
-        picture.labelTopLeft = Point{c.x - kLabelHalfWidth, c.y - r - kLabelHeight};
+        picture.labelTopLeft = Point{c.x - px(kLabelHalfWidth), c.y - r - px(kLabelHeight)};
+        picture.labelWidth = px(kLabelWidth);
+        picture.labelHeight = px(kLabelHeight);
     }
     return picture;
 }
@@ -82,9 +89,12 @@ std::wstring ExplosionFramePath(const std::wstring& appDir, int frame) {
     return appDir + L"\\Img\\bomb" + IntToText(frame) + L".png";
 }
 
-Point ExplosionFrameOrigin(const Rect& clientRect) {
+Point ExplosionFrameOrigin(const Rect& clientRect, int dpi) {
     const Point c = CentreOf(clientRect);
-    return Point{c.x - kExplosionHalf, c.y - kExplosionHalf};
+    const int half = ExplosionFrameSide(dpi) / 2;
+    return Point{c.x - half, c.y - half};
 }
+
+int ExplosionFrameSide(int dpi) { return ScaleByDpi(2 * kExplosionHalf, dpi); }
 
 }  // namespace quorlin

@@ -9,10 +9,10 @@
 
 namespace quorlin {
 
-// Size of the ghost window during a drag; the cursor sits at its centre.
+// Size of the ghost window during a drag at 96 DPI; the cursor sits at its centre.
 constexpr int kGhostWidth = 60;
 constexpr int kGhostHeight = 70;
-// Inner radius of the ring band: the clock disc.
+// Inner radius of the ring band at 96 DPI: the clock disc.
 constexpr int kGhostInnerRadius = 50;
 // The explosion: frames 0..5, each shown this long.
 constexpr int kExplosionFrameCount = 6;
@@ -20,14 +20,16 @@ constexpr int kExplosionFrameDelayMs = 60;
 // Colour of the almost invisible disc that lets the ghost's icon area catch the mouse.
 constexpr std::uint32_t kGhostHitDiscArgb = 0x01FF0000;
 
+// Every measure below is given at 96 DPI and scaled to `dpi`.
+
 // Screen rectangle of the ghost shown under the cursor at (x, y) when a drag starts.
-Rect GhostRectAtCursor(int x, int y);
+Rect GhostRectAtCursor(int x, int y, int dpi = kBaseDpi);
 
 // The ghost's window moved so that it keeps the grab offset under the cursor.
 Rect FollowCursor(const Rect& ghostWindow, Point clientPoint, Point grabPoint);
 
 // True when the ghost's centre is in the delete zone (on the clock or off the ring band).
-bool IsInDeleteZone(const Rect& ghostScreenRect, const Rect& panelScreenRect);
+bool IsInDeleteZone(const Rect& ghostScreenRect, const Rect& panelScreenRect, int dpi = kBaseDpi);
 
 // Outcome of one ghost move during a drag.
 struct GhostMove {
@@ -38,7 +40,7 @@ struct GhostMove {
 
 // Zone, redraw and swap rectangle after the ghost moved to `ghostScreenRect`.
 GhostMove TrackGhostMove(bool wasOutside, const Rect& ghostScreenRect, const Rect& panelScreenRect,
-                         int iconHalfSize);
+                         int iconHalfSize, int dpi = kBaseDpi);
 
 // True when a drop deletes the dragged button (delete zone, not a reserved row).
 bool ShouldDeleteOnDrop(bool outside, int draggedId);
@@ -50,17 +52,21 @@ enum class GhostLabel { Move, Delete, LockedBadge };
 struct GhostPicture {
     RectF hitDisc;        // filled with kGhostHitDiscArgb first
     GhostLabel label = GhostLabel::Move;
-    Point labelTopLeft;   // the label is drawn at its natural size
+    Point labelTopLeft;
+    int labelWidth = 0, labelHeight = 0;  // the label's size on the canvas (its natural size at 96 DPI)
     RectF icon;           // the dragged button's picture, scaled
 };
 
 // What to draw for the zone and the dragged ID on a canvas of `clientRect`.
-GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, const Rect& clientRect);
+GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, const Rect& clientRect,
+                              int dpi = kBaseDpi);
 
 // Full path of explosion frame `frame` below the application directory.
 std::wstring ExplosionFramePath(const std::wstring& appDir, int frame);
 
-// Top-left corner of an explosion frame, drawn at its natural size, on a canvas of `clientRect`.
-Point ExplosionFrameOrigin(const Rect& clientRect);
+// Top-left corner of an explosion frame on a canvas of `clientRect`; the frame is drawn
+// ExplosionFrameSide(dpi) pixels square (its natural 50 at 96 DPI).
+Point ExplosionFrameOrigin(const Rect& clientRect, int dpi = kBaseDpi);
+int ExplosionFrameSide(int dpi);
 
 }  // namespace quorlin

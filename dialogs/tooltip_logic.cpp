@@ -1,5 +1,8 @@
 #include "dialogs/tooltip_logic.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace quorlin {
 
 namespace {
@@ -14,10 +17,17 @@ constexpr float kTextDrop = 2.0f;
 
 }  // namespace
 
-int BubbleWidth(double measuredTextWidth) { return static_cast<int>(measuredTextWidth + kTextPadding); }
+int BubbleWidth(double measuredTextWidth, int dpi) {
+    return static_cast<int>(measuredTextWidth + ScaleByDpi(kTextPadding, dpi));
+}
 
-Rect BubbleRectAt(int x, int y, int width) {
-    return Rect{x, y + kBubbleOffsetY, x + width, y + kBubbleOffsetY + kBubbleHeight};
+int BubbleHeight(int dpi) { return ScaleByDpi(kBubbleHeight, dpi); }
+
+double BubbleFontPixels(int dpi) { return ScaleByDpi(kBubbleFontPixels, dpi); }
+
+Rect BubbleRectAt(int x, int y, int width, int dpi) {
+    const int offset = ScaleByDpi(kBubbleOffsetY, dpi);
+    return Rect{x, y + offset, x + width, y + offset + BubbleHeight(dpi)};
 }
 
 void ClampToScreen(Rect& r, int width, int cxFull, int cyFull) {
@@ -34,13 +44,30 @@ void ClampToScreen(Rect& r, int width, int cxFull, int cyFull) {
     }
 }
 
-std::vector<BubbleShape> FillBubble(int w, int h) {
+void ClampToWorkArea(Rect& r, int width, const Rect& work) {
+    const long long w = width;
+    if (r.left <= work.left) {
+        r.left = work.left;
+        r.right = static_cast<int>(std::min<long long>(work.left + w, INT_MAX));
+    } else if (r.left + w >= work.right) {
+        r.left = static_cast<int>(std::max<long long>(work.right - w, INT_MIN));
+        r.right = work.right;
+    }
+    if (r.top >= work.bottom) {
+        r.bottom = static_cast<int>(std::max<long long>(static_cast<long long>(r.bottom) + work.bottom - r.top, INT_MIN));
+        r.top = work.bottom;
+    }
+}
+
+std::vector<BubbleShape> FillBubble(int w, int h, int dpi) {
     using K = BubbleShape::Kind;
-    const int d = kCornerDiameter;
+    const int d = ScaleByDpi(kCornerDiameter, dpi);
+    const int inset = ScaleByDpi(kCornerInset + 1, dpi) - 1;  // a pixel inside the corner's radius
+    const int strip = ScaleByDpi(kStripWidth, dpi);
     return {
-        {K::Rectangle, kCornerInset, 0, w - 2 * kCornerInset, h, 0, 0},
-        {K::Rectangle, 0, kCornerInset, kStripWidth, h - 2 * kCornerInset, 0, 0},
-        {K::Rectangle, w - kStripWidth, kCornerInset, kStripWidth, h - 2 * kCornerInset, 0, 0},
+        {K::Rectangle, inset, 0, w - 2 * inset, h, 0, 0},
+        {K::Rectangle, 0, inset, strip, h - 2 * inset, 0, 0},
+        {K::Rectangle, w - strip, inset, strip, h - 2 * inset, 0, 0},
         {K::Pie, 0, 0, d, d, 180, 90},
         {K::Pie, w - d, h - d, d, d, 360, 90},
         {K::Pie, w - d, 0, d, d, 270, 90},
@@ -48,8 +75,9 @@ std::vector<BubbleShape> FillBubble(int w, int h) {
     };
 }
 
-RectF TipTextBox(int width, int height) {
-    return RectF{0.0f, kTextDrop, static_cast<float>(width), static_cast<float>(height)};
+RectF TipTextBox(int width, int height, int dpi) {
+    return RectF{0.0f, static_cast<float>(ScaleByDpi(static_cast<double>(kTextDrop), dpi)), static_cast<float>(width),
+                 static_cast<float>(height)};
 }
 
 TipPlacement PlaceTip(double measuredTextWidth, int cursorX, int cursorY, const std::wstring& lastText,
@@ -59,6 +87,16 @@ TipPlacement PlaceTip(double measuredTextWidth, int cursorX, int cursorY, const 
     placement.window = BubbleRectAt(cursorX, cursorY, width);
     ClampToScreen(placement.window, width, cxFull, cyFull);
     // An unchanged text keeps the picture the window already has.
+    placement.redraw = text != lastText;
+    return placement;
+}
+
+TipPlacement PlaceTip(double measuredTextWidth, int cursorX, int cursorY, const std::wstring& lastText,
+                      const std::wstring& text, const Rect& workArea, int dpi) {
+    TipPlacement placement;
+    const int width = BubbleWidth(measuredTextWidth, dpi);
+    placement.window = BubbleRectAt(cursorX, cursorY, width, dpi);
+    ClampToWorkArea(placement.window, width, workArea);
     placement.redraw = text != lastText;
     return placement;
 }

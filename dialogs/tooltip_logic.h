@@ -9,20 +9,28 @@
 
 namespace quorlin {
 
+// Measures at 96 DPI; every function below scales them to its `dpi`.
 constexpr int kBubbleHeight = 25;
 // The bubble's top edge is this far below the cursor.
 constexpr int kBubbleOffsetY = 25;
+// The text's size, in pixels per em.
+constexpr double kBubbleFontPixels = 14.0;
 constexpr std::uint32_t kBubbleArgb = 0x96000000;
 constexpr std::uint32_t kBubbleTextArgb = 0xFFFFFFFF;
 
-// Bubble width for a measured text width: the integer part of width + 20.
-int BubbleWidth(double measuredTextWidth);
+// Bubble width for a measured text width: the integer part of width + 20 (at 96 DPI).
+int BubbleWidth(double measuredTextWidth, int dpi = kBaseDpi);
+int BubbleHeight(int dpi);
+// The font size for the text.
+double BubbleFontPixels(int dpi);
 
 // The bubble's screen rectangle for a cursor at (x, y), before clamping.
-Rect BubbleRectAt(int x, int y, int width);
+Rect BubbleRectAt(int x, int y, int width, int dpi = kBaseDpi);
 
 // Pulls the bubble back to the left or right screen edge and up to the bottom edge.
 void ClampToScreen(Rect& r, int width, int cxFull, int cyFull);
+// The same within the work area of one monitor (the one the cursor is on).
+void ClampToWorkArea(Rect& r, int width, const Rect& workArea);
 
 // One filled piece of the rounded bubble; angles in degrees clockwise from the positive x axis.
 struct BubbleShape {
@@ -33,10 +41,10 @@ struct BubbleShape {
 };
 
 // The shapes that, filled in order with one brush, make a W x H bubble with rounded corners.
-std::vector<BubbleShape> FillBubble(int width, int height);
+std::vector<BubbleShape> FillBubble(int width, int height, int dpi = kBaseDpi);
 
-// Layout box of the text, centred both ways, two pixels below the exact centre.
-RectF TipTextBox(int width, int height);
+// Layout box of the text, centred both ways, two pixels (at 96 DPI) below the exact centre.
+RectF TipTextBox(int width, int height, int dpi = kBaseDpi);
 
 // What ShowTip does for one cursor position.
 struct TipPlacement {
@@ -47,6 +55,9 @@ struct TipPlacement {
 // The window rectangle and whether to redraw, given the last drawn text and the new one.
 TipPlacement PlaceTip(double measuredTextWidth, int cursorX, int cursorY, const std::wstring& lastText,
                       const std::wstring& text, int cxFull, int cyFull);
+// The same on a monitor's work area at `dpi`.
+TipPlacement PlaceTip(double measuredTextWidth, int cursorX, int cursorY, const std::wstring& lastText,
+                      const std::wstring& text, const Rect& workArea, int dpi);
 
 // Which window the bubble shows the title of: the last button (or the panel, for the
 // keyboard's selection) that showed it. Moving straight from one button onto its neighbour,

@@ -34,4 +34,21 @@ struct RectF {
     bool operator!=(const RectF& o) const { return !(*this == o); }
 };
 
+// Dots per inch of a screen; every measure of the program is given at kBaseDpi.
+constexpr int kBaseDpi = 96;
+
+// A DPI the measures can use: anything below 24 or above 2400 (no screen has it) counts
+// as the base.
+inline int UsableDpi(int dpi) { return dpi < 24 || dpi > 2400 ? kBaseDpi : dpi; }
+
+// A length of `v` pixels at the base DPI in pixels at `dpi`, rounded to the nearest
+// (halves away from zero); at the base DPI exactly `v`.
+inline int ScaleByDpi(int v, int dpi) {
+    dpi = UsableDpi(dpi);
+    if (dpi == kBaseDpi) return v;
+    const long long scaled = static_cast<long long>(v) * dpi;
+    return static_cast<int>((scaled + (scaled >= 0 ? kBaseDpi / 2 : -kBaseDpi / 2)) / kBaseDpi);
+}
+inline double ScaleByDpi(double v, int dpi) { return v * UsableDpi(dpi) / kBaseDpi; }
+
 }  // namespace quorlin

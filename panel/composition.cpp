@@ -36,11 +36,12 @@ std::vector<DrawOp> ComposePanel(const PanelGeometry& g, int buttonHalf,
     ops.reserve(buttons.size() + 8);
     ops.push_back(Picture(PanelPicture::Ring, g.RingPictureRect()));
 
+    const int growth = ScaleByDpi(kHoverGrowth, g.dpi);
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const ButtonView& b = buttons[i];
         // The ghost shows the dragged button; a button without a picture has nothing to draw.
         if (b.id == draggedId || !b.hasImage) continue;
-        const int half = b.hovered ? buttonHalf + kHoverGrowth : buttonHalf;
+        const int half = b.hovered ? buttonHalf + growth : buttonHalf;
         DrawOp op = Picture(PanelPicture::ButtonImage,
                             RectF{static_cast<float>(b.centerX - half), static_cast<float>(b.centerY - half),
                                   static_cast<float>(2 * half), static_cast<float>(2 * half)});

@@ -60,7 +60,8 @@ struct ClockHands {
 // Colour of the almost invisible clock disc that keeps the clock area clickable.
 constexpr std::uint32_t kClockDiscArgb = 0x01000000;
 
-// How many pixels a hovered button grows on every side.
+// How many pixels a hovered button grows on every side at 96 DPI (scaled with the
+// geometry's DPI).
 constexpr int kHoverGrowth = 3;
 
 // Hand angles for a time; the hour hand moves one degree every two minutes.

@@ -2,7 +2,9 @@
 // pop-up opens beside an anchor. All values are screen pixels; cxFull/cyFull are the
 // SM_CXFULLSCREEN/SM_CYFULLSCREEN metrics.
 #pragma once
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "framework/geometry.h"
 
@@ -19,5 +21,26 @@ bool KeepOnScreen(Rect& r, int cxFull, int cyFull);
 
 // The rectangle for `window` opened beside `anchor`; nullopt when the anchor is empty.
 std::optional<Rect> PlaceBesideAnchor(const Rect& anchor, const Rect& window, int cxFull, int cyFull);
+
+// ---- every monitor
+// The same rules on a desktop of several monitors, given as the work areas of the
+// monitors (screen pixels), the primary one first. Each rule works within the work area
+// of the monitor the rectangle is on (MonitorFor); with one work area (0, 0, cxFull,
+// cyFull) the results are those of the functions above. An empty list counts as one
+// empty work area at (0, 0).
+
+// Index of the monitor a rectangle is on: the one it overlaps most, or, when it
+// overlaps none, the nearest one (the first of equals). 0 for an empty list.
+std::size_t MonitorFor(const Rect& r, const std::vector<Rect>& workAreas);
+
+// The saved position when the panel there lies whole on one monitor's work area;
+// otherwise pulled onto the monitor it is nearest to. Without a saved value, the primary
+// monitor's defaults.
+Point InitialPanelPosition(bool hasDeskX, long long deskX, bool hasDeskY, long long deskY,
+                           const std::vector<Rect>& workAreas, int panelW, int panelH);
+
+bool KeepOnScreen(Rect& r, const std::vector<Rect>& workAreas);
+
+std::optional<Rect> PlaceBesideAnchor(const Rect& anchor, const Rect& window, const std::vector<Rect>& workAreas);
 
 }  // namespace quorlin

@@ -17,6 +17,20 @@ int CentreOf(int low, int high) { return (low + high) / 2; }
 
 }  // namespace
 
+PanelGeometry PanelGeometry::ForDpi(int dpi) {
+    dpi = UsableDpi(dpi);
+    PanelGeometry g;
+    g.panelWidth = ScaleByDpi(g.panelWidth, dpi);
+    g.panelHeight = ScaleByDpi(g.panelHeight, dpi);
+    g.ringCenterX = ScaleByDpi(g.ringCenterX, dpi);
+    g.ringCenterY = ScaleByDpi(g.ringCenterY, dpi);
+    g.ringRadius = ScaleByDpi(g.ringRadius, dpi);
+    g.ringInset = ScaleByDpi(g.ringInset, dpi);
+    g.clockRadius = ScaleByDpi(g.clockRadius, dpi);
+    g.dpi = dpi;
+    return g;
+}
+
 RectF PanelGeometry::RingPictureRect() const {
     return RectF{static_cast<float>(ringInset), static_cast<float>(ringInset),
                  static_cast<float>(panelWidth - 2 * ringInset),
@@ -30,26 +44,30 @@ RectF PanelGeometry::ClockDiscRect() const {
 }
 
 RectF PanelGeometry::HandRect() const {
-    return RectF{static_cast<float>(ringCenterX - 5), static_cast<float>(ringCenterY - clockRadius),
-                 10.0f, static_cast<float>(2 * clockRadius)};
+    const int half = ScaleByDpi(5, dpi);
+    return RectF{static_cast<float>(ringCenterX - half), static_cast<float>(ringCenterY - clockRadius),
+                 static_cast<float>(2 * half), static_cast<float>(2 * clockRadius)};
 }
 
 RingAssignment AssignRings(std::size_t buttonCount, const PanelGeometry& g) {
     const int n = static_cast<int>(buttonCount);
     const double base = g.ringRadius - g.ringInset;
+    // Offsets and sizes are given at 96 DPI.
+    const auto at = [&g](double v) { return ScaleByDpi(v, g.dpi); };
+    const auto px = [&g](int v) { return ScaleByDpi(v, g.dpi); };
     RingAssignment result;
     if (n <= 13) {
-        result.buttonHalf = 12;
-        result.rings = {{n, base + 2}};
+        result.buttonHalf = px(12);
+        result.rings = {{n, base + at(2)}};
     } else if (n <= 33) {
         const int inner = n / 3 + 2;
-        result.buttonHalf = 11;
-        result.rings = {{inner, base - 12}, {n - inner, base + 17}};
+        result.buttonHalf = px(11);
+        result.rings = {{inner, base - at(12)}, {n - inner, base + at(17)}};
     } else {
         const int inner = std::min(n / 4, 15);
         const int middle = std::min(n / 3, 20);
-        result.buttonHalf = 10;
-        result.rings = {{inner, base - 16}, {middle, base + 8}, {n - inner - middle, base + 30}};
+        result.buttonHalf = px(10);
+        result.rings = {{inner, base - at(16)}, {middle, base + at(8)}, {n - inner - middle, base + at(30)}};
     }
     return result;
 }

@@ -9,7 +9,7 @@
 
 namespace quorlin {
 
-// The fixed measures of the panel, in panel client pixels.
+// The measures of the panel, in panel client pixels; the defaults are those at 96 DPI.
 struct PanelGeometry {
     int panelWidth = 240;
     int panelHeight = 240;
@@ -18,12 +18,17 @@ struct PanelGeometry {
     double ringRadius = 86.0;
     int ringInset = 10;
     int clockRadius = 50;
+    // The DPI the measures are for; the button sizes and ring offsets scale with it.
+    int dpi = kBaseDpi;
+
+    // Every measure above scaled from 96 DPI to `dpi` (480 x 480 at 192).
+    static PanelGeometry ForDpi(int dpi);
 
     // Where the ring picture goes: (10, 10, 220, 220).
     RectF RingPictureRect() const;
     // The clock disc and its face: (70, 70, 100, 100).
     RectF ClockDiscRect() const;
-    // Where each hand and the hub are drawn before rotation: (115, 70, 10, 100).
+    // Where each hand and the hub are drawn before rotation: (115, 70, 10, 100) at 96 DPI.
     RectF HandRect() const;
 };
 

@@ -1,12 +1,16 @@
 // Fuzzes the placement rules with arbitrary integers, as a settings file or a window
 // rectangle can hold them: no undefined behaviour for any value, and on a sane screen
 // (sides of 1 to 2^20 pixels, windows that fit on it) the results are on the screen.
+// The rules over a list of monitors give the one-screen results for one work area at
+// (0, 0), and on a sane row of monitors keep the window whole on one of them.
 //
 // Input: raw bytes read as integers (FuzzedDataProvider).
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "panel/placement.h"
@@ -102,16 +106,91 @@ void Beside(FuzzedDataProvider& in, bool sane) {
     if (r.right == anchor.left && anchor.left - w >= 0) FUZZ_CHECK(r.left >= 0);
 }
 
+// Any values: the rules over one work area at (0, 0) are the one-screen rules.
+void OneAreaIsTheScreen(FuzzedDataProvider& in) {
+    const int cx = in.ConsumeIntegral<int>(), cy = in.ConsumeIntegral<int>();
+    const std::vector<Rect> areas{Rect{0, 0, cx, cy}};
+    const bool hasX = in.ConsumeBool(), hasY = in.ConsumeBool();
+    const long long x = in.ConsumeIntegral<long long>(), y = in.ConsumeIntegral<long long>();
+    const int w = in.ConsumeIntegral<int>(), h = in.ConsumeIntegral<int>();
+    FUZZ_CHECK(InitialPanelPosition(hasX, x, hasY, y, areas, w, h) == InitialPanelPosition(hasX, x, hasY, y, cx, cy, w, h));
+    Rect a = AnyRect(in), b = a;
+    FUZZ_CHECK(KeepOnScreen(a, areas) == KeepOnScreen(b, cx, cy));
+    FUZZ_CHECK(a == b);
+    const Rect anchor = AnyRect(in), window = AnyRect(in);
+    FUZZ_CHECK(PlaceBesideAnchor(anchor, window, areas) == PlaceBesideAnchor(anchor, window, cx, cy));
+}
+
+bool Inside(const Rect& r, const Rect& area) {
+    return r.left >= area.left && r.right <= area.right && r.top >= area.top && r.bottom <= area.bottom;
+}
+
+// One to four monitors side by side (each may sit higher or lower), and a window that fits
+// on every one of them with the 30-pixel margins.
+void Monitors(FuzzedDataProvider& in) {
+    const int count = in.ConsumeIntegralInRange<int>(1, 4);
+    std::vector<Rect> areas;
+    int x = in.ConsumeIntegralInRange<int>(-kMaxSide, kMaxSide);
+    int minW = INT_MAX, minH = INT_MAX;
+    for (int i = 0; i < count; ++i) {
+        const int w = in.ConsumeIntegralInRange<int>(61, kMaxSide / 4), h = in.ConsumeIntegralInRange<int>(61, kMaxSide / 4);
+        const int top = in.ConsumeIntegralInRange<int>(-kMaxSide / 4, kMaxSide / 4);
+        areas.push_back(Rect{x, top, x + w, top + h});
+        x += w + in.ConsumeIntegralInRange<int>(0, 100);  // a gap is a taskbar or a hole
+        minW = std::min(minW, w);
+        minH = std::min(minH, h);
+    }
+    const int w = in.ConsumeIntegralInRange<int>(1, minW - 30), h = in.ConsumeIntegralInRange<int>(1, minH - 30);
+    const int which = in.ConsumeIntegralInRange<int>(0, 2);
+    if (which == 0) {
+        const bool hasX = in.ConsumeBool(), hasY = in.ConsumeBool();
+        const long long sx = in.ConsumeIntegralInRange<long long>(-4LL * kMaxSide, 4LL * kMaxSide);
+        const long long sy = in.ConsumeIntegralInRange<long long>(-4LL * kMaxSide, 4LL * kMaxSide);
+        const Point p = InitialPanelPosition(hasX, sx, hasY, sy, areas, w, h);
+        const Rect placed{p.x, p.y, p.x + w, p.y + h};
+        // Whole on the monitor it is nearest to.
+        FUZZ_CHECK(Inside(placed, areas[MonitorFor(placed, areas)]));
+        if (hasX && hasY) {
+            bool wasWhole = false;
+            for (const Rect& a : areas) wasWhole = wasWhole || Inside(Rect{int(sx), int(sy), int(sx) + w, int(sy) + h}, a);
+            if (wasWhole) FUZZ_CHECK(p.x == sx && p.y == sy);
+        }
+    } else if (which == 1) {
+        const Rect before = SizedRect(in, w, h);
+        Rect r = before;
+        const Rect area = areas[MonitorFor(before, areas)];
+        const bool changed = KeepOnScreen(r, areas);
+        FUZZ_CHECK(r.right - r.left == w && r.bottom - r.top == h);
+        FUZZ_CHECK(r.left >= area.left && r.right <= area.right && r.bottom <= area.bottom);
+        FUZZ_CHECK(changed || r == before);
+    } else {
+        const Rect window = SizedRect(in, w, h);
+        const Rect& on = areas[in.ConsumeIntegralInRange<std::size_t>(0, areas.size() - 1)];
+        Rect anchor;
+        anchor.left = in.ConsumeIntegralInRange<int>(on.left, on.right - 1);
+        anchor.right = in.ConsumeIntegralInRange<int>(anchor.left, on.right);
+        anchor.top = in.ConsumeIntegralInRange<int>(on.top, on.bottom - 1);
+        anchor.bottom = in.ConsumeIntegralInRange<int>(anchor.top, on.bottom);
+        const auto placed = PlaceBesideAnchor(anchor, window, areas);
+        FUZZ_CHECK(placed.has_value() == !anchor.IsEmpty());
+        if (!placed) return;
+        FUZZ_CHECK(placed->left == anchor.right || placed->right == anchor.left);
+        FUZZ_CHECK(placed->bottom <= on.bottom);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     const std::uint8_t choice = in.ConsumeIntegral<std::uint8_t>();
     const bool sane = (choice & 1) != 0;
-    switch ((choice >> 1) % 3) {
+    switch ((choice >> 1) % 5) {
         case 0: Initial(in, sane); break;
         case 1: Keep(in, sane); break;
-        default: Beside(in, sane); break;
+        case 2: Beside(in, sane); break;
+        case 3: OneAreaIsTheScreen(in); break;
+        default: Monitors(in); break;
     }
     return 0;
 }

@@ -124,5 +124,45 @@ TEST(PlaceBesideAnchor, KeepsTheBottomOnScreen) {
     EXPECT_EQ(fits->top, 850);
 }
 
+// Two 1920 x 1080 monitors side by side, the primary on the left with a taskbar.
+const std::vector<Rect> kTwo{Rect{0, 0, 1920, 1040}, Rect{1920, 0, 3840, 1080}};
+
+TEST(Monitors, APanelOnTheSecondMonitorStaysThere) {
+    EXPECT_EQ(InitialPanelPosition(true, 2500, true, 300, kTwo, 240, 240), (Point{2500, 300}));
+    Rect r{3000, 500, 3240, 740};
+    EXPECT_FALSE(KeepOnScreen(r, kTwo));
+    // Its right and bottom edges are those of the second monitor, not of the primary.
+    Rect edge{3700, 900, 3940, 1140};
+    EXPECT_TRUE(KeepOnScreen(edge, kTwo));
+    EXPECT_EQ(edge, (Rect{3600, 840, 3840, 1080}));
+}
+
+TEST(Monitors, ASavedPanelOffEveryMonitorComesBackWholeOnTheNearest) {
+    // Right of the second monitor (it was on a third one, now gone).
+    EXPECT_EQ(InitialPanelPosition(true, 4200, true, 300, kTwo, 240, 240), (Point{3570, 300}));
+    // Below the primary: the right edge rule and the top margin of that monitor.
+    EXPECT_EQ(InitialPanelPosition(true, 100, true, 2000, kTwo, 480, 480), (Point{100, 30}));
+    // Straddling the two, more on the primary: pulled onto the primary.
+    EXPECT_EQ(InitialPanelPosition(true, 1800, true, 100, kTwo, 240, 240), (Point{1650, 100}));
+    // Without a saved position: the primary's defaults, at the panel's size.
+    EXPECT_EQ(InitialPanelPosition(false, 0, false, 0, kTwo, 480, 480), (Point{720, 30}));
+}
+
+TEST(Monitors, MonitorForPrefersOverlapThenDistance) {
+    EXPECT_EQ(MonitorFor(Rect{1900, 0, 2100, 10}, kTwo), 1u);
+    EXPECT_EQ(MonitorFor(Rect{-500, -500, -400, -400}, kTwo), 0u);
+    EXPECT_EQ(MonitorFor(Rect{5000, 0, 5100, 100}, kTwo), 1u);
+    EXPECT_EQ(MonitorFor(Rect{0, 0, 10, 10}, {}), 0u);
+}
+
+TEST(Monitors, BesideAnAnchorUsesTheHalvesAndBottomOfItsMonitor) {
+    // Left half of the second monitor: opens to the right.
+    auto r = PlaceBesideAnchor(Rect{2000, 950, 2240, 1190}, Rect{0, 0, 300, 200}, kTwo);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, (Rect{2240, 880, 2540, 1080}));
+    r = PlaceBesideAnchor(Rect{3000, 30, 3240, 270}, Rect{0, 0, 300, 200}, kTwo);
+    EXPECT_EQ(r->left, 2700);
+}
+
 }  // namespace
 }  // namespace quorlin
