@@ -6,6 +6,7 @@
 #include "buttons/item_actions_logic.h"
 #include "buttons/menu_rules.h"
 #include "framework/seams.h"
+#include "panel/ring_layout.h"
 #include "update/browser_win.h"
 
 using namespace quorlin;
@@ -19,7 +20,7 @@ bool CButtonEx::CreateIn(HWND panel) {
 
 void CButtonEx::RebuildImage() {
     image_.reset();
-    image_ = IconForItem(iType, Title, PathName);
+    image_ = IconForItem(iType, Title, PathName, ButtonPictureSide(host_.Dpi()));
 }
 
 Rect CButtonEx::ScreenRect() const {
@@ -48,7 +49,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     ButtonActions a = input_.OnMouseMove(p, host_.State().buttonsLocked, [this] {
         TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd_, 0};
         return ::TrackMouseEvent(&tme) != FALSE;
-    });
+    }, host_.Dpi());
     hovered = input_.hovered() ? 1 : 0;
     if (a.requestRepaint) host_.RequestRender();
     if (a.showTip) {

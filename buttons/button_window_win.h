@@ -38,6 +38,8 @@ public:
     virtual void EditButton(std::int64_t id, const RECT& anchor) = 0;
     // Deletes the button (row, window, ring, picture); true when it is gone.
     virtual bool DeleteButton(std::int64_t id) = 0;
+    // The DPI the owner is shown at: the button's picture and drag threshold follow it.
+    virtual int Dpi() const { return quorlin::kBaseDpi; }
 };
 
 class CButtonEx : public quorlin::fw::SubclassedWindow<CButtonEx>, public quorlin::LauncherButton {
@@ -94,8 +96,11 @@ public:
     // The context menu as it would be shown (pruned and checked); the caller destroys it.
     HMENU BuildContextMenu() const;
 
-    // The picture the panel draws for this button: 48 x 48 ARGB, owned.
+    // The picture the panel draws for this button: ARGB, owned; 48 x 48 at 96 DPI, at
+    // other DPIs as large as the largest size it is drawn at.
     Gdiplus::Image* Image() const { return image_.get(); }
+    // Makes the picture again, at the host's DPI (after a change of DPI).
+    void RefreshImage() { RebuildImage(); }
 
 protected:
     void RebuildImage() override;

@@ -1,5 +1,7 @@
 #include "buttons/icon_imaging_win.h"
 
+#include <commctrl.h>
+#include <commoncontrols.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -12,7 +14,6 @@ using namespace quorlin;
 
 namespace {
 
-constexpr int kImageSide = 48;
 
 // A bitmap that owns a copy of the source's pixels in 32-bit ARGB.
 std::unique_ptr<Gdiplus::Bitmap> OwnedArgbCopy(Gdiplus::Bitmap& source) {
@@ -35,31 +36,59 @@ std::unique_ptr<Gdiplus::Bitmap> OwnedArgbCopy(Gdiplus::Bitmap& source) {
     return out;
 }
 
-// The same picture scaled to 48 x 48 with its alpha kept (high-quality resampling).
-std::unique_ptr<Gdiplus::Bitmap> ScaledTo48(Gdiplus::Image& source) {
-    auto out = std::make_unique<Gdiplus::Bitmap>(kImageSide, kImageSide, PixelFormat32bppARGB);
+// The same picture scaled to side x side with its alpha kept (high-quality resampling).
+std::unique_ptr<Gdiplus::Bitmap> ScaledTo(Gdiplus::Image& source, int side) {
+    auto out = std::make_unique<Gdiplus::Bitmap>(side, side, PixelFormat32bppARGB);
     if (out->GetLastStatus() != Gdiplus::Ok) return nullptr;
     Gdiplus::Graphics g(out.get());
     g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
-    g.DrawImage(&source, Gdiplus::Rect(0, 0, kImageSide, kImageSide), 0, 0,
+    g.DrawImage(&source, Gdiplus::Rect(0, 0, side, side), 0, 0,
                 static_cast<INT>(source.GetWidth()), static_cast<INT>(source.GetHeight()), Gdiplus::UnitPixel);
     return out;
 }
 
-HICON LoadOwnIcon(UINT id) { return ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(id)); }
+// Our own icon: the system's large size up to 48 (shared, never destroyed), above that the
+// icon's own size nearest to `side` (the caller destroys it). `owned` says which.
+HICON LoadOwnIcon(UINT id, int side, bool& owned) {
+    owned = false;
+    if (side <= kIconImageSide) return ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(id));
+    HICON icon = static_cast<HICON>(
+        ::LoadImageW(fw::ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+    owned = icon != nullptr;
+    return icon ? icon : ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(id));
+}
+
+// IImageList's interface ID (not in every import library of the SDKs).
+const IID kImageListIid = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x8D, 0xAA, 0x09, 0x50}};
+
+// The shell's icon from one of its system image lists (SHIL_JUMBO, SHIL_EXTRALARGE).
+HICON IconFromSystemList(int list, int index) {
+    IImageList* images = nullptr;
+    if (FAILED(::SHGetImageList(list, kImageListIid, reinterpret_cast<void**>(&images))) || !images)
+        return nullptr;
+    HICON icon = nullptr;
+    if (FAILED(images->GetIcon(index, ILD_TRANSPARENT, &icon))) icon = nullptr;
+    images->Release();
+    return icon;
+}
 
 }  // namespace
 
-HICON ShellIconOf(const std::wstring& path) {
+HICON ShellIconOf(const std::wstring& path, int side) {
     if (path.empty()) return nullptr;
     SHFILEINFOW info{};
+    if (side > kIconImageSide) {
+        if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX) == 0) return nullptr;
+        if (HICON icon = IconFromSystemList(SHIL_JUMBO, info.iIcon)) return icon;
+        if (HICON icon = IconFromSystemList(SHIL_EXTRALARGE, info.iIcon)) return icon;
+    }
     if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON) == 0) return nullptr;
     return info.hIcon;
 }
 
-std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon) {
+std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon, int side) {
     if (!icon) return nullptr;
     ICONINFO ii{};
     if (!::GetIconInfo(icon, &ii)) return nullptr;
@@ -96,30 +125,30 @@ std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon) {
     if (ii.hbmColor) ::DeleteObject(ii.hbmColor);
     if (ii.hbmMask) ::DeleteObject(ii.hbmMask);
     if (!picture) return nullptr;
-    if (picture->GetWidth() == kImageSide && picture->GetHeight() == kImageSide) return picture;
-    return ScaledTo48(*picture);
+    if (side <= 0) side = kIconImageSide;
+    if (picture->GetWidth() == static_cast<UINT>(side) && picture->GetHeight() == static_cast<UINT>(side))
+        return picture;
+    return ScaledTo(*picture, side);
 }
 
-std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title, const std::wstring& pathName) {
+std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title, const std::wstring& pathName,
+                                            int side) {
     HICON icon = nullptr;
-    bool fromShell = false;
+    bool owned = false;
     if (kind == ItemKind::BrowserUrl || kind == ItemKind::Url) {
-        icon = LoadOwnIcon(IDI_WEB);
+        icon = LoadOwnIcon(IDI_WEB, side, owned);
     } else if (kind == ItemKind::ShellEntry) {
-        if (title == L"我的电脑") icon = LoadOwnIcon(IDI_COMPUTER);
-        else if (title == L"回收站") icon = LoadOwnIcon(IDI_RECYCLE);
-        else if (title == L"控制面板") icon = LoadOwnIcon(IDI_CONTROL);
-        else if (pathName == L"iexplore.exe") icon = LoadOwnIcon(IDI_IE);
+        if (title == L"我的电脑") icon = LoadOwnIcon(IDI_COMPUTER, side, owned);
+        else if (title == L"回收站") icon = LoadOwnIcon(IDI_RECYCLE, side, owned);
+        else if (title == L"控制面板") icon = LoadOwnIcon(IDI_CONTROL, side, owned);
+        else if (pathName == L"iexplore.exe") icon = LoadOwnIcon(IDI_IE, side, owned);
     } else {
-        icon = ShellIconOf(pathName);
-        fromShell = icon != nullptr;
+        icon = ShellIconOf(pathName, side);
+        owned = icon != nullptr;
     }
-    if (!icon) {
-        icon = LoadOwnIcon(IDI_UNKNOWN);
-        fromShell = false;
-    }
-    std::unique_ptr<Gdiplus::Image> image = IconToImage(icon);
-    if (fromShell) ::DestroyIcon(icon);
+    if (!icon) icon = LoadOwnIcon(IDI_UNKNOWN, side, owned);
+    std::unique_ptr<Gdiplus::Image> image = IconToImage(icon, side);
+    if (owned) ::DestroyIcon(icon);
     return image;
 }
 

@@ -1,5 +1,6 @@
-// Icons of items as 48 x 48 ARGB pictures: the shell's icon for files and folders, our
-// own icons for web addresses and the special shell entries.
+// Icons of items as square ARGB pictures (48 x 48 at 96 DPI, larger where the picture is
+// shown larger): the shell's icon for files and folders, our own icons for web addresses
+// and the special shell entries.
 #pragma once
 
 #include <windows.h>
@@ -9,11 +10,18 @@
 
 #include "framework/gdiplus_win.h"
 
-// The picture for one button, or null. The result owns its pixels.
-std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title, const std::wstring& pathName);
-// A 48 x 48 ARGB picture of an icon, keeping its per-pixel alpha when it has any.
-std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon);
-// The shell's large icon of an existing path (the caller destroys it), or null.
-HICON ShellIconOf(const std::wstring& path);
+// The side of the pictures at 96 DPI.
+constexpr int kIconImageSide = 48;
+
+// The picture for one button, side x side, or null. The result owns its pixels. Above
+// 48 the icon is taken at a size of at least `side` (the shell's jumbo or extra-large
+// list, our icons' large sizes) and scaled down, never a small one stretched up.
+std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title, const std::wstring& pathName,
+                                            int side = kIconImageSide);
+// A side x side ARGB picture of an icon, keeping its per-pixel alpha when it has any.
+std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon, int side = kIconImageSide);
+// The shell's icon of an existing path (the caller destroys it), or null: the large icon
+// up to 48, above that the largest the shell has (256 or 48).
+HICON ShellIconOf(const std::wstring& path, int side = kIconImageSide);
 // A copy of a picture that owns its own pixels (null for null).
 std::unique_ptr<Gdiplus::Image> CopyImage(Gdiplus::Image* source);

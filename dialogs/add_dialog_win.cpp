@@ -22,6 +22,7 @@ BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
 
 #include "buttons/icon_imaging_win.h"
 #include "dialogs/add_dialog_logic.h"
+#include "framework/display_win.h"
 #include "framework/seams.h"
 #include "store/button_table.h"
 
@@ -72,6 +73,8 @@ CAddDlg::CAddDlg(AddDialogHost& host, const RECT& anchor, int kind, std::int64_t
     : host_(host), anchor_(anchor), kind_(kind), recordId_(recordId) {}
 CAddDlg::~CAddDlg() = default;
 
+int CAddDlg::PreviewSide() const { return ScaleByDpi(kIconImageSide, fw::WindowDpi(hwnd_)); }
+
 bool CAddDlg::Record(ButtonRecord& record) const { return recordId_ != 0 && host_.FindRecord(recordId_, record); }
 
 std::wstring CAddDlg::FieldText(int id) const { return fw::GetWindowTextString(::GetDlgItem(hwnd_, id)); }
@@ -100,7 +103,7 @@ BOOL CAddDlg::OnInitDialog() {
         }
     } else {
         ::SetWindowTextW(hwnd_, AddDialogCaption(false).c_str());
-        preview_ = IconForItem(kind_, L"", L"");
+        preview_ = IconForItem(kind_, L"", L"", PreviewSide());
     }
     initialising_ = false;
 
@@ -133,9 +136,18 @@ LRESULT CAddDlg::OnPaint(WPARAM, LPARAM, bool&) {
     if (dc && preview_) {
         Gdiplus::Graphics g(dc);
         g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-        // At its own pixel size, whatever resolution the picture claims.
-        g.DrawImage(preview_.get(), static_cast<INT>(kPreviewOrigin.x), static_cast<INT>(kPreviewOrigin.y),
-                    static_cast<INT>(preview_->GetWidth()), static_cast<INT>(preview_->GetHeight()));
+        const int dpi = fw::WindowDpi(hwnd_);
+        const int x = ScaleByDpi(kPreviewOrigin.x, dpi), y = ScaleByDpi(kPreviewOrigin.y, dpi);
+        if (dpi == kBaseDpi) {
+            // At its own pixel size, whatever resolution the picture claims.
+            g.DrawImage(preview_.get(), static_cast<INT>(x), static_cast<INT>(y),
+                        static_cast<INT>(preview_->GetWidth()), static_cast<INT>(preview_->GetHeight()));
+        } else {
+            // Scaled with the dialog (a button's picture is a little larger than the preview).
+            g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+            const int side = PreviewSide();
+            g.DrawImage(preview_.get(), Gdiplus::Rect(x, y, side, side));
+        }
     }
     ::EndPaint(hwnd_, &ps);
     return 0;
@@ -164,9 +176,10 @@ void CAddDlg::OnTargetChanged() {
     ButtonRecord button;
     if (!Record(button)) return;  // deleted meanwhile: keep the last picture
     if (!TargetChangeRefreshesPreview(true, button.iType)) return;
-    preview_ = IconForItem(button.iType, button.Title, FieldText(IDC_PATH));
-    const RECT area{kPreviewRefreshArea.left, kPreviewRefreshArea.top, kPreviewRefreshArea.right,
-                    kPreviewRefreshArea.bottom};
+    preview_ = IconForItem(button.iType, button.Title, FieldText(IDC_PATH), PreviewSide());
+    const int dpi = fw::WindowDpi(hwnd_);
+    const RECT area{ScaleByDpi(kPreviewRefreshArea.left, dpi), ScaleByDpi(kPreviewRefreshArea.top, dpi),
+                    ScaleByDpi(kPreviewRefreshArea.right, dpi), ScaleByDpi(kPreviewRefreshArea.bottom, dpi)};
     ::InvalidateRect(hwnd_, &area, TRUE);
 }
 

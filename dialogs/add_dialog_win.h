@@ -79,6 +79,8 @@ private:
     // keeps only the ID, so a button deleted while it is open is never touched.
     bool Record(quorlin::ButtonRecord& record) const;
     std::wstring FieldText(int id) const;
+    // The preview's side: 48 at 96 DPI, scaled with the dialog.
+    int PreviewSide() const;
     // A notice owned by the dialog, captioned with the application's name.
     void ShowNotice(const std::wstring& text);
     // The store part of an edit; false leaves the dialog open.

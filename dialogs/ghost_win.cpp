@@ -35,6 +35,8 @@ CDelDlg::~CDelDlg() {
     }
 }
 
+int CDelDlg::IconHalfSize() const { return ScaleByDpi(iconHalfSize_, host_.Dpi()); }
+
 Gdiplus::Image* CDelDlg::Image() const {
     Gdiplus::Image* picture = nullptr;
     if (draggedId_ < 0 || !host_.FindPicture(draggedId_, picture)) return nullptr;
@@ -63,7 +65,8 @@ BOOL CDelDlg::PreTranslateMessage(MSG* msg) {
 
 void CDelDlg::StartDrag(std::int64_t id, int x, int y) {
     outside_ = false;
-    const Rect r = GhostRectAtCursor(x, y);
+    const int dpi = host_.Dpi();
+    const Rect r = GhostRectAtCursor(x, y, dpi);
     ::MoveWindow(hwnd_, r.left, r.top, r.Width(), r.Height(), TRUE);
     ::ShowWindow(hwnd_, SW_SHOWNA);
     if (id != draggedId_) {
@@ -74,7 +77,7 @@ void CDelDlg::StartDrag(std::int64_t id, int x, int y) {
     // second press and hope it reaches us, take the capture now, grabbed at our centre,
     // which is where the cursor is.
     dragging_ = true;
-    grabPoint_ = POINT{kGhostWidth / 2, kGhostHeight / 2};
+    grabPoint_ = POINT{r.Width() / 2, r.Height() / 2};
     ::SetCapture(hwnd_);
     host_.RequestRender();  // the panel draws itself without the lifted button
 }
@@ -107,7 +110,7 @@ LRESULT CDelDlg::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
 
     RECT panelRect{};
     if (!host_.PanelScreenRect(panelRect)) return 0;
-    const GhostMove move = TrackGhostMove(outside_, moved, ToRect(panelRect), iconHalfSize_);
+    const GhostMove move = TrackGhostMove(outside_, moved, ToRect(panelRect), IconHalfSize(), host_.Dpi());
     outside_ = move.outside;
     if (move.redraw) RenderGhost(-1);
     if (move.swapRect) host_.SwapWhileDragging(ToRECT(*move.swapRect), draggedId_);
@@ -167,17 +170,24 @@ bool CDelDlg::ComposeGhost(fw::LayeredCanvas& canvas, int frame) {
     Gdiplus::Graphics g(canvas.MemoryDC());
     g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     const Rect client{0, 0, canvas.Width(), canvas.Height()};
+    const int dpi = host_.Dpi();
 
     if (frame >= 0) {
         const std::wstring path = ExplosionFramePath(appDir_, frame);
         Gdiplus::Image picture(path.c_str());  // released at the end of this scope
         if (picture.GetLastStatus() != Gdiplus::Ok || picture.GetWidth() == 0) return false;
-        const Point origin = ExplosionFrameOrigin(client);
-        DrawNatural(g, picture, origin.x, origin.y);
+        const Point origin = ExplosionFrameOrigin(client, dpi);
+        if (dpi == kBaseDpi) {
+            DrawNatural(g, picture, origin.x, origin.y);
+        } else {
+            g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+            const int side = ExplosionFrameSide(dpi);
+            g.DrawImage(&picture, Gdiplus::Rect(origin.x, origin.y, side, side));
+        }
         return true;
     }
 
-    const GhostPicture plan = PlanGhostPicture(outside_, draggedId_, iconHalfSize_, client);
+    const GhostPicture plan = PlanGhostPicture(outside_, draggedId_, IconHalfSize(), client, dpi);
     // Almost invisible, yet it makes the icon area of the layered window catch the mouse.
     Gdiplus::SolidBrush hitBrush(Argb(kGhostHitDiscArgb));
     g.FillEllipse(&hitBrush, plan.hitDisc.x, plan.hitDisc.y, plan.hitDisc.width, plan.hitDisc.height);
@@ -188,7 +198,23 @@ bool CDelDlg::ComposeGhost(fw::LayeredCanvas& canvas, int frame) {
         case GhostLabel::Delete: label = deleteLabel_.get(); break;
         case GhostLabel::LockedBadge: label = lockedBadge_.get(); break;
     }
-    if (label) DrawNatural(g, *label, plan.labelTopLeft.x, plan.labelTopLeft.y);
+    if (dpi != kBaseDpi) {
+        // Drawn from the larger pictures, scaled down to the plan's size.
+        std::unique_ptr<Gdiplus::Image>* hi = nullptr;
+        UINT id = 0;
+        switch (plan.label) {
+            case GhostLabel::Move: hi = &moveLabelHi_; id = IDB_LABEL_MOVE_HI; break;
+            case GhostLabel::Delete: hi = &deleteLabelHi_; id = IDB_LABEL_DELETE_HI; break;
+            case GhostLabel::LockedBadge: hi = &lockedBadgeHi_; id = IDB_BADGE_LOCKED_HI; break;
+        }
+        if (!*hi) fw::LoadPngResource(id, *hi);
+        if (*hi) label = hi->get();
+        g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        if (label)
+            g.DrawImage(label, Gdiplus::Rect(plan.labelTopLeft.x, plan.labelTopLeft.y, plan.labelWidth, plan.labelHeight));
+    } else if (label) {
+        DrawNatural(g, *label, plan.labelTopLeft.x, plan.labelTopLeft.y);
+    }
 
     if (Gdiplus::Image* picture = Image())
         g.DrawImage(picture, Gdiplus::RectF(plan.icon.x, plan.icon.y, plan.icon.width, plan.icon.height));

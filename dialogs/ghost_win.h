@@ -33,6 +33,8 @@ public:
     // The picture of the button with this ID (null when it has none); false when there is
     // no such button (deleted meanwhile).
     virtual bool FindPicture(std::int64_t id, Gdiplus::Image*& picture) const = 0;
+    // The DPI the owner is shown at: the ghost's size, zones and pictures follow it.
+    virtual int Dpi() const { return 96; }
 };
 
 class CDelDlg : public quorlin::fw::Dialog<CDelDlg> {
@@ -50,7 +52,7 @@ public:
         return map;
     }
 
-    // appDir: the folder whose Img\ holds the explosion frames.
+    // appDir: the folder whose Img\ holds the explosion frames; iconHalf at 96 DPI.
     CDelDlg(GhostHost& host, int iconHalf, std::wstring appDir);
     ~CDelDlg() override;
 
@@ -77,7 +79,8 @@ public:
     bool Dragging() const { return dragging_; }
     bool Outside() const { return outside_; }
     POINT GrabPoint() const { return grabPoint_; }
-    int IconHalfSize() const { return iconHalfSize_; }
+    // At the host's DPI.
+    int IconHalfSize() const;
     Gdiplus::Image* DeleteLabel() const { return deleteLabel_.get(); }
     Gdiplus::Image* MoveLabel() const { return moveLabel_.get(); }
     Gdiplus::Image* LockedBadge() const { return lockedBadge_.get(); }
@@ -96,6 +99,8 @@ private:
     bool outside_ = false;
     int iconHalfSize_;
     std::unique_ptr<Gdiplus::Image> deleteLabel_, moveLabel_, lockedBadge_;
+    // The labels drawn larger, the sources above 96 DPI (loaded when first needed).
+    std::unique_ptr<Gdiplus::Image> deleteLabelHi_, moveLabelHi_, lockedBadgeHi_;
     std::int64_t draggedId_ = -1;
     int renderCount_ = 0;
     int lastFrame_ = -2;

@@ -1,12 +1,11 @@
 #include "dialogs/tooltip_win.h"
 
 #include "dialogs/tooltip_logic.h"
+#include "framework/display_win.h"
 
 using namespace quorlin;
 
 namespace {
-
-constexpr Gdiplus::REAL kFontEmPixels = 14.0f;
 
 bool FamilyExists(const std::wstring& name, std::unique_ptr<Gdiplus::FontFamily>& out) {
     auto family = std::make_unique<Gdiplus::FontFamily>(name.c_str());
@@ -83,6 +82,7 @@ void CToolTipDlg::ChooseFont() {
         }
     }
     if (!fontFamily_) return;
+    const auto kFontEmPixels = static_cast<Gdiplus::REAL>(BubbleFontPixels(dpi_));
     font_ = std::make_unique<Gdiplus::Font>(fontFamily_.get(), kFontEmPixels, Gdiplus::FontStyleBold,
                                            Gdiplus::UnitPixel);
     if (font_->GetLastStatus() != Gdiplus::Ok) {
@@ -95,14 +95,22 @@ void CToolTipDlg::ChooseFont() {
 
 // ---------------------------------------------------------------- showing
 
+void CToolTipDlg::SetDpi(int dpi) {
+    dpi = UsableDpi(dpi);
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    if (hwnd_) ChooseFont();
+    text_.clear();  // the next show draws the picture again at the new size
+}
+
 void CToolTipDlg::ShowTip(bool show, const std::wstring& newText, int x, int y) {
     if (!hwnd_) return;
     if (!show) {
         ::ShowWindow(hwnd_, SW_HIDE);
         return;
     }
-    const int w = BubbleWidth(MeasureText(newText));
-    const Rect at = BubbleRectAt(x, y, w);
+    const int w = BubbleWidth(MeasureText(newText), dpi_);
+    const Rect at = BubbleRectAt(x, y, w, dpi_);
     RECT r{at.left, at.top, at.right, at.bottom};
     ClampToScreen(r, w);
     ::MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -132,15 +140,15 @@ double CToolTipDlg::MeasureText(const std::wstring& s) {
 
 void CToolTipDlg::ClampToScreen(RECT& r, int w) {
     Rect q{r.left, r.top, r.right, r.bottom};
-    quorlin::ClampToScreen(q, w, ::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN));
+    quorlin::ClampToWorkArea(q, w, fw::WorkAreaNear(r));
     r = RECT{q.left, q.top, q.right, q.bottom};
 }
 
 // ---------------------------------------------------------------- drawing
 
-void CToolTipDlg::FillBubble(Gdiplus::Graphics& g, int width, int height, Gdiplus::ARGB colour) {
+void CToolTipDlg::FillBubble(Gdiplus::Graphics& g, int width, int height, Gdiplus::ARGB colour, int dpi) {
     Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
-    for (const BubbleShape& s : quorlin::FillBubble(width, height)) {
+    for (const BubbleShape& s : quorlin::FillBubble(width, height, dpi)) {
         if (s.kind == BubbleShape::Kind::Rectangle)
             g.FillRectangle(&brush, s.x, s.y, s.width, s.height);
         else
@@ -155,10 +163,10 @@ void CToolTipDlg::ComposeTip(fw::LayeredCanvas& canvas, const std::wstring& s) {
     // Grey-scale anti-aliasing: sub-pixel colour fringes would show on a see-through bubble.
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     const int w = canvas.Width(), h = canvas.Height();
-    FillBubble(g, w, h, kBubbleArgb);
+    FillBubble(g, w, h, kBubbleArgb, dpi_);
     if (!font_ || s.empty()) return;
     Gdiplus::SolidBrush textBrush{Gdiplus::Color(static_cast<Gdiplus::ARGB>(kBubbleTextArgb))};
-    const RectF box = TipTextBox(w, h);
+    const RectF box = TipTextBox(w, h, dpi_);
     g.DrawString(s.c_str(), static_cast<INT>(s.size()), font_.get(), Gdiplus::RectF(box.x, box.y, box.width, box.height),
                  format_.get(), &textBrush);
 }

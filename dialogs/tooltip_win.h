@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/gdiplus_win.h"
+#include "framework/geometry.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
 
@@ -27,15 +28,19 @@ public:
     // show false hides the bubble; show true places it below (x, y) (screen pixels),
     // and draws it again only when the text changed.
     void ShowTip(bool show, const std::wstring& text, int x, int y);
+    // The DPI to draw at (the panel's): the bubble, its font and its offsets follow it.
+    void SetDpi(int dpi);
+    int Dpi() const { return dpi_; }
     // Width of the text in the bubble's font, in pixels.
     double MeasureText(const std::wstring& text);
-    // Keeps a bubble of width w on the full-screen client area.
+    // Keeps a bubble of width w on the work area of the monitor it is on (or the nearest).
     static void ClampToScreen(RECT& r, int w);
     void RenderTip(const std::wstring& text);
     // Draws the bubble with the text onto a canvas of the bubble's size (what RenderTip pushes).
     void ComposeTip(quorlin::fw::LayeredCanvas& canvas, const std::wstring& text);
     // Fills the rounded bubble shape of W x H with one colour.
-    static void FillBubble(Gdiplus::Graphics& g, int width, int height, Gdiplus::ARGB colour);
+    static void FillBubble(Gdiplus::Graphics& g, int width, int height, Gdiplus::ARGB colour,
+                           int dpi = quorlin::kBaseDpi);
 
     // The families tried for the bubble's text, in order, before any installed family.
     static const std::vector<std::wstring>& PreferredFontFamilies();
@@ -58,4 +63,5 @@ private:
     std::unique_ptr<Gdiplus::Font> font_;
     std::wstring fontName_;
     int renderCount_ = 0;
+    int dpi_ = quorlin::kBaseDpi;
 };

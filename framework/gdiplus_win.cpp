@@ -65,6 +65,21 @@ bool LayeredCanvas::PushTo(HWND window) const {
     return ::UpdateLayeredWindow(window, windowDC_, nullptr, &size, memDC_, &src, 0, &blend, ULW_ALPHA) != FALSE;
 }
 
+std::unique_ptr<Gdiplus::Bitmap> ScaledPicture(Gdiplus::Image& source, int width, int height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    auto out = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+    if (out->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    Gdiplus::Graphics g(out.get());
+    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+    Gdiplus::ImageAttributes clampEdges;  // no bleeding of the opposite edge into the border
+    clampEdges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    g.DrawImage(&source, Gdiplus::Rect(0, 0, width, height), 0, 0, static_cast<INT>(source.GetWidth()),
+                static_cast<INT>(source.GetHeight()), Gdiplus::UnitPixel, &clampEdges);
+    return out;
+}
+
 bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out) {
     HINSTANCE module = ResourceModule();
     HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");

@@ -57,6 +57,10 @@ private:
 // bitmap that draws nothing, as an image from a broken stream does.
 bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out);
 
+// The picture resampled to w x h (high-quality bicubic, alpha kept), owning its pixels;
+// null when it cannot be made.
+std::unique_ptr<Gdiplus::Bitmap> ScaledPicture(Gdiplus::Image& source, int width, int height);
+
 // Starts GDI+ for the lifetime of the object (for tests and tools; the program's
 // application object starts it itself).
 class GdiplusSession {

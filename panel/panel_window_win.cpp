@@ -7,6 +7,7 @@
 #include "app/settings_win.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
+#include "framework/display_win.h"
 #include "framework/seams.h"
 #include "framework/seams_win.h"
 #include "panel/composition.h"
@@ -23,8 +24,6 @@ const wchar_t kHotKeyAtom[] = L"qiv_tool-hotkey-S";
 const wchar_t kTrayTip[] = L"Zanthe桌面";
 const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 
-int FullScreenWidth() { return ::GetSystemMetrics(SM_CXFULLSCREEN); }
-int FullScreenHeight() { return ::GetSystemMetrics(SM_CYFULLSCREEN); }
 
 }  // namespace
 
@@ -41,6 +40,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store) : state_(state), col
 }
 
 CQuorlinDlg::~CQuorlinDlg() {
+    if (trayIcon_) ::DestroyIcon(trayIcon_);
     // The ghost borrows a button's picture: it goes first. Buttons are child windows:
     // release them while the panel window still exists.
     ghost_.reset();
@@ -57,15 +57,8 @@ CButtonEx* CQuorlinDlg::FindButton(std::int64_t id) const { return static_cast<C
 // ---------------------------------------------------------------- creation and placement
 
 BOOL CQuorlinDlg::OnInitDialog() {
-    ringInset = 10;
     buttonHalf = kInitialButtonHalf;
-    panelWidth = 240;
-    panelHeight = 240;
-    ringRadius = 86.0;
-    ringCenterX = 120;
-    ringCenterY = 120;
-    clockRadius = 50;
-    geometry_ = PanelGeometry{panelWidth, panelHeight, ringCenterX, ringCenterY, ringRadius, ringInset, clockRadius};
+    ApplyDpi(fw::WindowDpi(hwnd_));
 
     // The tooltip and the ghost (their pictures, font and windows) are not needed for
     // the first frame: they are made as soon as the panel is on screen.
@@ -92,16 +85,17 @@ void CQuorlinDlg::MoveToInitialPosition() {
     const IniSettings settings(state_.SettingsFile());
     const bool hasX = settings.Has(kKeyDeskX);
     const bool hasY = settings.Has(kKeyDeskY);
-    // The INI service hands back an unsigned value; the range rules see it as such.
-    const long long x = static_cast<unsigned>(settings.ReadInt(kKeyDeskX, 0));
-    const long long y = static_cast<unsigned>(settings.ReadInt(kKeyDeskY, 0));
-    Point p = InitialPanelPosition(hasX, x, hasY, y, FullScreenWidth(), FullScreenHeight(), panelWidth, panelHeight);
+    // The INI service hands back an unsigned value: a monitor left of or above the primary
+    // one has negative coordinates, saved as such, so the value is read back as signed.
+    const long long x = static_cast<int>(settings.ReadInt(kKeyDeskX, 0));
+    const long long y = static_cast<int>(settings.ReadInt(kKeyDeskY, 0));
+    Point p = InitialPanelPosition(hasX, x, hasY, y, fw::MonitorWorkAreas(), panelWidth, panelHeight);
     ::MoveWindow(hwnd_, p.x, p.y, panelWidth, panelHeight, TRUE);
 }
 
 bool CQuorlinDlg::KeepOnScreen(RECT& r) {
     Rect q{r.left, r.top, r.right, r.bottom};
-    bool changed = quorlin::KeepOnScreen(q, FullScreenWidth(), FullScreenHeight());
+    bool changed = quorlin::KeepOnScreen(q, fw::MonitorWorkAreas());
     r = RECT{q.left, q.top, q.right, q.bottom};
     return changed;
 }
@@ -109,10 +103,97 @@ bool CQuorlinDlg::KeepOnScreen(RECT& r) {
 void CQuorlinDlg::PlaceBesideAnchor(HWND window, const RECT& anchor) {
     RECT w{};
     ::GetWindowRect(window, &w);
-    std::optional<Rect> place =
-        quorlin::PlaceBesideAnchor(Rect{anchor.left, anchor.top, anchor.right, anchor.bottom},
-                                   Rect{w.left, w.top, w.right, w.bottom}, FullScreenWidth(), FullScreenHeight());
+    std::optional<Rect> place = quorlin::PlaceBesideAnchor(Rect{anchor.left, anchor.top, anchor.right, anchor.bottom},
+                                                           Rect{w.left, w.top, w.right, w.bottom},
+                                                           fw::MonitorWorkAreas());
     if (place) ::MoveWindow(window, place->left, place->top, place->Width(), place->Height(), TRUE);
+}
+
+// ---------------------------------------------------------------- DPI
+
+void CQuorlinDlg::ApplyDpi(int dpi) {
+    dpi_ = UsableDpi(dpi);
+    geometry_ = PanelGeometry::ForDpi(dpi_);
+    panelWidth = geometry_.panelWidth;
+    panelHeight = geometry_.panelHeight;
+    ringRadius = geometry_.ringRadius;
+    ringCenterX = geometry_.ringCenterX;
+    ringCenterY = geometry_.ringCenterY;
+    ringInset = geometry_.ringInset;
+    clockRadius = geometry_.clockRadius;
+    LoadPanelPictures();
+    if (toolTip_) toolTip_->SetDpi(dpi_);
+    if (!hwnd_) return;
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    ::SetWindowPos(hwnd_, nullptr, r.left, r.top, panelWidth, panelHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadTrayIcon();
+    if (collection_.buttons.empty()) return;
+    for (const auto& b : collection_.buttons) static_cast<CButtonEx*>(b.get())->RefreshImage();
+    LayoutButtons();
+    RenderPanel();
+}
+
+void CQuorlinDlg::LoadPanelPictures() {
+    if (picturesDpi_ == dpi_ && ringImage) return;
+    struct Picture {
+        std::unique_ptr<Gdiplus::Image>& image;
+        UINT id, hiId;
+        RectF drawn;
+    };
+    const Picture pictures[] = {
+        {ringImage, IDB_RING, IDB_RING_HI, geometry_.RingPictureRect()},
+        {faceImage, IDB_FACE, IDB_FACE_HI, geometry_.ClockDiscRect()},
+        {hourHandImage, IDB_HOUR, IDB_HOUR_HI, geometry_.HandRect()},
+        {minuteHandImage, IDB_MINUTE, IDB_MINUTE_HI, geometry_.HandRect()},
+        {secondHandImage, IDB_SECOND, IDB_SECOND_HI, geometry_.HandRect()},
+        {hubImage, IDB_HUB, IDB_HUB_HI, geometry_.HandRect()},
+    };
+    for (const Picture& p : pictures) {
+        if (dpi_ == kBaseDpi) {
+            fw::LoadPngResource(p.id, p.image);
+            continue;
+        }
+        std::unique_ptr<Gdiplus::Image> source;
+        if (!fw::LoadPngResource(p.hiId, source) || !source) {
+            fw::LoadPngResource(p.id, p.image);  // the small one, stretched, rather than none
+            continue;
+        }
+        std::unique_ptr<Gdiplus::Bitmap> scaled =
+            fw::ScaledPicture(*source, static_cast<int>(p.drawn.width + 0.5f), static_cast<int>(p.drawn.height + 0.5f));
+        if (scaled) p.image = std::move(scaled);
+        else p.image = std::move(source);
+    }
+    picturesDpi_ = dpi_;
+}
+
+void CQuorlinDlg::LoadTrayIcon() {
+    const int side = fw::MetricForDpi(SM_CXSMICON, dpi_);
+    HICON icon = static_cast<HICON>(
+        ::LoadImageW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+    if (!icon) return;
+    HICON old = trayIcon_;
+    trayIcon_ = icon;
+    trayData.hIcon = trayIcon_;
+    if (trayAdded) {
+        trayData.uFlags = NIF_ICON;
+        Tray().Notify(NIM_MODIFY, &trayData);
+        trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    }
+    if (old) ::DestroyIcon(old);
+}
+
+LRESULT CQuorlinDlg::OnDpiChanged(WPARAM wp, LPARAM lp, bool&) {
+    const int dpi = LOWORD(wp);
+    const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+    ApplyDpi(dpi);
+    if (suggested) {
+        // The system's suggestion keeps the panel under the cursor while it is dragged.
+        RECT r{suggested->left, suggested->top, suggested->left + panelWidth, suggested->top + panelHeight};
+        ::SetWindowPos(hwnd_, nullptr, r.left, r.top, panelWidth, panelHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RenderPanel();
+    return 0;
 }
 
 LRESULT CQuorlinDlg::OnNcHitTest(WPARAM, LPARAM, bool& handled) {
@@ -248,6 +329,7 @@ void CQuorlinDlg::EnsureHelperWindows() {
     if (!toolTip_) {
         toolTip_ = std::make_unique<CToolTipDlg>();
         toolTip_->CreateHidden();
+        toolTip_->SetDpi(dpi_);
     }
     if (!ghost_) {
         ghost_ = std::make_unique<CDelDlg>(static_cast<GhostHost&>(*this), kInitialButtonHalf, state_.appDir);
@@ -456,7 +538,7 @@ void CQuorlinDlg::AddTrayIcon() {
     trayData.uID = IDR_MAINFRAME;
     trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayData.uCallbackMessage = WM_TRAYICON;
-    trayData.hIcon = appIcon;
+    trayData.hIcon = trayIcon_ ? trayIcon_ : appIcon;
     ::lstrcpynW(trayData.szTip, kTrayTip, ARRAYSIZE(trayData.szTip));
     trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
 }

@@ -15,6 +15,7 @@
 #include "dialogs/add_dialog_win.h"
 #include "dialogs/ghost_win.h"
 #include "dialogs/tooltip_win.h"
+#include "framework/display_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "panel/button_collection.h"
@@ -61,6 +62,7 @@ public:
             {WM_HOTKEY, &CQuorlinDlg::OnHotKey},
             {WM_DROPFILES, &CQuorlinDlg::OnDropFiles},
             {WM_MAKE_HELPERS, &CQuorlinDlg::OnMakeHelpers},
+            {WM_DPICHANGED, &CQuorlinDlg::OnDpiChanged},
         };
         return map;
     }
@@ -155,6 +157,12 @@ public:
     quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                                       const std::wstring& para) override;
     const std::wstring& AppName() const override { return state_.appName; }
+    int Dpi() const override { return dpi_; }
+
+    // Lays the panel out again and draws it at `dpi`: its size, rings, pictures, the
+    // buttons' pictures, the tooltip and the ghost (at start, and when the panel moves to
+    // a monitor of another DPI). The window keeps its top-left corner.
+    void ApplyDpi(int dpi);
 
     // Menus (exposed for tests: the menu a right click would show, already pruned and checked).
     HMENU BuildPanelMenu() const;
@@ -194,6 +202,9 @@ private:
     HWND desktopOwner = nullptr;
 
     HICON appIcon = nullptr;
+    HICON trayIcon_ = nullptr;  // the application's icon at the tray's size for the DPI
+    int dpi_ = quorlin::kBaseDpi;
+    int picturesDpi_ = quorlin::kBaseDpi;  // the DPI the six panel pictures were made for
     std::unique_ptr<Gdiplus::Image> ringImage, faceImage, hourHandImage, minuteHandImage, secondHandImage, hubImage;
     NOTIFYICONDATAW trayData{};
     int hotKeyId = 0;
@@ -224,6 +235,11 @@ private:
     LRESULT OnHotKey(WPARAM, LPARAM, bool& handled);
     LRESULT OnDropFiles(WPARAM, LPARAM, bool& handled);
     LRESULT OnMakeHelpers(WPARAM, LPARAM, bool& handled);
+    LRESULT OnDpiChanged(WPARAM, LPARAM, bool& handled);
+    // The six panel pictures for dpi_: the 96-DPI pictures as they are, at any other DPI
+    // the larger ones scaled down to the size they are drawn at.
+    void LoadPanelPictures();
+    void LoadTrayIcon();
 
     void OnAddComputer();
     void OnAddControlPanel();

@@ -49,6 +49,11 @@ RectF PanelGeometry::HandRect() const {
                  static_cast<float>(2 * half), static_cast<float>(2 * clockRadius)};
 }
 
+int ButtonPictureSide(int dpi) {
+    const int largest = 2 * (ScaleByDpi(12, dpi) + ScaleByDpi(3, dpi));
+    return largest > 48 ? largest : 48;
+}
+
 RingAssignment AssignRings(std::size_t buttonCount, const PanelGeometry& g) {
     const int n = static_cast<int>(buttonCount);
     const double base = g.ringRadius - g.ringInset;

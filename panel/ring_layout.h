@@ -35,6 +35,10 @@ struct PanelGeometry {
 // buttonHalf before the first layout has run.
 constexpr int kInitialButtonHalf = 11;
 
+// The side of a button's picture at `dpi`: the largest size it is drawn at (the largest
+// button, hovered), and never less than 48, the side at 96 DPI.
+int ButtonPictureSide(int dpi);
+
 // One ring of the current regime.
 struct Ring {
     int count = 0;        // buttons on this ring

@@ -29,6 +29,16 @@
 #define IDB_LABEL_MOVE 142
 #define IDB_BADGE_LOCKED 143
 #define IDB_HUB 32771
+// The same pictures drawn at 2.5 times their size, the sources above 96 DPI
+#define IDB_RING_HI 200
+#define IDB_HOUR_HI 201
+#define IDB_MINUTE_HI 202
+#define IDB_FACE_HI 203
+#define IDB_SECOND_HI 204
+#define IDB_HUB_HI 205
+#define IDB_LABEL_DELETE_HI 206
+#define IDB_LABEL_MOVE_HI 207
+#define IDB_BADGE_LOCKED_HI 208
 
 // Sounds
 #define IDR_WAVE_REMOVE 148

@@ -5,6 +5,9 @@
 #   ring.png face.png hour.png minute.png second.png hub.png   clock and panel
 #   label_delete.png label_move.png badge_locked.png           drag ghost
 #   bomb0.png .. bomb5.png                                     explosion frames
+#   *_hi.png   the clock, ring and ghost pictures again at 2.5 times their
+#              size: drawn scaled down, they stay sharp up to 240 DPI (250 %)
+#   (the icons hold sizes up to 256 x 256 for the same reason)
 #   app.ico ie.ico unknown.ico computer.ico recycle.ico control.ico web.ico
 #   add.wav remove.wav
 #
@@ -166,25 +169,26 @@ def mapped(sdf, fx, fy, unit):
 # ring.png 300x300, shown at 220x220: a faint band from panel radius ~55 to
 # ~109 with a hairline of light and of shade at each rim.
 # ---------------------------------------------------------------------------
-def ring():
-    S = 300
+def ring(k=1.0, name="ring.png"):
+    S = int(round(300 * k))
     c = Canvas(S, S)
     cx = cy = S / 2.0
-    r0, r1 = 75.0, 148.5            # image pixels (x 220/300 = 55 .. 109 on the panel)
+    r0, r1 = 75.0 * k, 148.5 * k    # image pixels (x 220/300 = 55 .. 109 on the panel)
     c.fill(annulus(cx, cy, r0, r1), WHITE, 13 / 255.0)
     # rims: a soft shade on the very edge, a brighter line just inside it
-    c.fill(annulus(cx, cy, r1 - 1.6, r1), BLACK, 0.16)
-    c.fill(annulus(cx, cy, r1 - 3.4, r1 - 1.6), WHITE, 0.16)
-    c.fill(annulus(cx, cy, r0, r0 + 1.6), BLACK, 0.13)
-    c.fill(annulus(cx, cy, r0 + 1.6, r0 + 3.2), WHITE, 0.12)
-    c.save("ring.png")
+    c.fill(annulus(cx, cy, r1 - 1.6 * k, r1), BLACK, 0.16)
+    c.fill(annulus(cx, cy, r1 - 3.4 * k, r1 - 1.6 * k), WHITE, 0.16)
+    c.fill(annulus(cx, cy, r0, r0 + 1.6 * k), BLACK, 0.13)
+    c.fill(annulus(cx, cy, r0 + 1.6 * k, r0 + 3.2 * k), WHITE, 0.12)
+    c.save(name)
 
 # ---------------------------------------------------------------------------
 # face.png 130x130, shown at 100x100. Coordinates below are panel pixels
 # around the clock centre; the picture is 1.3 image pixels per panel pixel.
 # ---------------------------------------------------------------------------
-def face():
-    S, K = 130, 130 / 100.0
+def face(k=1.0, name="face.png"):
+    S = int(round(130 * k))
+    K = S / 100.0
     c = Canvas(S, S)
     ticks = []
     for i in range(12):
@@ -198,7 +202,7 @@ def face():
         c.fill(mapped(capsule(ax, ay, bx, by, hw + 0.7), f, f, K), BLACK, 0.34)
     for ax, ay, bx, by, hw in ticks:
         c.fill(mapped(capsule(ax, ay, bx, by, hw), f, f, K), hexc("#f4f6f8"), 0.95)
-    c.save("face.png")
+    c.save(name)
 
 # ---------------------------------------------------------------------------
 # Hands and hub: 10x130 pictures drawn stretched into 10x100 with the pivot at
@@ -206,16 +210,22 @@ def face():
 # pivot at 0,0), so they look right after the vertical squeeze.
 # ---------------------------------------------------------------------------
 HW, HH = 10, 130
-KY = HH / 100.0
-fx = lambda x: x - HW / 2.0
+KX, KY = 1.0, HH / 100.0
+fx = lambda x: (x - HW / 2.0) / KX
 fy = lambda y: (y - HH / 2.0) / KY
+
+def hand_scale(k):
+    """Hands and hub drawn k times larger (k = 1: the pictures above)."""
+    global HW, HH, KX, KY
+    HW, HH = int(round(10 * k)), int(round(130 * k))
+    KX, KY = HW / 10.0, HH / 100.0
 
 def hand(name, tail, tip, hw, color, halo=0.38, extra=None):
     c = Canvas(HW, HH)
-    c.fill(mapped(capsule(0, tail, 0, -tip, hw + 0.8), fx, fy, 1.0), BLACK, halo)
+    c.fill(mapped(capsule(0, tail, 0, -tip, hw + 0.8), fx, fy, KX), BLACK, halo)
     if extra:
         extra(c, True)
-    c.fill(mapped(capsule(0, tail, 0, -tip, hw), fx, fy, 1.0), color)
+    c.fill(mapped(capsule(0, tail, 0, -tip, hw), fx, fy, KX), color)
     if extra:
         extra(c, False)
     c.save(name)
@@ -226,27 +236,29 @@ GREY = hexc("#d9dde2")
 def second_weight(c, halo):
     # a small round counterweight on the tail
     if halo:
-        c.fill(mapped(circle(0, 8.5, 2.6), fx, fy, 1.0), BLACK, 0.32)
+        c.fill(mapped(circle(0, 8.5, 2.6), fx, fy, KX), BLACK, 0.32)
     else:
-        c.fill(mapped(circle(0, 8.5, 1.8), fx, fy, 1.0), RED)
+        c.fill(mapped(circle(0, 8.5, 1.8), fx, fy, KX), RED)
 
-def hub():
+def hub(name="hub.png"):
     c = Canvas(HW, HH)
-    c.fill(mapped(circle(0, 0, 4.0), fx, fy, 1.0), BLACK, 0.35)
-    c.fill(mapped(circle(0, 0, 3.2), fx, fy, 1.0), GREY)
-    c.fill(mapped(circle(0, 0, 1.5), fx, fy, 1.0), RED)
-    c.save("hub.png")
+    c.fill(mapped(circle(0, 0, 4.0), fx, fy, KX), BLACK, 0.35)
+    c.fill(mapped(circle(0, 0, 3.2), fx, fy, KX), GREY)
+    c.fill(mapped(circle(0, 0, 1.5), fx, fy, KX), RED)
+    c.save(name)
 
 # ---------------------------------------------------------------------------
 # badge_locked.png 20x20: red disc with a white bar, white edge.
 # ---------------------------------------------------------------------------
-def badge():
-    c = Canvas(20, 20)
-    c.fill(circle(10, 10, 9.6), BLACK, 0.25)
-    c.fill(circle(10, 10, 9.0), WHITE)
-    c.fill(circle(10, 10, 7.8), hexc("#e53935"))
-    c.fill(capsule(6.0, 10, 14.0, 10, 1.45), WHITE)
-    c.save("badge_locked.png")
+def badge(k=1.0, name="badge_locked.png"):
+    S = int(round(20 * k))
+    c = Canvas(S, S)
+    u = lambda v: v / k
+    c.fill(mapped(circle(10, 10, 9.6), u, u, k), BLACK, 0.25)
+    c.fill(mapped(circle(10, 10, 9.0), u, u, k), WHITE)
+    c.fill(mapped(circle(10, 10, 7.8), u, u, k), hexc("#e53935"))
+    c.fill(mapped(capsule(6.0, 10, 14.0, 10, 1.45), u, u, k), WHITE)
+    c.save(name)
 
 # ---------------------------------------------------------------------------
 # bomb0..5.png 50x50: flash, fireball, ring of fire, smoke, fading smoke.
@@ -374,6 +386,17 @@ hub()
 badge()
 for i in range(6):
     bomb(i)
+
+# The same at 2.5 times the size.
+HI = 2.5
+ring(HI, "ring_hi.png")
+face(HI, "face_hi.png")
+hand_scale(HI)
+hand("hour_hi.png",   tail=5.0,  tip=26.0, hw=2.0, color=GREY)
+hand("minute_hi.png", tail=5.0,  tip=38.5, hw=1.5, color=GREY)
+hand("second_hi.png", tail=10.0, tip=44.0, hw=0.6, color=RED, halo=0.22, extra=second_weight)
+hub("hub_hi.png")
+badge(HI, "badge_locked_hi.png")
 PY
 
 # ---------------------------------------------------------------------------
@@ -389,6 +412,13 @@ label() {  # name bytes colour edge
         -font "$CJK_FONT" -pointsize 12 -fill white -gravity center \
         -annotate +0+0 "$txt" \
         "${PNGOPT[@]}" "PNG32:$OUT/$1.png"
+    # 2.5 times the size (88 x 43), for high DPI
+    "$CONVERT" -size 88x43 xc:none \
+        -fill "$4" -draw "roundrectangle 0,0 87,42 12,12" \
+        -fill "$3" -draw "roundrectangle 2,2 85,40 10,10" \
+        -font "$CJK_FONT" -pointsize 30 -fill white -gravity center \
+        -annotate +0+0 "$txt" \
+        "${PNGOPT[@]}" "PNG32:$OUT/$1_hi.png"
 }
 label label_delete '\xe5\x88\xa0\xe9\x99\xa4' '#e53935' '#a8201c'
 label label_move   '\xe7\xa7\xbb\xe5\x8a\xa8' '#1e88c8' '#145f8f'
@@ -528,13 +558,14 @@ circle 128,128 128,$((128 - 104))
 EOF
 }
 
-make_ico app      16 32 48
-make_ico ie       48 16 32
-make_ico unknown  32
-make_ico computer 64 32 48
-make_ico recycle  16 64 32 48 128
-make_ico control  48
-make_ico web      48
+# The large sizes serve high DPI (a button is 60 px at 192 DPI, the dialog's preview 96).
+make_ico app      16 32 48 20 24 64 256
+make_ico ie       48 16 32 64 96 256
+make_ico unknown  32 64 96 256
+make_ico computer 64 32 48 96 256
+make_ico recycle  16 64 32 48 128 96 256
+make_ico control  48 64 96 256
+make_ico web      48 64 96 256
 
 # ---------------------------------------------------------------------------
 # Sounds: 16-bit mono PCM at 22050 Hz.

@@ -264,7 +264,9 @@ TEST_F(PanelWindowTest, EndOfAMoveSnapsBackAndSavesThePosition) {
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(ReadSetting("DeskX"), "0");
     EXPECT_EQ(ReadSetting("DeskY"), "200");
-    const int cy = ::GetSystemMetrics(SM_CYFULLSCREEN);
+    RECT work{};  // the bottom of the monitor's work area
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int cy = work.bottom;
     ::MoveWindow(panel->hwnd(), 300, -20, 240, 240, TRUE);  // above the top: left as it is
     ::SendMessageW(panel->hwnd(), WM_EXITSIZEMOVE, 0, 0);
     EXPECT_EQ(ReadSetting("DeskY"), "-20");

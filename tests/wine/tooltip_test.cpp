@@ -113,7 +113,10 @@ TEST_F(BubbleTest, BubbleSitsBelowTheCursorAsWideAsTheMeasuredTextPlusTwenty) {
 }
 
 TEST_F(BubbleTest, BubbleStaysOnTheScreenAtTheLeftRightAndBottomEdges) {
-    const int cxF = ::GetSystemMetrics(SM_CXFULLSCREEN), cyF = ::GetSystemMetrics(SM_CYFULLSCREEN);
+    // The edges of the primary monitor's work area (the display has one monitor at 0, 0).
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int cxF = work.right, cyF = work.bottom;
     const std::wstring t = L"Edge";
     const int w = static_cast<int>(tip.MeasureText(t) + 20.0);
 
