@@ -43,4 +43,7 @@ trap - EXIT
 # A user's session with the real program, driven with real mouse and keys.
 bash "$here/../e2e/user_session.sh" "$appdir" "$build/e2e" || status=1
 
+# The real program at 96, 144 and 192 DPI (a short run at each).
+bash "$here/../screens/screens.sh" dpi "$appdir" "$build/screens" || status=1
+
 exit $status

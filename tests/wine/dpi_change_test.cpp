@@ -1,0 +1,92 @@
+// The panel moved to a monitor of another DPI (WM_DPICHANGED, as Windows 10 sends it on
+// a drag between monitors; Wine 8 has one DPI for all monitors, so the test sends it).
+#include "panel_fixture.h"
+
+#include "dialogs/ghost_win.h"
+#include "dialogs/tooltip_win.h"
+#include "framework/gdiplus_win.h"
+
+namespace quorlin::testing {
+namespace {
+
+unsigned Alpha(unsigned argb) { return argb >> 24; }
+
+int IconWidth(HICON icon) {
+    ICONINFO ii{};
+    if (!icon || !::GetIconInfo(icon, &ii)) return 0;
+    BITMAP bm{};
+    ::GetObjectW(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof(bm), &bm);
+    if (ii.hbmColor) ::DeleteObject(ii.hbmColor);
+    if (ii.hbmMask) ::DeleteObject(ii.hbmMask);
+    return bm.bmWidth;
+}
+
+class DpiChangeTest : public PanelTest {
+protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        OpenPanel();
+        ASSERT_EQ(panel->Dpi(), 96) << "the test display runs at 96 DPI";
+        ASSERT_TRUE(panel->AddButton(L"u", L"http://u/", ItemKind::Url, L""));
+        ASSERT_TRUE(panel->AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
+        panel->LayoutButtons();
+        panel->RenderPanel();
+        panel->EnsureHelperWindows();
+    }
+    // What the system sends: the new DPI and the rectangle it suggests.
+    void MoveToDpi(int dpi, const RECT& suggested) {
+        ::SendMessageW(panel->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        Pump(20);
+    }
+    static RECT WindowRect(HWND w) {
+        RECT r{};
+        ::GetWindowRect(w, &r);
+        return r;
+    }
+};
+
+TEST_F(DpiChangeTest, At192DpiEverythingIsTwiceAsLargeAndBackAt96ThePictureIsTheSameAgain) {
+    fw::LayeredCanvas before(panel->hwnd(), 240, 240);
+    panel->ComposeInto(before);
+    const int trayAt96 = IconWidth(panel->TrayData().hIcon);
+    const RECT r = WindowRect(panel->hwnd());
+
+    MoveToDpi(192, RECT{r.left + 40, r.top + 20, r.left + 520, r.top + 500});
+    const RECT big = WindowRect(panel->hwnd());
+    EXPECT_EQ(big.left, r.left + 40);
+    EXPECT_EQ(big.top, r.top + 20);
+    EXPECT_EQ(big.right - big.left, 480);
+    EXPECT_EQ(big.bottom - big.top, 480);
+    EXPECT_EQ(panel->ButtonHalf(), 24);
+    // The button windows catch the mouse over the larger icons, whose pictures are made
+    // as large as they are drawn hovered (2 x (24 + 6)), not 48 stretched.
+    const RECT button = WindowRect(panel->ButtonAt(0)->hwnd());
+    EXPECT_EQ(button.right - button.left, 48);
+    EXPECT_EQ(panel->ButtonAt(0)->Image()->GetWidth(), 60u);
+    EXPECT_EQ(panel->Ghost()->IconHalfSize(), 22);
+    EXPECT_EQ(panel->ToolTip()->Dpi(), 192);
+    EXPECT_EQ(IconWidth(panel->TrayData().hIcon), 2 * trayAt96);
+
+    fw::LayeredCanvas large(panel->hwnd(), 480, 480);
+    panel->ComposeInto(large);
+    EXPECT_EQ(Alpha(large.Pixel(0, 0)), 0u);
+    EXPECT_EQ(Alpha(large.Pixel(10, 240)), 0u);
+    for (int d = -90; d <= 90; d += 30) EXPECT_GT(Alpha(large.Pixel(240 + d, 240)), 0u) << d;
+    EXPECT_GT(Alpha(large.Pixel(240, 36)), 0u);  // the ring band, at twice its radius
+    // The 12 o'clock tick of the face: opaque and bright from 40 to 50 px above the centre
+    // at 96 DPI, so from 80 to 100 at 192.
+    EXPECT_GT(Alpha(large.Pixel(240, 240 - 88)), 200u);
+
+    MoveToDpi(96, RECT{r.left, r.top, r.left + 240, r.top + 240});
+    EXPECT_EQ(WindowRect(panel->hwnd()).right - r.left, 240);
+    EXPECT_EQ(panel->ButtonAt(0)->Image()->GetWidth(), 48u);
+    fw::LayeredCanvas after(panel->hwnd(), 240, 240);
+    panel->ComposeInto(after);
+    int differing = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 240; ++x) differing += before.Pixel(x, y) != after.Pixel(x, y);
+    EXPECT_EQ(differing, 0);
+}
+
+}  // namespace
+}  // namespace quorlin::testing
