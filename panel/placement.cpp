@@ -78,13 +78,21 @@ long long Overlap(long long a0, long long a1, long long b0, long long b1) {
     return hi > lo ? hi - lo : 0;
 }
 
-// Distance along one axis from [a0, a1) to [b0, b1); 0 when they overlap.
+// Distance along one axis from [a0, a1) to [b0, b1); 0 when they overlap. In doubles:
+// a saved position may lie anywhere a 64-bit value reaches.
 double Gap(long long a0, long long a1, long long b0, long long b1) {
     if (a1 < a0) a1 = a0;  // an inverted rectangle counts as its corner
     if (b1 < b0) b1 = b0;
-    if (a1 <= b0) return static_cast<double>(b0 - a1);
-    if (b1 <= a0) return static_cast<double>(a0 - b1);
+    if (a1 <= b0) return static_cast<double>(b0) - static_cast<double>(a1);
+    if (b1 <= a0) return static_cast<double>(a0) - static_cast<double>(b1);
     return 0.0;
+}
+
+// a + b, held at the ends of the 64-bit range.
+long long SaturatedSum(long long a, long long b) {
+    if (b > 0 && a > LLONG_MAX - b) return LLONG_MAX;
+    if (b < 0 && a < LLONG_MIN - b) return LLONG_MIN;
+    return a + b;
 }
 
 std::size_t MonitorForBox(const Box& r, const std::vector<Rect>& areas) {
@@ -131,7 +139,7 @@ Point InitialPanelPosition(bool hasDeskX, long long deskX, bool hasDeskY, long l
     const long long primaryWidth = primary.right - primary.left;
     long long x = hasDeskX ? deskX : primary.left + static_cast<long long>(primaryWidth - 2.5 * panelW);
     long long y = hasDeskY ? deskY : primary.top + kDefaultTop;
-    const Box m = AreaFor(Box{x, y, x + panelW, y + panelH}, workAreas);
+    const Box m = AreaFor(Box{x, y, SaturatedSum(x, panelW), SaturatedSum(y, panelH)}, workAreas);
     if (x < m.left || x > m.right - panelW) x = m.right - panelW - kRightMargin;
     if (y < m.top || y > m.bottom - panelH) y = m.top + kDefaultTop;
     return Point{ClampToInt(x), ClampToInt(y)};
