@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/gdiplus_win.h"
+#include "framework/geometry.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
 
@@ -34,7 +35,7 @@ public:
     // no such button (deleted meanwhile).
     virtual bool FindPicture(std::int64_t id, Gdiplus::Image*& picture) const = 0;
     // The DPI the owner is shown at: the ghost's size, zones and pictures follow it.
-    virtual int Dpi() const { return 96; }
+    virtual int Dpi() const { return quorlin::kBaseDpi; }
 };
 
 class CDelDlg : public quorlin::fw::Dialog<CDelDlg> {

@@ -77,6 +77,17 @@ TEST_F(DpiChangeTest, At192DpiEverythingIsTwiceAsLargeAndBackAt96ThePictureIsThe
     // at 96 DPI, so from 80 to 100 at 192.
     EXPECT_GT(Alpha(large.Pixel(240, 240 - 88)), 200u);
 
+    // The ghost's picture, twice as large: the "move" label (70 x 34 from its larger
+    // picture) above the icon (44 x 44 at the centre of 120 x 140).
+    Probe::SetDraggedId(*panel->Ghost(), panel->ButtonAt(1)->ID);
+    fw::LayeredCanvas ghost(panel->Ghost()->hwnd(), 120, 140);
+    ASSERT_TRUE(panel->Ghost()->ComposeGhost(ghost, -1));
+    EXPECT_GT(Alpha(ghost.Pixel(26, 30)), 200u);   // the label's plate, left of where the 96-DPI one ends
+    EXPECT_GT(Alpha(ghost.Pixel(93, 30)), 200u);   // and right of it
+    EXPECT_GT(Alpha(ghost.Pixel(60, 70)), 200u);   // the icon
+    EXPECT_EQ(Alpha(ghost.Pixel(5, 135)), 0u);
+    Probe::SetDraggedId(*panel->Ghost(), -1);
+
     MoveToDpi(96, RECT{r.left, r.top, r.left + 240, r.top + 240});
     EXPECT_EQ(WindowRect(panel->hwnd()).right - r.left, 240);
     EXPECT_EQ(panel->ButtonAt(0)->Image()->GetWidth(), 48u);
