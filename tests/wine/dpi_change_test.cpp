@@ -2,6 +2,8 @@
 // a drag between monitors; Wine 8 has one DPI for all monitors, so the test sends it).
 #include "panel_fixture.h"
 
+#include <algorithm>
+
 #include "dialogs/ghost_win.h"
 #include "dialogs/tooltip_win.h"
 #include "framework/gdiplus_win.h"
@@ -76,6 +78,15 @@ TEST_F(DpiChangeTest, At192DpiEverythingIsTwiceAsLargeAndBackAt96ThePictureIsThe
     // The 12 o'clock tick of the face: opaque and bright from 40 to 50 px above the centre
     // at 96 DPI, so from 80 to 100 at 192.
     EXPECT_GT(Alpha(large.Pixel(240, 240 - 88)), 200u);
+
+    // The second hand (10:10:30: straight down) is sharp: drawn from its larger picture it
+    // has fully opaque pixels across its width; stretched from the small one (10 px wide
+    // to 20) none of them would pass 200.
+    for (int dy : {50, 70}) {
+        unsigned peak = 0;
+        for (int x = 230; x <= 250; ++x) peak = std::max(peak, Alpha(large.Pixel(x, 240 + dy)));
+        EXPECT_GE(peak, 240u) << dy;
+    }
 
     // The ghost's picture, twice as large: the "move" label (70 x 34 from its larger
     // picture) above the icon (44 x 44 at the centre of 120 x 140).
