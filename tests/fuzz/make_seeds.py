@@ -86,9 +86,10 @@ def browser_seeds():
 
 def placement_seeds():
     # FuzzedDataProvider reads integers from the end: the last byte chooses the function
-    # (bits 1-2) and whether the screen is sane (bit 0).
+    # (bits 1-7 modulo 5; 3 and 4 are the rules over monitors) and whether the screen is
+    # sane (bit 0).
     seeds = []
-    for choice in range(6):
+    for choice in range(10):
         body = struct.pack("<8i", 1920, 1050, 240, 240, -50, 1000, 2147483647, -2147483648)
         seeds.append(body + bytes([choice]))
         seeds.append(bytes(range(40)) + bytes([choice]))
