@@ -78,8 +78,21 @@ lit_share() {  # lit_share FILE W H X Y: the share of non-black pixels of a crop
     convert "$1" -crop "$2x$3+$4+$5" +repage -threshold 3% -format '%[fx:mean]' info: 2>/dev/null || echo 0
 }
 
+restore_dpi() {  # back to the DPI the prefix had, however the run ends
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    if [ -n "$before" ]; then
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$((before))" /f >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+    fi
+    wineserver -k 2>/dev/null
+    rm -rf "$work"
+}
+
 if [ "$mode" = dpi ]; then
     before=$(wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | grep -o '0x[0-9a-f]*')
+    trap restore_dpi EXIT
     dialog96=""
     for dpi in 96 144 192; do
         s() { echo $(( ($1 * dpi + 48) / 96 )); }  # a 96-DPI length at this DPI
@@ -126,22 +139,12 @@ if [ "$mode" = dpi ]; then
         # Its width in proportion to the DPI (the font's pixel size is rounded).
         check "dpi-$dpi-dialog-scales" awk -v w="${dw:-0}" -v b="${dialog96:-0}" -v d="$dpi" \
             'BEGIN { r = w / b * 96 / d; exit !(b > 200 && r > 0.9 && r < 1.12) }'
-        [ -n "${dw:-}" ] && convert "$shot" -crop "${dw}x${dh}+$dx+$dy" +repage "$work/none.png" 2>/dev/null
         import -window root "$shot"
         [ -n "${dw:-}" ] && convert "$shot" -crop "${dw}x${dh}+$dx+$dy" +repage "$out/dialog-$dpi.png"
         xdotool key Escape
         sleep 0.5
         wineserver -k 2>/dev/null
     done
-    # Back to the DPI the prefix had.
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-    if [ -n "$before" ]; then
-        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$((before))" /f >/dev/null 2>&1
-    else
-        wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
-    fi
-    wineserver -k 2>/dev/null
     exit $status
 fi
 
@@ -176,11 +179,11 @@ xrandr --addmode DUMMY1 1920x1080 &&
     xrandr --output DUMMY1 --mode 1920x1080 --pos 1920x0
 check "two-monitors-made" test "$(xrandr --listmonitors | head -1)" = "Monitors: 2"
 
-wine_reg_managed() { wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1; }
+# Wine's desktop starts inside this display; its windows are unmanaged (no window manager).
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 wineserver -p 2>/dev/null
-wine_reg_managed
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine cmd /c exit >/dev/null 2>&1
 
 deskx() { grep -a '^DeskX=' "$work/app/setting.ini" | tr -d '\r' | cut -d= -f2; }
