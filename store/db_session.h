@@ -130,6 +130,8 @@ public:
     void RollbackTransaction();
 
     bool IsOpen() const { return db_ != nullptr; }
+    // The database file's path as OpenDatabase built it ("" before the first open).
+    const std::wstring& Path() const { return path_; }
     // The raw connection, for tests and tools that inspect the file (integrity checks).
     sqlite3* Handle() const { return db_.get(); }
     // Closes the connection if open and releases the recordset.
@@ -143,6 +145,7 @@ private:
     std::shared_ptr<sqlite3> db_;
     std::shared_ptr<Recordset> recordset_;
     std::wstring lastError_;
+    std::wstring path_;
 };
 
 // The statement as SQLite takes it: "select top N ..." becomes "select ... limit N".

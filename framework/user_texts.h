@@ -1,0 +1,46 @@
+// The texts a user reads about undo, backups, export and import, in one table, so that
+// they can move to string resources together. Each has a Chinese and an English form;
+// the program shows the Chinese one where it has room for one text only (menus) and
+// both, Chinese first, where it reports (command line, message boxes).
+// Placeholders %1, %2, %3 are replaced in order. Portable.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorlin {
+
+enum class TextId {
+    UndoOneButton,        // tray entry: %1 title
+    UndoPrunedButton,     // tray entry: %1 title (removed because its target was gone)
+    UndoClearAll,         // tray entry: %1 count
+    UndoNothing,          // tray entry, greyed
+    RestoreQuestion,      // %1 time of the backup, %2 name the broken file is kept under
+    CliUsage,
+    CliExported,          // %1 count, %2 file
+    CliImported,          // %1 added, %2 file
+    CliSkippedDuplicate,  // %1 entry number, %2 title
+    CliSkippedLimit,      // %1 entry number, %2 title, %3 limit
+    CliCannotRead,        // %1 file
+    CliCannotWrite,       // %1 file
+    CliStoreFailed,       // bts.db could not be opened or changed
+    CliBackupFailed,
+    ImportNotJson,        // %1 parser's detail
+    ImportWrongFormat,
+    ImportWrongVersion,   // %1 version found
+    ImportNoList,
+    ImportTooLarge,
+    RowNotObject,         // %1 entry number
+    RowNoPath,            // %1 entry number
+    RowBadKind,           // %1 entry number
+    RowBadText,           // %1 entry number, %2 field name
+};
+
+// The Chinese text.
+std::wstring Zh(TextId id, const std::vector<std::wstring>& args = {});
+// The English text.
+std::wstring En(TextId id, const std::vector<std::wstring>& args = {});
+// Both, Chinese first, on two lines.
+std::wstring ZhEn(TextId id, const std::vector<std::wstring>& args = {});
+
+}  // namespace quorlin
