@@ -8,7 +8,10 @@
 //    before the kill) - never half of an operation (one sort of a swap, a partial clear);
 //  - no two rows share a sort, and the reserved rows are there;
 //  - every "ready" and "done" report of the child matched our own model of the table, so
-//    the collection on the ring was in step with what was stored.
+//    the collection on the ring was in step with what was stored;
+//  - the undo history in the file (tb_Undo, tb_UndoRows) is exactly the model's: each
+//    deletion and clear stored its step with it, each undo took its step back whole;
+//  - every finished backup beside the store is a good database.
 //
 // Then the next child starts on the same file (recovering whatever the kill left behind).
 //
@@ -42,6 +45,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/text.h"
+#include "store/backups.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -61,6 +66,19 @@ struct Row {
     }
 };
 using Table = std::map<std::int64_t, Row>;
+
+// The undo history as the model keeps it: oldest step first, rows in ring order.
+constexpr size_t kUndoSteps = 50;
+constexpr std::int64_t kLimit = 66;
+struct Step {
+    std::int64_t kind = 0;
+    std::vector<Row> rows;
+    bool operator==(const Step& o) const { return kind == o.kind && rows == o.rows; }
+};
+struct State {
+    Table table;
+    std::vector<Step> undo;
+};
 
 std::string Show(const std::optional<std::string>& s) {
     if (!s) return "NULL";
@@ -99,9 +117,10 @@ std::string RingOf(const Table& t) {
 
 // An operation the child announced.
 struct Intent {
-    enum class Kind { Add, Del, Swap, Clear } kind = Kind::Add;
+    enum class Kind { Add, Del, Swap, Clear, Undo, Import } kind = Kind::Add;
     std::int64_t iType = 0, a = 0, b = 0;
     std::string title, path, para;
+    std::vector<Intent> rows;  // an import's buttons (as adds)
 };
 
 std::string Unhex(const std::string& h) {
@@ -131,48 +150,134 @@ std::optional<Intent> ParseIntent(const std::string& line) {
         if (!(in >> it.a >> it.b)) return std::nullopt;
     } else if (op == "clear") {
         it.kind = Intent::Kind::Clear;
+    } else if (op == "undo") {
+        it.kind = Intent::Kind::Undo;
+    } else if (op == "import") {
+        it.kind = Intent::Kind::Import;
+        size_t n = 0;
+        if (!(in >> n)) return std::nullopt;
+        for (size_t i = 0; i < n; ++i) {
+            Intent r;
+            std::string t, p, q;
+            in >> r.iType >> t >> p >> q;
+            if (!in) return std::nullopt;
+            r.title = Unhex(t);
+            r.path = Unhex(p);
+            r.para = Unhex(q);
+            it.rows.push_back(r);
+        }
     } else {
         return std::nullopt;
     }
     return it;
 }
 
-bool IsDuplicateIn(const Table& t, const Intent& it) {
+bool IsDuplicateIn(const Table& t, std::int64_t iType, const std::optional<std::string>& path) {
     for (const auto& [id, r] : t)
-        if (r.iType == it.iType && r.path && *r.path == it.path) return true;
+        if (r.iType == iType && r.path == path) return true;
     return false;
 }
 
-// What the table must be after the operation completed. For an add that stores a row,
-// newId is the ID the database gave it. Returns false when the operation must be refused.
-bool Apply(Table& t, const Intent& it, std::int64_t newId) {
+std::int64_t Shown(const Table& t) {
+    std::int64_t n = 0;
+    for (const auto& [id, r] : t) n += id != 2;
+    return n;
+}
+
+bool SortTaken(const Table& t, std::int64_t sort) {
+    for (const auto& [id, r] : t)
+        if (r.sort == sort) return true;
+    return false;
+}
+
+void PushStep(State& s, std::int64_t kind, std::vector<Row> rows) {
+    if (rows.empty()) return;
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.sort < b.sort; });
+    s.undo.push_back({kind, std::move(rows)});
+    if (s.undo.size() > kUndoSteps) s.undo.erase(s.undo.begin());
+}
+
+// A row added at the end of the ring (an add, or an import's row); false: not added.
+bool AddRow(Table& t, const Intent& it, std::int64_t id) {
+    if (IsDuplicateIn(t, it.iType, it.path)) return false;
+    std::int64_t next = 0;
+    for (const auto& [k, r] : t) next = std::max(next, r.sort + 1);
+    Row r;
+    r.id = id;
+    r.iType = it.iType;
+    r.title = it.title;
+    r.path = it.path;
+    if (!it.para.empty()) r.para = it.para;
+    r.sort = next;
+    t[id] = r;
+    return true;
+}
+
+// What the state must be after the operation completed. Rows it adds take the IDs newId,
+// newId + 1, ... in the order they are added. Returns false when the operation must be
+// refused.
+bool Apply(State& s, const Intent& it, std::int64_t newId) {
+    Table& t = s.table;
     switch (it.kind) {
-        case Intent::Kind::Add: {
-            if (IsDuplicateIn(t, it)) return true;
-            std::int64_t next = 0;
-            for (const auto& [id, r] : t) next = std::max(next, r.sort + 1);
-            Row r;
-            r.id = newId;
-            r.iType = it.iType;
-            r.title = it.title;
-            r.path = it.path;
-            if (!it.para.empty()) r.para = it.para;
-            r.sort = next;
-            t[newId] = r;
+        case Intent::Kind::Add:
+            AddRow(t, it, newId);
+            return true;
+        case Intent::Kind::Del: {
+            if (it.a <= 2) return false;
+            auto r = t.find(it.a);
+            if (r != t.end()) {
+                PushStep(s, 0, {r->second});
+                t.erase(r);
+            }
             return true;
         }
-        case Intent::Kind::Del:
-            if (it.a <= 2) return false;
-            t.erase(it.a);
-            return true;
         case Intent::Kind::Swap: {
             auto a = t.find(it.a), b = t.find(it.b);
             if (it.a <= 2 || it.b <= 2 || a == t.end() || b == t.end()) return false;
             std::swap(a->second.sort, b->second.sort);
             return true;
         }
-        case Intent::Kind::Clear:
-            for (auto i = t.begin(); i != t.end();) i = i->first > 2 ? t.erase(i) : std::next(i);
+        case Intent::Kind::Clear: {
+            std::vector<Row> gone;
+            for (auto i = t.begin(); i != t.end();) {
+                if (i->first > 2) {
+                    gone.push_back(i->second);
+                    i = t.erase(i);
+                } else {
+                    ++i;
+                }
+            }
+            PushStep(s, 1, gone);
+            return true;
+        }
+        case Intent::Kind::Undo: {
+            if (s.undo.empty()) return true;
+            std::vector<Row> held;
+            for (Row r : s.undo.back().rows) {
+                if (IsDuplicateIn(t, r.iType, r.path)) continue;
+                if (Shown(t) >= kLimit) {
+                    held.push_back(r);
+                    continue;
+                }
+                // At its old sort; the run of used sorts from there moves up by one.
+                std::int64_t end = r.sort;
+                if (SortTaken(t, r.sort)) {
+                    while (SortTaken(t, end + 1)) ++end;
+                    for (auto& [k, o] : t)
+                        if (o.sort >= r.sort && o.sort <= end) ++o.sort;
+                }
+                r.id = newId++;
+                t[r.id] = r;
+            }
+            if (held.empty()) s.undo.pop_back();
+            else s.undo.back().rows = held;
+            return true;
+        }
+        case Intent::Kind::Import:
+            for (const Intent& row : it.rows) {
+                if (IsDuplicateIn(t, row.iType, row.path) || Shown(t) >= kLimit) continue;
+                AddRow(t, row, newId++);
+            }
             return true;
     }
     return false;
@@ -207,6 +312,43 @@ struct Db {
         if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
         sqlite3_finalize(st);
         return out;
+    }
+    bool ReadUndo(std::vector<Step>& steps, std::string& error) const {
+        steps.clear();
+        if (Column("select name from sqlite_master where name = 'tb_Undo'", error).empty()) return error.empty();
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db,
+                               "select u.Step, u.Kind, r.ID, r.iType, r.Title, r.PathName, r.Para, r.sort from tb_Undo u "
+                               "left join tb_UndoRows r on r.Step = u.Step order by u.Step, r.sort",
+                               -1, &st, nullptr) != SQLITE_OK) {
+            error = sqlite3_errmsg(db);
+            return false;
+        }
+        auto text = [&](int i) -> std::optional<std::string> {
+            if (sqlite3_column_type(st, i) == SQLITE_NULL) return std::nullopt;
+            const unsigned char* p = sqlite3_column_text(st, i);
+            return std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(st, i));
+        };
+        std::int64_t current = -1;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (sqlite3_column_int64(st, 0) != current) {
+                current = sqlite3_column_int64(st, 0);
+                steps.push_back({sqlite3_column_int64(st, 1), {}});
+            }
+            if (sqlite3_column_type(st, 2) == SQLITE_NULL) continue;  // a step without rows
+            Row r;
+            r.id = sqlite3_column_int64(st, 2);
+            r.iType = sqlite3_column_int64(st, 3);
+            r.title = text(4);
+            r.path = text(5);
+            r.para = text(6);
+            r.sort = sqlite3_column_int64(st, 7);
+            steps.back().rows.push_back(r);
+        }
+        if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
+        sqlite3_finalize(st);
+        return rc == SQLITE_DONE;
     }
     bool Read(Table& t, std::string& error) const {
         t.clear();
@@ -316,6 +458,7 @@ struct Stats {
     long hotJournal = 0;      // a journal was left: the kill came inside a write transaction
     long inFlightStored = 0;  // the announced operation turned out to be committed
     long reported = 0;        // operations the children reported as done
+    long undos = 0, imports = 0;  // of those: undos that brought rows back, imports that added rows
 };
 
 class Run {
@@ -326,11 +469,11 @@ public:
     bool Start() {
         Db db(file_);
         std::string error;
-        if (!db.db || !db.Read(model_, error)) {
+        if (!db.db || !db.Read(model_.table, error)) {
             std::printf("crash: cannot read the new database: %s\n", error.c_str());
             return false;
         }
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
         return true;
     }
 
@@ -394,8 +537,8 @@ private:
     void Follow(const std::string& line, std::optional<Intent>& pending, bool& ready, Stats& s) {
         if (line.rfind("ready ", 0) == 0) {
             ready = true;
-            if (line.substr(6) != RingOf(model_))
-                Fail("loaded ring " + line.substr(6) + " but the table holds " + RingOf(model_));
+            if (line.substr(6) != RingOf(model_.table))
+                Fail("loaded ring " + line.substr(6) + " but the table holds " + RingOf(model_.table));
         } else if (line.rfind("begin ", 0) == 0) {
             if (pending) Fail("announced an operation while another was unreported");
             pending = ParseIntent(line);
@@ -411,21 +554,23 @@ private:
             in >> word;
             if (word == "done") in >> newId;
             in >> ring;
-            Table next = model_;
+            State next = model_;
             const bool allowed = Apply(next, *pending, newId);
             const bool ok = word == "done";
             if (ok != allowed) {
                 Fail("operation " + std::string(allowed ? "should have succeeded" : "should have been refused") +
                      ": " + line);
             } else if (ok) {
-                const bool added = next.size() > model_.size();
+                const bool added = NewIds(next) > 0;
                 if (added && newId <= maxId_) Fail("new row got ID " + std::to_string(newId) + ", not a fresh one");
                 if (!added && newId != 0) Fail("no row was due, yet the add reported ID " + std::to_string(newId));
-                model_ = next;
-                maxId_ = std::max(maxId_, newId);
+                if (added && pending->kind == Intent::Kind::Undo) ++s.undos;
+                if (added && pending->kind == Intent::Kind::Import) ++s.imports;
+                Accept(next);
                 ++s.reported;
             }
-            if (ring != RingOf(model_)) Fail("ring " + ring + " after '" + line.substr(0, 20) + "' but the table holds " + RingOf(model_));
+            if (ring != RingOf(model_.table))
+                Fail("ring " + ring + " after '" + line.substr(0, 20) + "' but the table holds " + RingOf(model_.table));
             pending.reset();
         } else {
             Fail("unreadable line: " + line.substr(0, 80));
@@ -447,31 +592,69 @@ private:
         }
         const auto sameSort = db.Column("select sort from tb_Btns group by sort having count(*) > 1", error);
         if (!sameSort.empty()) Fail("two rows share sort " + sameSort[0]);
-        Table actual;
-        if (!db.Read(actual, error)) {
+        State actual;
+        if (!db.Read(actual.table, error)) {
             Fail("cannot read tb_Btns: " + error);
             return;
         }
-        if (!actual.count(1) || !actual.count(2)) Fail("a reserved row is gone");
-        if (actual == model_) return;
+        if (!db.ReadUndo(actual.undo, error)) Fail("cannot read the undo history: " + error);
+        if (!actual.table.count(1) || !actual.table.count(2)) Fail("a reserved row is gone");
+        CheckBackups();
+        if (Same(actual, model_)) return;
         // The announced operation may have been committed before the kill: then exactly it.
         if (pending) {
             std::int64_t newId = 0;
-            for (const auto& [id, r] : actual)
-                if (!model_.count(id)) newId = std::max(newId, id);
-            Table next = model_;
-            if (Apply(next, *pending, newId) && next == actual &&
-                (next.size() <= model_.size() || newId > maxId_)) {
-                model_ = next;
-                maxId_ = std::max(maxId_, newId);
+            for (const auto& [id, r] : actual.table)
+                if (!model_.table.count(id) && (newId == 0 || id < newId)) newId = id;
+            State next = model_;
+            if (Apply(next, *pending, newId) && Same(next, actual) && (NewIds(next) == 0 || newId > maxId_)) {
+                Accept(next);
                 ++s.inFlightStored;
                 return;
             }
         }
-        Fail("the table is neither the reported state nor that plus the announced operation:\n" +
-             Diff(model_, actual));
-        model_ = actual;  // go on from what is there
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        Fail("the file is neither the reported state nor that plus the announced operation:\n" +
+             Diff(model_.table, actual.table) + UndoDiff(model_.undo, actual.undo));
+        Accept(actual);  // go on from what is there
+    }
+
+    static bool Same(const State& a, const State& b) { return a.table == b.table && a.undo == b.undo; }
+
+    static std::string UndoDiff(const std::vector<Step>& expected, const std::vector<Step>& actual) {
+        if (expected == actual) return "";
+        std::string out = "    undo history: expected " + std::to_string(expected.size()) + " steps, found " +
+                          std::to_string(actual.size()) + "\n";
+        for (size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+            if (i < expected.size() && i < actual.size() && expected[i] == actual[i]) continue;
+            auto show = [](const std::vector<Step>& v, size_t k) {
+                if (k >= v.size()) return std::string("(none)");
+                std::string t = "kind " + std::to_string(v[k].kind) + ":";
+                for (const Row& r : v[k].rows) t += " [" + Show(r) + "]";
+                return t;
+            };
+            out += "    step " + std::to_string(i) + " expected " + show(expected, i) + "\n    step " +
+                   std::to_string(i) + " found    " + show(actual, i) + "\n";
+            break;
+        }
+        return out;
+    }
+
+    // Rows of `next` that the model does not have.
+    size_t NewIds(const State& next) const {
+        size_t n = 0;
+        for (const auto& [id, r] : next.table) n += model_.table.count(id) == 0;
+        return n;
+    }
+
+    void Accept(const State& next) {
+        model_ = next;
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
+    }
+
+    // A backup that was finished (renamed to its name) is a whole, good database.
+    void CheckBackups() {
+        for (const auto& b : quorlin::ListBackups(quorlin::FromUtf8(file_)))
+            if (!quorlin::IsGoodDatabase(b.path)) Fail("backup " + quorlin::ToUtf8(b.path) + " is not a good database");
     }
 
     void Finish(Stats& s) {
@@ -488,7 +671,7 @@ private:
     std::string child_, dir_, file_;
     std::mt19937_64 rng_;
     unsigned long long seed_;
-    Table model_;
+    State model_;
     std::int64_t maxId_ = 0;
     std::vector<std::string> failures_;
 };
@@ -543,10 +726,10 @@ int main(int argc, char** argv) {
         }
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    std::printf("crash: %.1f s; %ld operations reported committed; kills: %ld during start-up, %ld with an "
+    std::printf("crash: %.1f s; %ld operations reported committed (%ld undos and %ld imports that added rows); kills: %ld during start-up, %ld with an "
                 "operation in flight (%ld of those found committed), %ld inside a write transaction (hot journal "
                 "left)\n",
-                seconds, s.reported, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
+                seconds, s.reported, s.undos, s.imports, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
     if (keep) {
         const std::string kept = "/tmp/quorlin-crash-" + std::to_string(seed) + ".db";
         std::error_code ec;
