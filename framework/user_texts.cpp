@@ -18,6 +18,8 @@ const Pair kTexts[] = {
     {TextId::RestoreQuestion,
      L"打开数据失败！按钮数据已损坏或不存在。\n是否用 %1 的备份恢复？损坏的文件保留为 %2。",
      L"The button data could not be opened: it is damaged or missing.\nRestore the backup of %1? The damaged file is kept as %2."},
+    {TextId::RestoreMissingQuestion, L"打开数据失败！按钮数据不存在。\n是否用 %1 的备份恢复？",
+     L"The button data could not be opened: it is missing.\nRestore the backup of %1?"},
     {TextId::CliUsage, L"用法：quorlin.exe --export 文件 | --import 文件",
      L"usage: quorlin.exe --export FILE | --import FILE"},
     {TextId::CliExported, L"已导出 %1 个按钮到 %2。", L"Exported %1 buttons to %2."},

@@ -16,6 +16,7 @@ enum class TextId {
     UndoClearAll,         // tray entry: %1 count
     UndoNothing,          // tray entry, greyed
     RestoreQuestion,      // %1 time of the backup, %2 name the broken file is kept under
+    RestoreMissingQuestion,  // %1 time of the backup
     CliUsage,
     CliExported,          // %1 count, %2 file
     CliImported,          // %1 added, %2 file

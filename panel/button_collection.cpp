@@ -113,7 +113,7 @@ bool ButtonCollection::RemoveButtonById(std::int32_t id) {
 }
 
 bool ButtonCollection::ClearAllButtons() {
-    WriteBackup(store_, CurrentDateTime());
+    BackupUnlessUnchanged(store_, CurrentDateTime());
     if (!store_.BeginTransaction()) return false;
     if (!RecordClearAll(store_.Handle()) || !store_.ExecuteSql(statements::DeleteAllButReserved()) ||
         !store_.CommitTransaction()) {

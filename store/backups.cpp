@@ -200,16 +200,31 @@ std::wstring WriteBackup(DbSession& store, const DateTime& now) {
     return WriteBackup(store.Handle(), store.Path(), now);
 }
 
+namespace {
+
+bool SameButtons(DbSession& store, const std::wstring& backup) {
+    std::wstring ours, theirs;
+    sqlite3* old = sql::OpenFile(backup, true);
+    const bool same = old && ButtonsText(store.Handle(), ours) && ButtonsText(old, theirs) && ours == theirs;
+    sql::Close(old);
+    return same;
+}
+
+}  // namespace
+
+std::wstring BackupUnlessUnchanged(DbSession& store, const DateTime& now) {
+    if (!store.IsOpen()) return L"";
+    const auto all = ListBackups(store.Path());
+    if (!all.empty() && SameButtons(store, all[0].path)) return all[0].path;
+    return WriteBackup(store, now);
+}
+
 bool DailyBackupIfChanged(DbSession& store, const DateTime& now) {
     if (!store.IsOpen()) return false;
     const auto all = ListBackups(store.Path());
     if (!all.empty()) {
         if (all[0].stamp.compare(0, 8, StampOf(now), 0, 8) == 0) return false;
-        std::wstring ours, theirs;
-        sqlite3* old = sql::OpenFile(all[0].path, true);
-        const bool same = old && ButtonsText(store.Handle(), ours) && ButtonsText(old, theirs) && ours == theirs;
-        sql::Close(old);
-        if (same) return false;
+        if (SameButtons(store, all[0].path)) return false;
     }
     return !WriteBackup(store, now).empty();
 }
@@ -293,10 +308,12 @@ bool OpenDatabaseOrRestore(DbSession& store, const std::wstring& appDir, const s
     const DbHealth health = CheckDatabaseFile(path);
     if (health == DbHealth::Missing || health == DbHealth::Broken) {
         if (auto backup = NewestGoodBackup(path)) {
-            const std::wstring keptName =
-                health == DbHealth::Broken ? fileName + L".broken-" + StampOf(now) : std::wstring(L"-");
-            const int answer = MessageBoxes().Show(0, ZhEn(TextId::RestoreQuestion, {ReadableStamp(backup->stamp), keptName}),
-                                                   L"提示", kMbYesNo | kMbSystemModal);
+            const std::wstring when = ReadableStamp(backup->stamp);
+            const std::wstring question =
+                health == DbHealth::Broken
+                    ? ZhEn(TextId::RestoreQuestion, {when, fileName + L".broken-" + StampOf(now)})
+                    : ZhEn(TextId::RestoreMissingQuestion, {when});
+            const int answer = MessageBoxes().Show(0, question, L"提示", kMbYesNo | kMbSystemModal);
             if (answer != kIdYes) return false;
             RestoreFromBackup(backup->path, path, now);
         }

@@ -43,6 +43,11 @@ std::vector<BackupFile> ListBackups(const std::wstring& dbPath);
 std::wstring WriteBackup(sqlite3* source, const std::wstring& dbPath, const DateTime& now);
 std::wstring WriteBackup(DbSession& store, const DateTime& now);
 
+// The newest backup when it holds the same buttons as the store (tb_Btns row for row),
+// else a new one as WriteBackup writes it: so that backups before clears and imports that
+// change nothing do not push older ones out. "" when none could be written.
+std::wstring BackupUnlessUnchanged(DbSession& store, const DateTime& now);
+
 // Writes a backup when the newest one is from another day (or there is none) and the
 // buttons differ from it. True when one was written.
 bool DailyBackupIfChanged(DbSession& store, const DateTime& now);

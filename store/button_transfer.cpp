@@ -184,7 +184,7 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
     ImportReport report;
     sqlite3* db = store.Handle();
     if (!db) return report;
-    report.backup = WriteBackup(store, now);
+    report.backup = BackupUnlessUnchanged(store, now);
     if (report.backup.empty()) {
         report.result = ImportReport::Result::BackupFailed;
         return report;
@@ -205,7 +205,7 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
             report.skipped.push_back({ImportSkip::Reason::Duplicate, entry, r.title});
             continue;
         }
-        sql::Stmt count(db, "select count(*), max(sort) from tb_Btns where ID <> 2");
+        sql::Stmt count(db, "select count(*) from tb_Btns where ID <> 2");
         sql::Stmt top(db, "select max(sort) from tb_Btns");
         if (!count.Row() || !top.Row()) return fail();
         if (count.Int(0) >= limit) {

@@ -60,8 +60,8 @@ bool ReadRingRows(DbSession& store, std::vector<TransferRow>& rows);
 
 // Adds, in one transaction, the rows whose kind and path are not on the ring yet, in
 // order, while the ring holds fewer than `limit` buttons; each takes the largest sort
-// plus one, as an added button does. A backup is written first; without it nothing is
-// added.
+// plus one, as an added button does. A backup is written first (BackupUnlessUnchanged);
+// without it nothing is added.
 struct ImportSkip {
     enum class Reason { Duplicate, Limit } reason = Reason::Duplicate;
     int entry = 0;  // 1-based position in the file

@@ -93,6 +93,10 @@ TEST_F(BackupTest, ClearAllWritesABackupFirst) {
     const auto all = ListBackups(store.Path());
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(QueryText(FsPath(all[0].path), "select Title from tb_Btns where ID > 2"), "a");
+    // Clearing an empty ring (or importing nothing new) keeps the backups there are.
+    for (int i = 0; i < kBackupsKept + 1; ++i) ASSERT_TRUE(c.ClearAllButtons());
+    ASSERT_EQ(ListBackups(store.Path()).size(), 2u);  // the ring after the first clear
+    EXPECT_EQ(ListBackups(store.Path())[1].path, all[0].path);
 }
 
 TEST_F(BackupTest, HealthOfTheFileAtStart) {

@@ -112,15 +112,16 @@ TEST_F(CommandLineTest, ExportThenImportIntoAFreshStoreReproducesTheRing) {
     Exec(a, "insert into tb_Btns (iType, Title, PathName, Para, sort) values "
             "(0, '编辑器', '" + underProfile + "', '-n', 7), (2, 'Docs', 'D:\\docs', null, 5), "
             "(4, 'web', 'https://example.com/', null, 9), (3, '回收站', '::{645FF040-5081-101B-9F08-00AA002F954E}', null, 6)");
-    const Outcome e = Run(a, L"--export " + Quoted(a.File("ring 1.json")));
+    const std::filesystem::path file = a.Path() / L"按钮 1.json";
+    const Outcome e = Run(a, L"--export " + Quoted(file));
     EXPECT_EQ(e.code, 0u) << e.err;
     EXPECT_NE(e.out.find("已导出 5 个按钮"), std::string::npos) << e.out;
     EXPECT_NE(e.out.find("Exported 5 buttons"), std::string::npos);
-    const std::string json = ReadAll(a.File("ring 1.json").wstring());
+    const std::string json = ReadAll(file.wstring());
     EXPECT_NE(json.find("%USERPROFILE%\\\\Desktop\\\\编辑器.exe"), std::string::npos) << json;
     EXPECT_EQ(json.find(ToUtf8(profileDir)), std::string::npos);
 
-    const Outcome i = Run(b, L"--import " + Quoted(a.File("ring 1.json")));
+    const Outcome i = Run(b, L"--import " + Quoted(file));
     EXPECT_EQ(i.code, 0u) << i.err;
     EXPECT_NE(i.out.find("导入 4 个按钮"), std::string::npos) << i.out;
     EXPECT_NE(i.out.find("跳过第 1 项"), std::string::npos) << i.out;  // row 1 is in every bts.db
