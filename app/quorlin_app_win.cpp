@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "app/app_paths.h"
+#include "app/data_location_win.h"
 #include "app/settings_win.h"
 #include "dialogs/ghost_win.h"
 #include "dialogs/tooltip_win.h"
@@ -66,7 +67,7 @@ HWND CQuorlinApp::MainHwnd() const { return mainWnd ? mainWnd->hwnd() : nullptr;
 bool CQuorlinApp::PrepareRuntime() {
     ::CoInitialize(nullptr);  // the result is not examined; uninitialised once at the end
     comInitialized_ = true;
-    if (!store.OpenDatabase(appDir, L"bts.db", AppName())) {
+    if (!store.OpenDatabase(DataDir(), L"bts.db", AppName())) {
         ::CoUninitialize();
         comInitialized_ = false;
         return false;
@@ -92,6 +93,7 @@ void CQuorlinApp::RunPanel() {
 BOOL CQuorlinApp::InitInstance() {
     if (!CheckSingleInstance()) return FALSE;
     appDir = GetAppDir();
+    dataDir = quorlin::SetUpDataAndLanguage(appDir);
     if (!PrepareRuntime()) return FALSE;
     RunPanel();
     return FALSE;

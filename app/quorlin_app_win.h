@@ -45,6 +45,9 @@ public:
 
     ULONG_PTR gdiplusToken = 0;
     std::wstring appDir;
+    // Where bts.db and setting.ini live (app/data_location.h); empty means appDir.
+    std::wstring dataDir;
+    const std::wstring& DataDir() const { return dataDir.empty() ? appDir : dataDir; }
     quorlin::DbSession store;
     int transparency = 255;      // TRANS: read and kept; the panel always draws at full opacity
     bool fixed = false;          // LOCK: the panel cannot be dragged

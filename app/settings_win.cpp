@@ -4,11 +4,12 @@
 
 #include <vector>
 
+#include "app/app_paths.h"
 #include "app/quorlin_app_win.h"
 
 namespace quorlin {
 
-std::wstring SettingsPath() { return theApp().appDir + L"\\setting.ini"; }
+std::wstring SettingsPath() { return theApp().DataDir() + L"\\setting.ini"; }
 
 int ReadSettingInt(const wchar_t* key, int defaultValue) {
     return static_cast<int>(::GetPrivateProfileIntW(kSettingsSection, key, defaultValue, SettingsPath().c_str()));
@@ -50,11 +51,11 @@ bool IsAutoRunEnabled() {
     ::RegCloseKey(key);
     if (rc != ERROR_SUCCESS) return false;
     const std::wstring stored(data.data());  // up to the first terminator, like the shell reads it
-    return stored == ExecutablePath();
+    return RunValueNamesPath(stored, ExecutablePath());
 }
 
 bool SetAutoRun(bool on) {
-    const std::wstring path = ExecutablePath();
+    const std::wstring path = RunValueForPath(ExecutablePath());
     HKEY key = nullptr;
     if (::RegOpenKeyW(HKEY_CURRENT_USER, kRunKey, &key) != ERROR_SUCCESS) return false;
     LONG rc;

@@ -17,7 +17,8 @@ inline const wchar_t kKeyDeskY[] = L"DeskY";
 inline const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const wchar_t kRunValue[] = L"QIV_ZEMBRICK";
 
-// appDir followed by "\setting.ini", built afresh for every access.
+// The data folder (appDir unless app/data_location.h moves it) followed by
+// "\setting.ini", built afresh for every access.
 std::wstring SettingsPath();
 // GetPrivateProfileIntW of a key of section SETTING (the raw unsigned value as int).
 int ReadSettingInt(const wchar_t* key, int defaultValue);
@@ -28,10 +29,12 @@ void WriteSettingInt(const wchar_t* key, int value);
 
 // The executable's full path as GetModuleFileNameW gives it (512 units at most).
 std::wstring ExecutablePath();
-// True when the Run value exists and equals the executable's path exactly. Reads the
-// value at whatever length it has, so every path SetAutoRun can write reads back.
+// True when the Run value exists and names the executable's path exactly, quoted or bare
+// (RunValueNamesPath). Reads the value at whatever length it has, so every path SetAutoRun
+// can write reads back.
 bool IsAutoRunEnabled();
-// Writes (on) or deletes (off) the Run value; true when the registry call succeeded.
+// Writes (on: the executable's path in double quotes) or deletes (off) the Run value;
+// true when the registry call succeeded.
 bool SetAutoRun(bool on);
 
 }  // namespace quorlin
