@@ -161,7 +161,7 @@ void RunFromLongPath(const TempDir& dir, size_t length) {
                    : std::wstring(L"<none>");
     };
     ::SendMessageW(panel, WM_COMMAND, ID_AUTORUN, 0);
-    EXPECT_EQ(stored(), deepExe);
+    EXPECT_EQ(stored(), L"\"" + deepExe + L"\"");
     ::SendMessageW(panel, WM_COMMAND, ID_AUTORUN, 0);
     EXPECT_EQ(stored(), L"<none>");
     ::RegCloseKey(key);
@@ -276,7 +276,8 @@ TEST(AppDirTest, IsTheExecutablesFolderWithoutTrailingBackslash) {
     EXPECT_EQ(CQuorlinApp::AppName(), L"wine_tests");
 }
 
-// The Run value: exact path, no quotes, read back at any length.
+// The Run value: the exact path in quotes (bare as older versions wrote it reads back too),
+// read back at any length.
 class AutoRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -304,11 +305,12 @@ protected:
     }
 };
 
-TEST_F(AutoRunTest, SwitchingOnStoresTheBarePathAndReadsBack) {
+TEST_F(AutoRunTest, SwitchingOnStoresTheQuotedPathAndReadsBack) {
     EXPECT_FALSE(IsAutoRunEnabled());
     EXPECT_TRUE(SetAutoRun(true));
-    EXPECT_EQ(Stored(), ExecutablePath());
-    EXPECT_NE(Stored().front(), L'"');
+    EXPECT_EQ(Stored(), L"\"" + ExecutablePath() + L"\"");
+    EXPECT_TRUE(IsAutoRunEnabled());
+    Store(ExecutablePath());
     EXPECT_TRUE(IsAutoRunEnabled());
     EXPECT_TRUE(SetAutoRun(false));
     EXPECT_EQ(Stored(), L"<none>");
@@ -324,7 +326,7 @@ TEST_F(AutoRunTest, AnotherPathOrOtherLetterCaseCountsAsOff) {
     ASSERT_NE(upper, path);
     Store(upper);
     EXPECT_FALSE(IsAutoRunEnabled());
-    Store(L"\"" + path + L"\"");
+    Store(L"\"" + path + L"\" -x");
     EXPECT_FALSE(IsAutoRunEnabled());
     // Switching on overwrites the stale value with the current path.
     EXPECT_TRUE(SetAutoRun(!IsAutoRunEnabled()));
@@ -335,7 +337,7 @@ TEST_F(AutoRunTest, ALongStoredValueIsReadWhole) {
     // Longer than the 250 characters a fixed buffer would hold: it must be compared, not refused.
     Store(ExecutablePath() + std::wstring(400, L'x'));
     EXPECT_FALSE(IsAutoRunEnabled());
-    Store(ExecutablePath());
+    Store(L"\"" + ExecutablePath() + L"\"");
     EXPECT_TRUE(IsAutoRunEnabled());
 }
 
