@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
+#include "app/data_location.h"
+#include "app/data_location_win.h"
 #include "app/quorlin_app_win.h"
 #include "app/settings_win.h"
 #include "panel_fixture.h"
@@ -173,6 +176,34 @@ TEST_F(RealProgramTest, StartsFromAPathOfTwoHundredAndFiftyFiveCharacters) { Run
 
 // (A 300-character executable path cannot be started under Wine at all, and the attempt
 // corrupts Wine's own heap; the folder such a path gives is checked by the unit tests.)
+
+// The copy the installer put into Program Files, run by tests/package/installer_check.sh
+// (QUORLIN_INSTALLED_EXE names it): the program seeds %APPDATA%\Zanthe\bts.db from the
+// template on its first start, and a button added from its menu lands there, while
+// nothing is written beside the installed executable.
+TEST(InstalledCopyTest, DISABLED_AButtonAddedFromTheMenuLandsInThePerUserDatabase) {
+    const char* env = std::getenv("QUORLIN_INSTALLED_EXE");
+    ASSERT_TRUE(env) << "QUORLIN_INSTALLED_EXE is not set";
+    const std::wstring exe(env, env + std::strlen(env));
+    const std::wstring exeDir = exe.substr(0, exe.rfind(L'\\'));
+    const std::wstring userDir = PerUserDataFolder(UserAppDataFolder());
+    ASSERT_FALSE(userDir.empty());
+    ::CreateDirectoryW(userDir.c_str(), nullptr);
+    ::WritePrivateProfileStringW(L"SETTING", L"UpdateEndpoint", L"http://127.0.0.1:9/ad/zembrick/version.php",
+                                 (userDir + L"\\setting.ini").c_str());
+    Process p;
+    ASSERT_TRUE(p.Start(exe, exeDir));
+    HWND panel = WaitForPanel(20000);
+    ASSERT_NE(panel, nullptr) << "the installed program showed no panel";
+    ::SendMessageW(panel, WM_COMMAND, ID_ADD_CONTROL, 0);  // "控制面板" of "添加常用功能"
+    ::PostMessageW(panel, WM_COMMAND, ID_EXIT, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+    const std::filesystem::path userDb = std::filesystem::path(userDir) / L"bts.db";
+    EXPECT_EQ(QueryText(userDb, "select count(*) from tb_Btns where iType=3 and ID>2"), "1");
+    EXPECT_EQ(QueryText(std::filesystem::path(exeDir) / L"bts.template.db", "select count(*) from tb_Btns"), "2");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(exeDir) / L"bts.db"));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(exeDir) / L"setting.ini"));
+}
 
 class StartupTest : public PanelTest {};
 
