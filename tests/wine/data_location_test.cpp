@@ -5,9 +5,11 @@
 
 #include <filesystem>
 
+#include "app/data_location.h"
 #include "app/data_location_win.h"
 #include "app/ui_language_win.h"
 #include "res/resource.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace quorlin::testing {
@@ -72,6 +74,31 @@ TEST_F(DataFolderTest, APortableCopyWithAReadOnlyDatabaseMovesOnceWithItsButtons
     ::SetFileAttributesW(db.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(d.folder, UserDir());
     EXPECT_FALSE(d.moved);  // told once
+}
+
+// Start-up as the program runs it, on the prefix's real %APPDATA%: a portable copy whose
+// bts.db is read-only moves, says so once in the language of its setting.ini, and the
+// next start is silent.
+TEST(DataStartupTest, TheMoveIsToldOnceInTheChosenLanguage) {
+    const std::filesystem::path userDir(PerUserDataFolder(UserAppDataFolder()));
+    ASSERT_FALSE(userDir.empty());
+    ASSERT_FALSE(std::filesystem::exists(userDir / L"bts.db")) << "left over in " << userDir;
+    TempDir exeDir;
+    const auto db = exeDir.MakeDatabase();
+    exeDir.WriteFile("setting.ini", "[SETTING]\r\nLANG=zh\r\n");
+    ::SetFileAttributesW(db.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
+    RecordingMessageBoxes boxes;
+    const std::wstring first = SetUpDataAndLanguage(exeDir.WPath());
+    const std::wstring second = SetUpDataAndLanguage(exeDir.WPath());
+    ::SetFileAttributesW(db.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::error_code ec;
+    std::filesystem::remove_all(userDir, ec);
+    EXPECT_EQ(first, userDir.wstring());
+    EXPECT_EQ(second, userDir.wstring());
+    ASSERT_EQ(boxes.Count(), 1u);
+    const std::wstring text = boxes.Shown()[0].text;
+    EXPECT_EQ(text.rfind(L"程序所在的文件夹不能写入。", 0), 0u) << text;
+    EXPECT_NE(text.find(userDir.wstring()), std::wstring::npos) << text;
 }
 
 // Reads the first item of menu 131's first pop-up and the "moved" text.
