@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "app/app_paths.h"
+#include "app/data_location_win.h"
 #include "app/settings_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
@@ -57,7 +58,7 @@ bool CQuorlinApp::PrepareRuntime() {
     ::CoInitialize(nullptr);  // the result is not examined; uninitialised once at the end
     comInitialized_ = true;
     state.appName = AppName();
-    if (!store.OpenDatabase(state.appDir, L"bts.db", state.appName)) {
+    if (!store.OpenDatabase(state.DataDir(), L"bts.db", state.appName)) {
         ::CoUninitialize();
         comInitialized_ = false;
         return false;
@@ -80,6 +81,7 @@ void CQuorlinApp::RunPanel() {
 BOOL CQuorlinApp::InitInstance() {
     if (!CheckSingleInstance()) return FALSE;
     state.appDir = GetAppDir();
+    state.dataDir = quorlin::SetUpDataAndLanguage(state.appDir);
     if (!PrepareRuntime()) return FALSE;
     RunPanel();
     return FALSE;
