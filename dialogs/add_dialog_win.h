@@ -2,6 +2,7 @@
 // button's title, target and parameters, with a live preview of the icon.
 #pragma once
 
+#include <cstdint>
 #include <windows.h>
 
 #include <memory>
@@ -45,7 +46,7 @@ public:
 
     RECT anchor{0, 0, 0, 0};
     int kind = -1;       // the ItemKind shown: 4 in add mode, the record's iType in edit mode
-    int recordId = 0;    // 0 in add mode
+    std::int64_t recordId = 0;    // 0 in add mode
     std::unique_ptr<Gdiplus::Image> preview;  // always the dialog's own copy
 
     void OnTargetChanged();

@@ -57,7 +57,7 @@ BOOL CDelDlg::PreTranslateMessage(MSG* msg) {
 
 // ---------------------------------------------------------------- the drag
 
-void CDelDlg::StartDrag(int id, Gdiplus::Image* buttonImage, int x, int y) {
+void CDelDlg::StartDrag(std::int64_t id, Gdiplus::Image* buttonImage, int x, int y) {
     outside = false;
     const Rect r = GhostRectAtCursor(x, y);
     ::MoveWindow(hwnd_, r.left, r.top, r.Width(), r.Height(), TRUE);

@@ -3,6 +3,7 @@
 // explosion when it is dropped off the ring.
 #pragma once
 
+#include <cstdint>
 #include <windows.h>
 
 #include <memory>
@@ -36,7 +37,7 @@ public:
 
     // Lifts a button: shows the ghost centred on the cursor (screen x, y) and takes the
     // mouse capture, as if the ghost had been pressed right there.
-    void StartDrag(int id, Gdiplus::Image* buttonImage, int x, int y);
+    void StartDrag(std::int64_t id, Gdiplus::Image* buttonImage, int x, int y);
     // frame -1: the ghost picture; 0 to 5: an explosion frame.
     void RenderGhost(int frame);
     // Draws what RenderGhost would push onto a canvas of the ghost's client size.
@@ -50,7 +51,7 @@ public:
     bool outside = false;
     int iconHalfSize;
     std::unique_ptr<Gdiplus::Image> deleteLabel, moveLabel, lockedBadge;
-    int draggedId = -1;
+    std::int64_t draggedId = -1;
 
     int renderCount = 0;           // pictures pushed to the window, explosion frames included (for tests)
     int lastFrame = -2;            // the last frame pushed

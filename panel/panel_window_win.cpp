@@ -50,7 +50,7 @@ CButtonEx* CQuorlinDlg::ButtonAt(size_t i) const {
     return i < collection_.buttons.size() ? static_cast<CButtonEx*>(collection_.buttons[i].get()) : nullptr;
 }
 
-CButtonEx* CQuorlinDlg::FindButton(int id) const { return static_cast<CButtonEx*>(collection_.FindById(id)); }
+CButtonEx* CQuorlinDlg::FindButton(std::int64_t id) const { return static_cast<CButtonEx*>(collection_.FindById(id)); }
 
 // ---------------------------------------------------------------- creation and placement
 
@@ -246,7 +246,7 @@ std::vector<DrawOp> CQuorlinDlg::PlanFrame() const {
     views.reserve(collection_.buttons.size());
     for (const auto& b : collection_.buttons)
         views.push_back(ButtonView{b->ID, b->centerX, b->centerY, b->hovered != 0, b->HasImage()});
-    const int draggedId = g_ghost ? g_ghost->draggedId : -1;
+    const std::int64_t draggedId = g_ghost ? g_ghost->draggedId : -1;
     const LocalTime now = Clock().Now();
     return ComposePanel(geometry_, buttonHalf, views, draggedId, ClockTime{now.hour, now.minute, now.second});
 }

@@ -2,6 +2,7 @@
 // the clock and the launcher buttons, with its menus, tray icon and hotkey.
 #pragma once
 
+#include <cstdint>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -98,17 +99,17 @@ public:
         return collection_.AddButton(title, path, kind, para);
     }
     bool IsDuplicate(const std::wstring& path, int kind) { return collection_.IsDuplicate(path, kind); }
-    bool DeleteButton(int id) { return collection_.DeleteButton(id); }
-    bool RemoveButtonById(int id) { return collection_.RemoveButtonById(id); }
+    bool DeleteButton(std::int64_t id) { return collection_.DeleteButton(id); }
+    bool RemoveButtonById(std::int64_t id) { return collection_.RemoveButtonById(id); }
     bool ClearAllButtons() { return collection_.ClearAllButtons(); }
     void PruneMissingTargets() { collection_.PruneMissingTargets(); }
-    bool SwapWhileDragging(const RECT& ghost, int draggedId) {
+    bool SwapWhileDragging(const RECT& ghost, std::int64_t draggedId) {
         return collection_.SwapWhileDragging(quorlin::Rect{ghost.left, ghost.top, ghost.right, ghost.bottom},
                                              draggedId);
     }
     size_t ButtonCount() const { return collection_.Count(); }
     CButtonEx* ButtonAt(size_t i) const;
-    CButtonEx* FindButton(int id) const;
+    CButtonEx* FindButton(std::int64_t id) const;
 
     // ButtonHost
     std::unique_ptr<quorlin::LauncherButton> CreateButtonWindow() override;
