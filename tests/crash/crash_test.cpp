@@ -16,6 +16,7 @@
 //   QUORLIN_CRASH_KILLS=N   number of kills (default 400; the long run uses 5000)
 //   QUORLIN_CRASH_SEED=S    seed of the whole run (default: from the clock; printed)
 // Prints "crash: N kills, N checks passed, N failed" last; exit status 0 when none failed.
+// At least a fifth of the kills must come inside a write transaction, or the run fails.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -360,6 +361,13 @@ int main(int argc, char** argv) {
                 "operation in flight (%ld of those found committed), %ld inside a write transaction (hot journal "
                 "left)\n",
                 seconds, s.reported, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
+    // A run whose kills mostly miss the writes proves little: a good share must have come
+    // inside a write transaction (a hot journal left behind).
+    if (s.kills >= 50 && s.hotJournal * 5 < s.kills) {
+        std::printf("crash: FAIL: only %ld of %ld kills came inside a write transaction (at least a fifth needed)\n",
+                    s.hotJournal, s.kills);
+        ++s.failed;
+    }
     if (keep) {
         const std::string kept = "/tmp/quorlin-crash-" + std::to_string(seed) + ".db";
         std::error_code ec;

@@ -16,7 +16,7 @@
 // does not, so only this test shows that a commit waits for the disk.
 //
 // Usage: powerloss_test [--cuts N] [--seed S] [--fault NAME]
-//   QUORLIN_POWERLOSS_CUTS=N   number of cuts (default 600)
+//   QUORLIN_POWERLOSS_CUTS=N   number of cuts (default 500)
 //   QUORLIN_POWERLOSS_SEED=S   seed (default: from the clock; printed)
 //   QUORLIN_POWERLOSS_FAULT=NAME  plant a fault and expect the checks to fail:
 //       sync-off                  PRAGMA synchronous = OFF
@@ -319,7 +319,7 @@ public:
         failures_.clear();
         g_disk.ops = 0;
         g_disk.dead = false;
-        g_disk.cutAt = std::uniform_int_distribution<long>(1, 160)(rng_);
+        g_disk.cutAt = std::uniform_int_distribution<long>(1, 100)(rng_);
         std::optional<Intent> pending;
         bool loaded = false;
         {
@@ -562,7 +562,7 @@ Fault ParseFault(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    long cuts = EnvOr("QUORLIN_POWERLOSS_CUTS", 600);
+    long cuts = EnvOr("QUORLIN_POWERLOSS_CUTS", 500);
     unsigned long long seed = static_cast<unsigned long long>(EnvOr(
         "QUORLIN_POWERLOSS_SEED",
         static_cast<long>(std::chrono::system_clock::now().time_since_epoch().count() % 1000000007)));
