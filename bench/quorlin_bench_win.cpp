@@ -471,7 +471,7 @@ void OperationFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<Sid
         double t0 = NowMs();
         panel.AddButton(L"bench", extraPath, quorlin::ItemKind::File, L"");
         add.push_back(NowMs() - t0);
-        const int id = panel.ButtonAt(panel.ButtonCount() - 1)->ID;
+        const std::int64_t id = panel.ButtonAt(panel.ButtonCount() - 1)->ID;
         panel.LayoutButtons();
         panel.RenderPanel();
         Pump();
@@ -488,7 +488,7 @@ void OperationFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<Sid
 
     h.Fill(mixed);
     std::vector<double> swap;
-    const int aId = panel.ButtonAt(10)->ID, bId = panel.ButtonAt(40)->ID;
+    const std::int64_t aId = panel.ButtonAt(10)->ID, bId = panel.ButtonAt(40)->ID;
     for (int r = 0; r < runs * 3; ++r) {
         RECT ghost{};
         ::GetWindowRect(panel.FindButton(aId)->hwnd(), &ghost);

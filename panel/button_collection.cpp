@@ -43,6 +43,11 @@ const wchar_t kNameNotStorable[] = L"这个名称无法按原样保存到数据�
 const wchar_t kNoSortLeft[] = L"数据库中已没有更大的排序号，无法再添加按钮。";
 const wchar_t kNoIdLeft[] = L"数据库给新按钮的编号是保留编号，按钮没有添加。";
 
+// Thrown inside AddButton: the add is refused and the user is told this text.
+struct Refusal {
+    std::wstring text;
+};
+
 }  // namespace
 
 ButtonCollection::Presence ButtonCollection::FindDuplicate(const std::wstring& path, std::int32_t kind) {
@@ -66,7 +71,6 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
                                  const std::wstring& para) {
     // The test, the insert and the read-back see one state of the table and are stored together.
     if (!store_.BeginTransaction()) return false;
-    std::wstring refusal;
     try {
         const Presence present = FindDuplicate(path, kind);
         if (present != Presence::Absent) {
@@ -79,7 +83,7 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
         if (!rs->AtBOF() && !rs->AtEOF()) {
             const std::int64_t last = SortOfField(rs->Get(L"sort"));
             // No larger sort exists: the new row could not take the last place.
-            if (last == INT64_MAX) throw StoreError(0, kNoSortLeft);
+            if (last == INT64_MAX) throw Refusal{kNoSortLeft};
             next = last + 1;
         }
         rs->AddNew();
@@ -94,14 +98,20 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
         ReadButtonRecord(*rs, stored);
         if (stored.PathName != path || stored.Title != title || stored.Para != para || stored.iType != kind ||
             stored.sort != next)
-            throw StoreError(0, kNameNotStorable + path);
-        if (IsReservedId(stored.ID)) throw StoreError(0, kNoIdLeft);
-        if (!store_.CommitTransaction()) throw StoreError(0, L"");
+            throw Refusal{kNameNotStorable + path};
+        if (IsReservedId(stored.ID)) throw Refusal{kNoIdLeft};
+        if (!store_.CommitTransaction()) {
+            store_.RollbackTransaction();
+            return false;
+        }
         CreateButtonFromRecord(*rs);
         rs->Close();
-    } catch (const StoreError& e) {
+    } catch (const Refusal& r) {
         store_.RollbackTransaction();
-        if (e.Code() == 0 && !e.Description().empty()) host_.ShowAddRefusal(e.Description());
+        host_.ShowAddRefusal(r.text);
+        return false;
+    } catch (const StoreError&) {
+        store_.RollbackTransaction();
         return false;
     }
     Sound().PlayResource(kAddSound, kSoundFlags);
