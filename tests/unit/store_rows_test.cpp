@@ -270,6 +270,24 @@ TEST_F(RowsTest, ANameWithALoneSurrogateIsStoredExactlyAndStaysApartFromItsLookA
     EXPECT_EQ(collection.buttons[2]->PathName, replaced);
 }
 
+TEST_F(RowsTest, ANameTheFileCannotHoldExactlyIsRefusedWithAMessage) {
+    // A bts.db kept in UTF-16 turns a lone surrogate into U+FFFD: the row read back is not
+    // the one asked for, so nothing is stored and the user is told.
+    std::filesystem::remove(db);
+    Exec(db, std::string("PRAGMA encoding = 'UTF-16le';") + kSchemaSql);
+    Open();
+    ASSERT_TRUE(collection.LoadButtons());
+    const std::string before = QueryText(db, "select * from tb_Btns order by ID");
+    const std::wstring lone = std::wstring(L"C:\\a") + static_cast<wchar_t>(0xD800) + L".txt";
+    EXPECT_FALSE(collection.AddButton(L"t", lone, ItemKind::File, L""));
+    EXPECT_EQ(QueryText(db, "select * from tb_Btns order by ID"), before);
+    EXPECT_EQ(collection.Count(), 1u);
+    ASSERT_EQ(host.loadErrors.size(), 1u);
+    EXPECT_EQ(host.loadErrors[0].rfind(L"这个名称无法按原样保存到数据库", 0), 0u);
+    // Names it can hold are stored as ever.
+    EXPECT_TRUE(collection.AddButton(L"t", L"C:\\桌面😀.txt", ItemKind::File, L""));
+}
+
 TEST(StoreTextTest, Wtf8RoundTripsEveryUtf16StringAndIsUtf8WhereThatSuffices) {
     const std::wstring pair = L"桌面😀";
     EXPECT_EQ(ToWtf8(pair), ToUtf8(pair));
