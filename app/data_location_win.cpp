@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/data_location.h"
-#include "app/quorlin_app_win.h"
 #include "app/ui_language_win.h"
 #include "framework/seams.h"
 #include "res/resource.h"
@@ -91,14 +90,14 @@ PreparedData PrepareDataFolder(const std::wstring& appDir, const std::wstring& a
     return prepared;
 }
 
-std::wstring SetUpDataAndLanguage(const std::wstring& appDir) {
+std::wstring SetUpDataAndLanguage(const std::wstring& appDir, const std::wstring& appName) {
     const PreparedData data = PrepareDataFolder(appDir, UserAppDataFolder());
     ApplyUiLanguage(UiLanguageFor(data.folder + L"\\" + kSettingsFile));
     if (data.moved) {
         std::wstring text = LoadText(IDS_DATA_MOVED);
         const size_t at = text.find(L"%s");
         if (at != std::wstring::npos) text.replace(at, 2, data.folder);
-        MessageBoxes().Show(0, text, CQuorlinApp::AppName(), kMbOk);
+        MessageBoxes().Show(0, text, appName, kMbOk);
     }
     return data.folder;
 }

@@ -24,7 +24,8 @@ struct PreparedData {
 PreparedData PrepareDataFolder(const std::wstring& appDir, const std::wstring& appData);
 
 // Start-up: the data folder for appDir, the language from its setting.ini (applied to
-// this thread), and the one message after a move. Returns the data folder.
-std::wstring SetUpDataAndLanguage(const std::wstring& appDir);
+// this thread), and the one message after a move (captioned appName). Returns the data
+// folder.
+std::wstring SetUpDataAndLanguage(const std::wstring& appDir, const std::wstring& appName);
 
 }  // namespace quorlin

@@ -81,7 +81,8 @@ void CQuorlinApp::RunPanel() {
 BOOL CQuorlinApp::InitInstance() {
     if (!CheckSingleInstance()) return FALSE;
     state.appDir = GetAppDir();
-    state.dataDir = quorlin::SetUpDataAndLanguage(state.appDir);
+    state.appName = AppName();
+    state.dataDir = quorlin::SetUpDataAndLanguage(state.appDir, state.appName);
     if (!PrepareRuntime()) return FALSE;
     RunPanel();
     return FALSE;

@@ -41,7 +41,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store) : state_(state), col
 }
 
 CQuorlinDlg::~CQuorlinDlg() {
-    // The ghost borrows a button's picture: it goes first. Buttons are child windows:
+    // The helper windows go first. Buttons are child windows:
     // release them while the panel window still exists.
     ghost_.reset();
     toolTip_.reset();

@@ -124,7 +124,7 @@ private:
         return s;
     }
 
-    void Report(bool ok, std::int32_t newId) {
+    void Report(bool ok, std::int64_t newId) {
         Emit(std::string(ok ? "done " + std::to_string(newId) : "false") + " " + RingText(c_));
     }
 
@@ -151,15 +151,15 @@ private:
     void Delete() {
         auto movable = Movable();
         if (movable.empty()) return Add();
-        const std::int32_t id = Pick(movable)->ID;
+        const std::int64_t id = Pick(movable)->ID;
         Emit("begin del " + std::to_string(id));
         Report(c_.DeleteButton(id), 0);
     }
 
     // A reserved row or a row that is not there.
     void DeleteOdd() {
-        static const std::vector<std::int32_t> ids = {1, 2, 0, -5, 999999};
-        const std::int32_t id = Pick(ids);
+        static const std::vector<std::int64_t> ids = {1, 2, 0, -5, 999999, 4294967297};
+        const std::int64_t id = Pick(ids);
         Emit("begin del " + std::to_string(id));
         Report(c_.DeleteButton(id), 0);
     }

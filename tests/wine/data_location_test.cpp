@@ -88,8 +88,8 @@ TEST(DataStartupTest, TheMoveIsToldOnceInTheChosenLanguage) {
     exeDir.WriteFile("setting.ini", "[SETTING]\r\nLANG=zh\r\n");
     ::SetFileAttributesW(db.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
     RecordingMessageBoxes boxes;
-    const std::wstring first = SetUpDataAndLanguage(exeDir.WPath());
-    const std::wstring second = SetUpDataAndLanguage(exeDir.WPath());
+    const std::wstring first = SetUpDataAndLanguage(exeDir.WPath(), L"quorlin");
+    const std::wstring second = SetUpDataAndLanguage(exeDir.WPath(), L"quorlin");
     ::SetFileAttributesW(db.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
     std::error_code ec;
     std::filesystem::remove_all(userDir, ec);
