@@ -47,7 +47,7 @@ CommandLineAction ParseCommandLine(const std::vector<std::wstring>& args) {
     return a;
 }
 
-TransferResult RunCommandLineAction(const CommandLineAction& action, const std::wstring& appDir,
+TransferResult RunCommandLineAction(const CommandLineAction& action, const std::wstring& dataDir,
                                     const std::wstring& profileDir, const DateTime& now) {
     TransferResult r;
     if (action.kind == CommandLineAction::Kind::None) return r;
@@ -61,7 +61,7 @@ TransferResult RunCommandLineAction(const CommandLineAction& action, const std::
     bool opened;
     {
         CollectedBoxes boxes(shown);
-        opened = store.OpenDatabase(appDir, L"bts.db", L"");
+        opened = store.OpenDatabase(dataDir, L"bts.db", L"");
     }
     if (!opened) {
         r.exitCode = 3;

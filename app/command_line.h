@@ -1,5 +1,5 @@
 // The command line: "--export FILE" and "--import FILE" run without any window on the
-// store beside the program and end. Any other command line starts the panel as before
+// store in the data folder and end. Any other command line starts the panel as before
 // (its arguments are ignored). Portable: the Win32 side (command_line_win) only finds the
 // folders, shows the result and tells a running panel to reload.
 #pragma once
@@ -24,9 +24,9 @@ CommandLineAction ParseCommandLine(const std::vector<std::wstring>& args);
 // Exit code of a usage error (the others are those of ExportToFile / ImportFromFile).
 constexpr int kExitUsage = 1;
 
-// Opens bts.db in appDir (a failure is reported in the result, never in a message box),
+// Opens bts.db in the data folder dataDir (a failure is reported in the result, never in a message box),
 // runs the action and closes the store again.
-TransferResult RunCommandLineAction(const CommandLineAction& action, const std::wstring& appDir,
+TransferResult RunCommandLineAction(const CommandLineAction& action, const std::wstring& dataDir,
                                     const std::wstring& profileDir, const DateTime& now);
 
 }  // namespace quorlin

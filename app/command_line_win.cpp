@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/data_location_win.h"
 #include "app/quorlin_app_win.h"
 #include "framework/seams.h"
 #include "framework/text.h"
@@ -73,7 +74,9 @@ bool RunCommandLine(const wchar_t* commandLine, int& exitCode) {
     if (argv) ::LocalFree(argv);
     const CommandLineAction action = ParseCommandLine(args);
     if (action.kind == CommandLineAction::Kind::None) return false;
-    const TransferResult r = RunCommandLineAction(action, CQuorlinApp::GetAppDir(), ProfileFolder(), CurrentDateTime());
+    // The data folder a start of the panel would use (prepared the same way, without its message).
+    const std::wstring dataDir = PrepareDataFolder(CQuorlinApp::GetAppDir(), UserAppDataFolder()).folder;
+    const TransferResult r = RunCommandLineAction(action, dataDir, ProfileFolder(), CurrentDateTime());
     if (r.added > 0) AskPanelToReload();
     Tell(r.lines, r.exitCode != 0);
     exitCode = r.exitCode;

@@ -3,31 +3,22 @@
 #include <objbase.h>
 
 #include "app/app_paths.h"
+#include "app/data_location_win.h"
 #include "app/settings_win.h"
-#include "dialogs/ghost_win.h"
-#include "dialogs/tooltip_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "panel/panel_window_win.h"
-#include "panel/ring_layout.h"
-#include "res/resource.h"
 
 namespace {
 
 const wchar_t kInstanceName[] = L"qiv_zembrick";
-const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 
 }  // namespace
-
-CToolTipDlg* g_toolTip = nullptr;
-CDelDlg* g_ghost = nullptr;
 
 CQuorlinApp& theApp() {
     static CQuorlinApp app;
     return app;
 }
-
-UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
 
 CQuorlinApp::CQuorlinApp() = default;
 CQuorlinApp::~CQuorlinApp() = default;
@@ -66,15 +57,13 @@ HWND CQuorlinApp::MainHwnd() const { return mainWnd ? mainWnd->hwnd() : nullptr;
 bool CQuorlinApp::PrepareRuntime() {
     ::CoInitialize(nullptr);  // the result is not examined; uninitialised once at the end
     comInitialized_ = true;
-    if (!store.OpenDatabase(appDir, L"bts.db", AppName())) {
+    state.appName = AppName();
+    if (!store.OpenDatabase(state.DataDir(), L"bts.db", state.appName)) {
         ::CoUninitialize();
         comInitialized_ = false;
         return false;
     }
-    transparency = quorlin::ReadSettingInt(quorlin::kKeyTrans, 255);
-    fixed = quorlin::ReadSettingInt(quorlin::kKeyLock, 0) != 0;
-    topMost = quorlin::ReadSettingInt(quorlin::kKeyTopMost, 0) != 0;
-    buttonsLocked = quorlin::ReadSettingInt(quorlin::kKeyLockButtons, 0) != 0;
+    quorlin::ReadSwitches(state);
     if (!gdiplusStarted_) {
         Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread, codecs
         gdiplusStarted_ = Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) == Gdiplus::Ok;
@@ -83,7 +72,7 @@ bool CQuorlinApp::PrepareRuntime() {
 }
 
 void CQuorlinApp::RunPanel() {
-    CQuorlinDlg panel;
+    CQuorlinDlg panel(state, store);
     mainWnd = &panel;
     panel.DoModal(nullptr);
     mainWnd = nullptr;
@@ -91,7 +80,9 @@ void CQuorlinApp::RunPanel() {
 
 BOOL CQuorlinApp::InitInstance() {
     if (!CheckSingleInstance()) return FALSE;
-    appDir = GetAppDir();
+    state.appDir = GetAppDir();
+    state.appName = AppName();
+    state.dataDir = quorlin::SetUpDataAndLanguage(state.appDir, state.appName);
     if (!PrepareRuntime()) return FALSE;
     RunPanel();
     return FALSE;
@@ -113,19 +104,4 @@ void CQuorlinApp::ReleaseRuntime(bool shutGdiplus) {
         gdiplusStarted_ = false;
         gdiplusToken = 0;
     }
-}
-
-void EnsureHelperWindows() {
-    if (!g_toolTip) {
-        g_toolTip = new CToolTipDlg();
-        g_toolTip->CreateHidden();
-    }
-    if (!g_ghost) {
-        g_ghost = new CDelDlg(quorlin::kInitialButtonHalf);
-        g_ghost->CreateHidden();
-    }
-}
-
-void PostRenderRequest() {
-    if (HWND panel = theApp().MainHwnd()) ::PostMessageW(panel, WM_COMMAND, IDC_LAUNCH_BUTTON, 0);
 }

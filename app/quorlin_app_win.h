@@ -1,16 +1,16 @@
-// The application object: start-up in order, the single-instance guard, the shared
-// state every window reaches (directory, store, switches, main window) and shutdown.
+// The application object: start-up in order, the single-instance guard, and shutdown.
+// It owns the paths and switches (AppState) and the store, and creates the panel, which
+// is handed both; no window reaches the application object.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "app/app_state.h"
 #include "store/db_session.h"
 
 class CQuorlinDlg;
-class CToolTipDlg;
-class CDelDlg;
 
 class CQuorlinApp {
 public:
@@ -23,7 +23,7 @@ public:
     virtual int ExitInstance();
     // The store and COM, and GDI+ when shutGdiplus is set. Pictures and fonts made under
     // GDI+ die with its shutdown, so a process that makes several panels in a row (the
-    // tests) keeps GDI+ for the tooltip and ghost, which live until the process ends.
+    // tests) keeps GDI+ up between them.
     void ReleaseRuntime(bool shutGdiplus);
 
     // True for the first instance; a second one brings the running panel forward.
@@ -44,12 +44,8 @@ public:
     HWND MainHwnd() const;
 
     ULONG_PTR gdiplusToken = 0;
-    std::wstring appDir;
+    quorlin::AppState state;  // appDir, the application's name and the switches
     quorlin::DbSession store;
-    int transparency = 255;      // TRANS: read and kept; the panel always draws at full opacity
-    bool fixed = false;          // LOCK: the panel cannot be dragged
-    bool topMost = false;        // TOPMOST: above all windows instead of on the desktop layer
-    bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
 
     // The framework's main-window pointer: the panel while its dialog runs.
     CQuorlinDlg* mainWnd = nullptr;
@@ -61,15 +57,3 @@ private:
 
 // The one application object of the process.
 CQuorlinApp& theApp();
-
-// The identifier of the registered message "TaskbarCreated" (registered at static start).
-UINT TaskbarCreatedMessage();
-
-// The process-wide tooltip and drag ghost. The panel has them made right after its first
-// frame is on screen; whoever needs one first makes both.
-extern CToolTipDlg* g_toolTip;
-extern CDelDlg* g_ghost;
-void EnsureHelperWindows();
-
-// Posts the render request (WM_COMMAND IDC_LAUNCH_BUTTON) to the panel, if there is one.
-void PostRenderRequest();

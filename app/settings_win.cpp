@@ -4,28 +4,46 @@
 
 #include <vector>
 
-#include "app/quorlin_app_win.h"
+#include "app/app_paths.h"
+#include "app/app_state.h"
 
 namespace quorlin {
 
-std::wstring SettingsPath() { return theApp().appDir + L"\\setting.ini"; }
-
-int ReadSettingInt(const wchar_t* key, int defaultValue) {
-    return static_cast<int>(::GetPrivateProfileIntW(kSettingsSection, key, defaultValue, SettingsPath().c_str()));
+int IniSettings::ReadInt(const wchar_t* key, int defaultValue) const {
+    return static_cast<int>(::GetPrivateProfileIntW(kSettingsSection, key, defaultValue, file_.c_str()));
 }
 
-bool HasSetting(const wchar_t* key) {
+bool IniSettings::Has(const wchar_t* key) const {
     // A default that no stored text can produce tells a missing key from a present one.
     wchar_t buffer[4] = {};
     const wchar_t* marker = L"\x01";
-    ::GetPrivateProfileStringW(kSettingsSection, key, marker, buffer, 4, SettingsPath().c_str());
+    ::GetPrivateProfileStringW(kSettingsSection, key, marker, buffer, 4, file_.c_str());
     return !(buffer[0] == L'\x01' && buffer[1] == 0);
 }
 
-void WriteSettingInt(const wchar_t* key, int value) {
+std::wstring IniSettings::ReadString(const wchar_t* key) const {
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        const DWORD n = ::GetPrivateProfileStringW(kSettingsSection, key, L"", buffer.data(),
+                                                   static_cast<DWORD>(buffer.size()), file_.c_str());
+        // A value that filled the buffer may have been cut: read again with more room.
+        if (n + 1 < buffer.size() || buffer.size() >= 65536) return std::wstring(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void IniSettings::WriteInt(const wchar_t* key, int value) const {
     wchar_t text[16];
     ::wsprintfW(text, L"%d", value);
-    ::WritePrivateProfileStringW(kSettingsSection, key, text, SettingsPath().c_str());
+    ::WritePrivateProfileStringW(kSettingsSection, key, text, file_.c_str());
+}
+
+void ReadSwitches(AppState& state) {
+    const IniSettings settings(state.SettingsFile());
+    state.transparency = settings.ReadInt(kKeyTrans, 255);
+    state.fixed = settings.ReadInt(kKeyLock, 0) != 0;
+    state.topMost = settings.ReadInt(kKeyTopMost, 0) != 0;
+    state.buttonsLocked = settings.ReadInt(kKeyLockButtons, 0) != 0;
 }
 
 std::wstring ExecutablePath() {
@@ -50,11 +68,11 @@ bool IsAutoRunEnabled() {
     ::RegCloseKey(key);
     if (rc != ERROR_SUCCESS) return false;
     const std::wstring stored(data.data());  // up to the first terminator, like the shell reads it
-    return stored == ExecutablePath();
+    return RunValueNamesPath(stored, ExecutablePath());
 }
 
 bool SetAutoRun(bool on) {
-    const std::wstring path = ExecutablePath();
+    const std::wstring path = RunValueForPath(ExecutablePath());
     HKEY key = nullptr;
     if (::RegOpenKeyW(HKEY_CURRENT_USER, kRunKey, &key) != ERROR_SUCCESS) return false;
     LONG rc;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace quorlin {
 
@@ -17,14 +18,29 @@ inline const wchar_t kKeyDeskY[] = L"DeskY";
 inline const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const wchar_t kRunValue[] = L"QIV_ZEMBRICK";
 
-// appDir followed by "\setting.ini", built afresh for every access.
-std::wstring SettingsPath();
-// GetPrivateProfileIntW of a key of section SETTING (the raw unsigned value as int).
-int ReadSettingInt(const wchar_t* key, int defaultValue);
-// Whether the key is present at all (to tell a stored value from the default).
-bool HasSetting(const wchar_t* key);
-// Writes the "%d" rendering of value; the result is not examined.
-void WriteSettingInt(const wchar_t* key, int value);
+// The keys of section SETTING in one INI file (setting.ini: AppState::SettingsFile()).
+// The file is read afresh at every access.
+class IniSettings {
+public:
+    explicit IniSettings(std::wstring file) : file_(std::move(file)) {}
+    const std::wstring& File() const { return file_; }
+
+    // GetPrivateProfileIntW of a key (the raw unsigned value as int).
+    int ReadInt(const wchar_t* key, int defaultValue) const;
+    // Whether the key is present at all (to tell a stored value from the default).
+    bool Has(const wchar_t* key) const;
+    // The value as text at whatever length it has, "" when missing.
+    std::wstring ReadString(const wchar_t* key) const;
+    // Writes the "%d" rendering of value; the result is not examined.
+    void WriteInt(const wchar_t* key, int value) const;
+
+private:
+    std::wstring file_;
+};
+
+struct AppState;
+// Reads TRANS, LOCK, TOPMOST and LOCK_BTN of the state's setting.ini into it.
+void ReadSwitches(AppState& state);
 
 // The executable's full path as GetModuleFileNameW gives it (512 units at most).
 std::wstring ExecutablePath();

@@ -2,15 +2,10 @@
 
 #include <windowsx.h>
 
-#include "app/quorlin_app_win.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/item_actions_logic.h"
 #include "buttons/menu_rules.h"
-#include "dialogs/add_dialog_win.h"
-#include "dialogs/ghost_win.h"
-#include "dialogs/tooltip_win.h"
 #include "framework/seams.h"
-#include "panel/panel_window_win.h"
 #include "update/browser_win.h"
 
 using namespace quorlin;
@@ -23,8 +18,8 @@ bool CButtonEx::CreateIn(HWND panel) {
 }
 
 void CButtonEx::RebuildImage() {
-    image.reset();
-    image = IconForItem(iType, Title, PathName);
+    image_.reset();
+    image_ = IconForItem(iType, Title, PathName);
 }
 
 Rect CButtonEx::ScreenRect() const {
@@ -40,7 +35,7 @@ void CButtonEx::Place(const Rect& r) {
 
 BOOL CButtonEx::OnCommand(WPARAM wp, LPARAM lp) {
     if (IsPanelWideCommand(LOWORD(wp))) {
-        if (HWND panel = theApp().MainHwnd()) ::PostMessageW(panel, WM_COMMAND, wp, lp);
+        host_.ForwardCommand(wp, lp);
         return TRUE;
     }
     return FALSE;
@@ -50,22 +45,21 @@ BOOL CButtonEx::OnCommand(WPARAM wp, LPARAM lp) {
 
 LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     const Point p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    ButtonActions a = input.OnMouseMove(p, theApp().buttonsLocked, [this] {
+    ButtonActions a = input_.OnMouseMove(p, host_.State().buttonsLocked, [this] {
         TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd_, 0};
         return ::TrackMouseEvent(&tme) != FALSE;
     });
-    hovered = input.hovered() ? 1 : 0;
-    if (a.requestRepaint) PostRenderRequest();
-    if (a.showTip || a.startDrag) EnsureHelperWindows();
-    if (a.showTip && g_toolTip) {
+    hovered = input_.hovered() ? 1 : 0;
+    if (a.requestRepaint) host_.RequestRender();
+    if (a.showTip) {
         POINT sp{a.tipPoint.x, a.tipPoint.y};
         ::ClientToScreen(hwnd_, &sp);
-        g_toolTip->ShowTip(true, Title, sp.x, sp.y);
+        host_.ShowTip(true, Title, sp.x, sp.y);
     }
-    if (a.startDrag && g_ghost) {
+    if (a.startDrag) {
         POINT cursor{};
         ::GetCursorPos(&cursor);
-        g_ghost->StartDrag(ID, image.get(), cursor.x, cursor.y);
+        host_.StartDrag(ID, cursor.x, cursor.y);
     }
     if (a.setHandCursor) ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
     handled = !a.passToDefault;
@@ -73,23 +67,23 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
 }
 
 LRESULT CButtonEx::OnMouseLeave(WPARAM, LPARAM, bool& handled) {
-    ButtonActions a = input.OnMouseLeave();
+    ButtonActions a = input_.OnMouseLeave();
     hovered = 0;
-    if (g_toolTip) g_toolTip->ShowTip(false, L"", 0, 0);
-    if (a.requestRepaint) PostRenderRequest();
+    host_.ShowTip(false, L"", 0, 0);
+    if (a.requestRepaint) host_.RequestRender();
     handled = !a.passToDefault;
     return 0;
 }
 
 LRESULT CButtonEx::OnLButtonDown(WPARAM, LPARAM lp, bool& handled) {
-    input.OnLeftDown(Point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-    if (g_toolTip) g_toolTip->ShowTip(false, L"", 0, 0);
+    input_.OnLeftDown(Point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+    host_.ShowTip(false, L"", 0, 0);
     // Not passed on: the system button never captures, never looks pushed, never clicks.
     return 0;
 }
 
 LRESULT CButtonEx::OnLButtonUp(WPARAM, LPARAM, bool&) {
-    input.OnLeftUp();
+    input_.OnLeftUp();
     OpenItem();  // may delete this button: nothing touches it afterwards
     return 0;
 }
@@ -112,67 +106,84 @@ HMENU CButtonEx::BuildContextMenu() const {
     ::RemoveMenu(menu, kContextPopupIndex, MF_BYPOSITION);
     ::DestroyMenu(menu);
     for (int id : ButtonMenuRemovals(ID, iType)) ::DeleteMenu(popup, static_cast<UINT>(id), MF_BYCOMMAND);
-    for (int id : MenuCheckMarks(theApp().topMost, theApp().fixed, theApp().buttonsLocked))
+    const AppState& state = host_.State();
+    for (int id : MenuCheckMarks(state.topMost, state.fixed, state.buttonsLocked))
         ::CheckMenuItem(popup, static_cast<UINT>(id), MF_BYCOMMAND | MF_CHECKED);
     return popup;
 }
 
 LRESULT CButtonEx::OnRButtonUp(WPARAM wp, LPARAM lp, bool&) {
-    input.OnRightUp();
+    input_.OnRightUp();
     HMENU popup = BuildContextMenu();
     if (!popup) return DefaultProc(WM_RBUTTONUP, wp, lp);
     POINT pt{};
     ::GetCursorPos(&pt);
     // The choice comes back here and is posted to ourselves, so that a command that
     // deletes this button runs only after this handler is done with it.
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD, pt.x, pt.y, 0, hwnd_, nullptr));
-    const LRESULT r = DefaultProc(WM_RBUTTONUP, wp, lp);
+    const HWND self = hwnd_;
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD, pt.x, pt.y, 0, self, nullptr));
     ::DestroyMenu(popup);
-    if (chosen) ::PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    // The menu ran a loop of its own, in which this button may have been deleted: only a
+    // window still ours is touched.
+    if (fw::WindowBase::FromHandle(self) != this) return 0;
+    const LRESULT r = DefaultProc(WM_RBUTTONUP, wp, lp);
+    if (chosen) ::PostMessageW(self, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     return r;
 }
 
 // ---------------------------------------------------------------- item actions
+//
+// The shell and the message boxes run message loops of their own, in which the user can
+// still click, drag or delete this very button. So every action works on a copy of the
+// row and on the host (which outlives every button), never on the button after a call
+// that may loop.
 
-void CButtonEx::OfferRemoval() {
+namespace {
+
+void OfferRemovalOf(ButtonWindowHost& host, const ButtonRecord& item) {
     const int answer =
-        MessageBoxes().Show(0, RemovalPromptText(PathName), kRemovalPromptCaption, kMbYesNo | kMbSystemModal);
-    if (answer == kIdYes && theApp().mainWnd) theApp().mainWnd->DeleteButton(ID);  // last step
+        MessageBoxes().Show(0, RemovalPromptText(item.PathName), kRemovalPromptCaption, kMbYesNo | kMbSystemModal);
+    if (answer == kIdYes) host.DeleteButton(item.ID);  // only that row, if it is still there
 }
 
-void CButtonEx::OpenItem() {
-    const OpenPlan plan = OpenPlanFor(iType, PathName, Para);
+void OpenRecord(ButtonWindowHost& host, const ButtonRecord& item) {
+    const OpenPlan plan = OpenPlanFor(item.iType, item.PathName, item.Para);
     if (plan.useBrowser) {
         OpenInDefaultBrowser(plan.file);
         return;
     }
     const std::intptr_t r = Shell().Execute(0, plan.verb ? plan.verb->c_str() : nullptr, plan.file.c_str(),
                                             plan.params ? plan.params->c_str() : nullptr, nullptr, SW_SHOWNORMAL);
-    if (IsShellFailure(r)) OfferRemoval();
+    if (IsShellFailure(r)) OfferRemovalOf(host, item);
 }
 
-void CButtonEx::OpenContainingFolder() {
-    const std::wstring params = ContainingFolderParams(PathName);
+void OpenFolderOf(ButtonWindowHost& host, const ButtonRecord& item) {
+    const std::wstring params = ContainingFolderParams(item.PathName);
     const std::intptr_t r = Shell().Execute(0, kOpenVerb, kExplorerExe, params.c_str(), nullptr, SW_SHOWNORMAL);
-    if (IsShellFailure(r)) OfferRemoval();
+    if (IsShellFailure(r)) OfferRemovalOf(host, item);
 }
+
+}  // namespace
+
+void CButtonEx::OfferRemoval() { OfferRemovalOf(host_, ButtonRecord(*this)); }
+
+void CButtonEx::OpenItem() { OpenRecord(host_, ButtonRecord(*this)); }
+
+void CButtonEx::OpenContainingFolder() { OpenFolderOf(host_, ButtonRecord(*this)); }
 
 void CButtonEx::ShowProperties() {
-    Shell().ExecuteInvokeIdList(reinterpret_cast<std::uintptr_t>(hwnd_), kPropertiesVerb, PathName.c_str(),
+    const std::wstring path = PathName;
+    Shell().ExecuteInvokeIdList(reinterpret_cast<std::uintptr_t>(hwnd_), kPropertiesVerb, path.c_str(),
                                 SW_SHOWNORMAL);
 }
 
 void CButtonEx::EditItem() {
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
-    CAddDlg dialog;
-    dialog.anchor = r;
-    dialog.kind = -1;
-    dialog.SetRecord(this);
-    dialog.DoModal(::GetDesktopWindow());
+    host_.EditButton(ID, r);
     // This button may have been deleted while the dialog was open: nothing touches it here.
 }
 
 void CButtonEx::DeleteItem() {
-    if (theApp().mainWnd) theApp().mainWnd->DeleteButton(ID);  // last step
+    host_.DeleteButton(ID);  // last step
 }

@@ -5,13 +5,40 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
+#include "app/app_state.h"
 #include "buttons/button_input.h"
 #include "buttons/launcher_button.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
+
+namespace quorlin::testing {
+struct Probe;
+}
+
+// What a button asks of the window that owns it (the panel), handed to it when it is made.
+class ButtonWindowHost {
+public:
+    virtual ~ButtonWindowHost() = default;
+    // The switches: the drag lock and the menu's check marks.
+    virtual const quorlin::AppState& State() const = 0;
+    // Asks for a new composition of the owner's picture (posted, done later).
+    virtual void RequestRender() = 0;
+    // A panel-wide command chosen in the button's menu, handed on unchanged.
+    virtual void ForwardCommand(WPARAM wp, LPARAM lp) = 0;
+    // The tooltip bubble: the text below (x, y) in screen pixels, or hidden.
+    virtual void ShowTip(bool show, const std::wstring& text, int x, int y) = 0;
+    // Lifts the button onto the drag ghost at the cursor (screen x, y).
+    virtual void StartDrag(std::int64_t id, int x, int y) = 0;
+    // The add/edit dialog on this row, beside anchor (screen), run modally.
+    virtual void EditButton(std::int64_t id, const RECT& anchor) = 0;
+    // Deletes the button (row, window, ring, picture); true when it is gone.
+    virtual bool DeleteButton(std::int64_t id) = 0;
+};
 
 class CButtonEx : public quorlin::fw::SubclassedWindow<CButtonEx>, public quorlin::LauncherButton {
 public:
@@ -39,7 +66,7 @@ public:
         return map;
     }
 
-    CButtonEx() = default;
+    explicit CButtonEx(ButtonWindowHost& host) : host_(host) {}
     ~CButtonEx() override;
 
     // Creates the window: BUTTON class, no text, WS_CHILD | WS_VISIBLE, empty rectangle,
@@ -50,7 +77,7 @@ public:
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
 
     // LauncherButton
-    bool HasImage() const override { return image != nullptr; }
+    bool HasImage() const override { return image_ != nullptr; }
     quorlin::Rect ScreenRect() const override;
     void Place(const quorlin::Rect& clientRect) override;
 
@@ -60,19 +87,25 @@ public:
     void ShowProperties();
     void EditItem();
     void DeleteItem();
-    // The open-failure prompt; Yes deletes the button (the caller must not touch it after).
+    // The open-failure prompt; Yes deletes the button's row if it is still there (the
+    // caller must not touch the button after).
     void OfferRemoval();
 
     // The context menu as it would be shown (pruned and checked); the caller destroys it.
     HMENU BuildContextMenu() const;
 
-    std::unique_ptr<Gdiplus::Image> image;  // 48 x 48 ARGB, owned
-    quorlin::ButtonInput input;
+    // The picture the panel draws for this button: 48 x 48 ARGB, owned.
+    Gdiplus::Image* Image() const { return image_.get(); }
 
 protected:
     void RebuildImage() override;
 
 private:
+    friend struct quorlin::testing::Probe;  // the tests' way to set state the mouse would
+    ButtonWindowHost& host_;
+    std::unique_ptr<Gdiplus::Image> image_;
+    quorlin::ButtonInput input_;
+
     LRESULT OnMouseMove(WPARAM, LPARAM, bool& handled);
     LRESULT OnMouseLeave(WPARAM, LPARAM, bool& handled);
     LRESULT OnLButtonDown(WPARAM, LPARAM, bool& handled);

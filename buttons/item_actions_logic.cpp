@@ -37,7 +37,17 @@ std::wstring RemovalPromptText(const std::wstring& path) {
 }
 
 std::wstring ContainingFolderParams(const std::wstring& path) {
-    return L"/select, " + path;
+    // Quoted, so that a comma in the path is not taken as the next explorer switch. A quote
+    // cannot occur in a Windows file name; one in a stored path is dropped. Trailing
+    // backslashes name the same folder and would escape the closing quote ("C:\Dir\"), so
+    // they go, except after a drive ("C:\"), which holds no comma and stays unquoted.
+    std::wstring p;
+    for (wchar_t c : path)
+        if (c != L'"') p += c;
+    auto driveRoot = [&p] { return p.size() == 3 && p[1] == L':' && p[2] == L'\\'; };
+    while (p.size() > 1 && p.back() == L'\\' && !driveRoot()) p.pop_back();
+    if (driveRoot()) return L"/select, " + p;
+    return L"/select, \"" + p + L"\"";
 }
 
 }  // namespace quorlin

@@ -28,7 +28,8 @@ bool IsShellFailure(std::intptr_t result);
 // Text of the Yes/No question that offers to delete a button whose target failed to open.
 std::wstring RemovalPromptText(const std::wstring& path);
 
-// Parameters for explorer.exe that open the folder holding `path` with it selected.
+// Parameters for explorer.exe that open the folder holding `path` with it selected:
+// "/select, " and the path in quotes (a drive root as it is).
 std::wstring ContainingFolderParams(const std::wstring& path);
 
 }  // namespace quorlin

@@ -20,14 +20,10 @@ BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
 #include <cstdint>
 #include <string>
 
-#include "app/quorlin_app_win.h"
-#include "buttons/button_window_win.h"
 #include "buttons/icon_imaging_win.h"
 #include "dialogs/add_dialog_logic.h"
 #include "framework/seams.h"
-#include "panel/panel_window_win.h"
 #include "store/button_table.h"
-#include "store/db_session.h"
 
 using namespace quorlin;
 
@@ -72,46 +68,43 @@ void ShowControl(HWND dialog, int id, bool visible, bool enabled) {
 
 }  // namespace
 
-CAddDlg::CAddDlg() = default;
+CAddDlg::CAddDlg(AddDialogHost& host, const RECT& anchor, int kind, std::int64_t recordId)
+    : host_(host), anchor_(anchor), kind_(kind), recordId_(recordId) {}
 CAddDlg::~CAddDlg() = default;
 
-void CAddDlg::SetRecord(const CButtonEx* button) { recordId = button ? button->ID : 0; }
-
-CButtonEx* CAddDlg::Record() const {
-    if (recordId == 0 || !theApp().mainWnd) return nullptr;
-    return theApp().mainWnd->FindButton(recordId);
-}
+bool CAddDlg::Record(ButtonRecord& record) const { return recordId_ != 0 && host_.FindRecord(recordId_, record); }
 
 std::wstring CAddDlg::FieldText(int id) const { return fw::GetWindowTextString(::GetDlgItem(hwnd_, id)); }
 
 void CAddDlg::ShowNotice(const std::wstring& text) {
-    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), text, CQuorlinApp::AppName(), kMbOk);
+    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), text, host_.AppName(), kMbOk);
 }
 
 // ---------------------------------------------------------------- initialisation
 
 BOOL CAddDlg::OnInitDialog() {
-    CQuorlinDlg::PlaceBesideAnchor(hwnd_, anchor);
+    host_.PlaceBesideAnchor(hwnd_, anchor_);
 
-    const bool editMode = recordId != 0;
+    const bool editMode = recordId_ != 0;
     initialising_ = true;  // the texts put below raise EN_CHANGE; the preview is set afterwards
     if (editMode) {
         ::SetWindowTextW(hwnd_, AddDialogCaption(true).c_str());
-        if (CButtonEx* button = Record()) {
-            kind = recordKind_ = button->iType;
-            ::SetDlgItemTextW(hwnd_, IDC_TITLE, button->Title.c_str());
-            ::SetDlgItemTextW(hwnd_, IDC_PATH, button->PathName.c_str());
-            ::SetDlgItemTextW(hwnd_, IDC_PARA, button->Para.c_str());
+        ButtonRecord button;
+        if (Record(button)) {
+            kind_ = recordKind_ = button.iType;
+            ::SetDlgItemTextW(hwnd_, IDC_TITLE, button.Title.c_str());
+            ::SetDlgItemTextW(hwnd_, IDC_PATH, button.PathName.c_str());
+            ::SetDlgItemTextW(hwnd_, IDC_PARA, button.Para.c_str());
             // Our own copy: the button may be deleted while the dialog is still open.
-            preview = CopyImage(button->image.get());
+            preview_ = host_.CopyButtonPicture(recordId_);
         }
     } else {
         ::SetWindowTextW(hwnd_, AddDialogCaption(false).c_str());
-        preview = IconForItem(kind, L"", L"");
+        preview_ = IconForItem(kind_, L"", L"");
     }
     initialising_ = false;
 
-    const AddDialogFields f = FieldsForKind(kind);
+    const AddDialogFields f = FieldsForKind(kind_);
     ShowControl(hwnd_, IDC_TITLE, f.titleVisible, f.titleEnabled);
     ShowControl(hwnd_, IDC_PATH_LABEL, f.targetLabelVisible, true);
     if (f.targetLabelText) ::SetDlgItemTextW(hwnd_, IDC_PATH_LABEL, f.targetLabelText->c_str());
@@ -137,12 +130,12 @@ BOOL CAddDlg::OnInitDialog() {
 LRESULT CAddDlg::OnPaint(WPARAM, LPARAM, bool&) {
     PAINTSTRUCT ps{};
     HDC dc = ::BeginPaint(hwnd_, &ps);
-    if (dc && preview) {
+    if (dc && preview_) {
         Gdiplus::Graphics g(dc);
         g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
         // At its own pixel size, whatever resolution the picture claims.
-        g.DrawImage(preview.get(), static_cast<INT>(kPreviewOrigin.x), static_cast<INT>(kPreviewOrigin.y),
-                    static_cast<INT>(preview->GetWidth()), static_cast<INT>(preview->GetHeight()));
+        g.DrawImage(preview_.get(), static_cast<INT>(kPreviewOrigin.x), static_cast<INT>(kPreviewOrigin.y),
+                    static_cast<INT>(preview_->GetWidth()), static_cast<INT>(preview_->GetHeight()));
     }
     ::EndPaint(hwnd_, &ps);
     return 0;
@@ -167,18 +160,18 @@ BOOL CAddDlg::OnCommand(WPARAM wp, LPARAM) {
 }
 
 void CAddDlg::OnTargetChanged() {
-    if (initialising_ || recordId == 0) return;
-    CButtonEx* button = Record();
-    if (!button) return;  // deleted meanwhile: keep the last picture
-    if (!TargetChangeRefreshesPreview(true, button->iType)) return;
-    preview = IconForItem(button->iType, button->Title, FieldText(IDC_PATH));
+    if (initialising_ || recordId_ == 0) return;
+    ButtonRecord button;
+    if (!Record(button)) return;  // deleted meanwhile: keep the last picture
+    if (!TargetChangeRefreshesPreview(true, button.iType)) return;
+    preview_ = IconForItem(button.iType, button.Title, FieldText(IDC_PATH));
     const RECT area{kPreviewRefreshArea.left, kPreviewRefreshArea.top, kPreviewRefreshArea.right,
                     kPreviewRefreshArea.bottom};
     ::InvalidateRect(hwnd_, &area, TRUE);
 }
 
 void CAddDlg::OnBrowse() {
-    switch (BrowseActionFor(kind)) {
+    switch (BrowseActionFor(kind_)) {
         case BrowseAction::FileChooser: {
             std::wstring file(kFileNameChars, L'\0');
             OPENFILENAMEW ofn{};
@@ -220,16 +213,16 @@ void CAddDlg::OnBrowse() {
 
 void CAddDlg::OnConfirm() {
     const AddEditCheck check =
-        ValidateAddEditInput(kind, FieldText(IDC_TITLE), FieldText(IDC_PATH), FieldText(IDC_PARA));
+        ValidateAddEditInput(kind_, FieldText(IDC_TITLE), FieldText(IDC_PATH), FieldText(IDC_PARA));
     if (!check.ok) {
         ShowNotice(check.message);
         if (check.focusControl) ::SetFocus(::GetDlgItem(hwnd_, check.focusControl));
         return;
     }
-    switch (ConfirmActionFor(recordId != 0, kind)) {
+    switch (ConfirmActionFor(recordId_ != 0, kind_)) {
         case ConfirmAction::AddButton:
             // Closes whatever the result: a duplicate address is a silent no-op.
-            if (theApp().mainWnd) theApp().mainWnd->AddButton(check.title, check.target, kind, check.params);
+            host_.AddButton(check.title, check.target, kind_, check.params);
             break;
         case ConfirmAction::CloseOnly:
             EndDialog(IDOK);
@@ -238,29 +231,19 @@ void CAddDlg::OnConfirm() {
             if (!WriteRecord(check.title, check.target, check.params)) return;
             break;
     }
-    PostRenderRequest();
+    host_.RequestRender();
     EndDialog(IDOK);
 }
 
 bool CAddDlg::WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params) {
-    bool opened = false;  // a failed open shows up as a store error below
-    std::shared_ptr<Recordset> rs = theApp().store.OpenRecordset(statements::SelectById(recordId), opened);
-    try {
-        if (rs->AtBOF() && rs->AtEOF()) {
-            rs->Close();
+    switch (host_.UpdateButton(recordId_, title, target, params)) {
+        case EditOutcome::Stored:
+            return true;
+        case EditOutcome::RowGone:
             ShowNotice(kRowGoneMessage);
             return false;
-        }
-        rs->Put(L"Title", FieldValue::Text(title));
-        rs->Put(L"PathName", FieldValue::Text(target));
-        rs->Put(L"Para", FieldValue::Text(params));
-        rs->Update();
-        // Looked up now, not remembered: the button may have gone while the dialog was open.
-        if (CButtonEx* button = Record()) button->LoadFromRecord(*rs);
-        rs->Close();
-    } catch (const StoreError&) {
-        // Silent; the dialog stays open. What Update already stored stays stored.
-        return false;
+        case EditOutcome::StoreFailed:
+            break;  // silent; the dialog stays open. What was already stored stays stored.
     }
-    return true;
+    return false;
 }

@@ -4,14 +4,37 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
+#include "panel/button_collection.h"
 #include "res/resource.h"
+#include "store/button_table.h"
 
-class CButtonEx;
+// What the dialog asks of the window that owns it (the panel), handed to it when it is made.
+class AddDialogHost {
+public:
+    virtual ~AddDialogHost() = default;
+    // The fields of the button with this ID as the owner has them now; false when it is gone.
+    virtual bool FindRecord(std::int64_t id, quorlin::ButtonRecord& record) const = 0;
+    // A copy of that button's picture for the dialog to keep, or null.
+    virtual std::unique_ptr<Gdiplus::Image> CopyButtonPicture(std::int64_t id) const = 0;
+    // Adds a button (a duplicate is a silent no-op).
+    virtual bool AddButton(const std::wstring& title, const std::wstring& path, int kind,
+                           const std::wstring& para) = 0;
+    // Stores the edited fields of a row and refreshes its button.
+    virtual quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
+                                              const std::wstring& para) = 0;
+    // Asks for a new composition of the owner's picture (posted, done later).
+    virtual void RequestRender() = 0;
+    // Moves a window beside the anchor rectangle, kept on screen.
+    virtual void PlaceBesideAnchor(HWND window, const RECT& anchor) = 0;
+    // The caption of the dialog's notices: the application's name.
+    virtual const std::wstring& AppName() const = 0;
+};
 
 class CAddDlg : public quorlin::fw::Dialog<CAddDlg> {
 public:
@@ -32,21 +55,17 @@ public:
         return map;
     }
 
-    CAddDlg();
+    // kind: the ItemKind to add (add mode), or -1 with the ID of the button to edit.
+    CAddDlg(AddDialogHost& host, const RECT& anchor, int kind, std::int64_t recordId = 0);
     ~CAddDlg() override;
 
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;  // EN_CHANGE of the target field
 
-    // Edit mode: the button whose record is edited. The dialog keeps only its ID and finds
-    // the button again through the panel whenever it needs it, so a button deleted while
-    // the dialog is open is never touched.
-    void SetRecord(const CButtonEx* button);
-
-    RECT anchor{0, 0, 0, 0};
-    int kind = -1;       // the ItemKind shown: 4 in add mode, the record's iType in edit mode
-    int recordId = 0;    // 0 in add mode
-    std::unique_ptr<Gdiplus::Image> preview;  // always the dialog's own copy
+    // The ItemKind shown: the one to add, or the record's iType in edit mode.
+    int Kind() const { return kind_; }
+    // The picture shown, always the dialog's own copy.
+    Gdiplus::Image* Preview() const { return preview_.get(); }
 
     void OnTargetChanged();
     void OnBrowse();
@@ -55,14 +74,20 @@ public:
 private:
     LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
     LRESULT OnNcHitTest(WPARAM, LPARAM, bool& handled);
-    // The edited button as the panel has it now, or null (add mode, or deleted meanwhile).
-    // Never kept across a message: every use looks it up again.
-    CButtonEx* Record() const;
+    // The edited button's fields as the panel has them now; false in add mode or when it
+    // was deleted meanwhile. Never kept across a message: every use asks again. The dialog
+    // keeps only the ID, so a button deleted while it is open is never touched.
+    bool Record(quorlin::ButtonRecord& record) const;
     std::wstring FieldText(int id) const;
     // A notice owned by the dialog, captioned with the application's name.
     void ShowNotice(const std::wstring& text);
     // The store part of an edit; false leaves the dialog open.
     bool WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params);
+    AddDialogHost& host_;
+    const RECT anchor_;
+    int kind_;
+    const std::int64_t recordId_;  // 0 in add mode
+    std::unique_ptr<Gdiplus::Image> preview_;
     int recordKind_ = -1;       // the record's iType when the dialog opened (-1 in add mode)
     bool initialising_ = false;  // the texts put by OnInitDialog do not rebuild the preview
 };

@@ -2,9 +2,7 @@
 
 #include <windowsx.h>
 
-#include "app/quorlin_app_win.h"
 #include "dialogs/ghost_logic.h"
-#include "panel/panel_window_win.h"
 
 using namespace quorlin;
 
@@ -23,18 +21,24 @@ void DrawNatural(Gdiplus::Graphics& g, Gdiplus::Image& picture, int x, int y) {
 
 }  // namespace
 
-CDelDlg::CDelDlg(int iconHalf) : iconHalfSize(iconHalf) {
-    fw::LoadPngResource(IDB_LABEL_DELETE, deleteLabel);
-    fw::LoadPngResource(IDB_LABEL_MOVE, moveLabel);
-    fw::LoadPngResource(IDB_BADGE_LOCKED, lockedBadge);
+CDelDlg::CDelDlg(GhostHost& host, int iconHalf, std::wstring appDir)
+    : host_(host), appDir_(std::move(appDir)), iconHalfSize_(iconHalf) {
+    fw::LoadPngResource(IDB_LABEL_DELETE, deleteLabel_);
+    fw::LoadPngResource(IDB_LABEL_MOVE, moveLabel_);
+    fw::LoadPngResource(IDB_BADGE_LOCKED, lockedBadge_);
 }
 
 CDelDlg::~CDelDlg() {
-    if (dragging && hwnd_ && ::GetCapture() == hwnd_) {
-        dragging = false;
+    if (dragging_ && hwnd_ && ::GetCapture() == hwnd_) {
+        dragging_ = false;
         ::ReleaseCapture();
     }
-    image = nullptr;  // borrowed: the button frees it
+}
+
+Gdiplus::Image* CDelDlg::Image() const {
+    Gdiplus::Image* picture = nullptr;
+    if (draggedId_ < 0 || !host_.FindPicture(draggedId_, picture)) return nullptr;
+    return picture;
 }
 
 bool CDelDlg::CreateHidden() {
@@ -57,63 +61,65 @@ BOOL CDelDlg::PreTranslateMessage(MSG* msg) {
 
 // ---------------------------------------------------------------- the drag
 
-void CDelDlg::StartDrag(int id, Gdiplus::Image* buttonImage, int x, int y) {
-    outside = false;
+void CDelDlg::StartDrag(std::int64_t id, int x, int y) {
+    outside_ = false;
     const Rect r = GhostRectAtCursor(x, y);
     ::MoveWindow(hwnd_, r.left, r.top, r.Width(), r.Height(), TRUE);
     ::ShowWindow(hwnd_, SW_SHOWNA);
-    image = buttonImage;
-    if (id != draggedId) {
-        draggedId = id;
+    if (id != draggedId_) {
+        draggedId_ = id;
         RenderGhost(-1);
     }
     // The physical button is still down over the launcher button. Rather than inject a
     // second press and hope it reaches us, take the capture now, grabbed at our centre,
     // which is where the cursor is.
-    dragging = true;
-    grabPoint = POINT{kGhostWidth / 2, kGhostHeight / 2};
+    dragging_ = true;
+    grabPoint_ = POINT{kGhostWidth / 2, kGhostHeight / 2};
     ::SetCapture(hwnd_);
-    PostRenderRequest();  // the panel draws itself without the lifted button
+    host_.RequestRender();  // the panel draws itself without the lifted button
 }
 
 LRESULT CDelDlg::OnLButtonDown(WPARAM, LPARAM lp, bool& handled) {
-    dragging = true;
+    dragging_ = true;
     ::SetCapture(hwnd_);
-    grabPoint = POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    grabPoint_ = POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     handled = false;
     return 0;
 }
 
 LRESULT CDelDlg::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     handled = false;
-    if (!dragging) return 0;
+    if (!dragging_) return 0;
+    Gdiplus::Image* picture = nullptr;
+    if (!host_.FindPicture(draggedId_, picture)) {
+        // The button went while it was carried (another window deleted it): the drag ends.
+        dragging_ = false;
+        if (::GetCapture() == hwnd_) ::ReleaseCapture();
+        EndDrag();
+        return 0;
+    }
 
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
     const Rect moved = FollowCursor(ToRect(window), Point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)},
-                                    Point{grabPoint.x, grabPoint.y});
+                                    Point{grabPoint_.x, grabPoint_.y});
     ::MoveWindow(hwnd_, moved.left, moved.top, moved.Width(), moved.Height(), TRUE);
 
-    CQuorlinDlg* panel = theApp().mainWnd;
-    if (!panel || !panel->hwnd()) return 0;
     RECT panelRect{};
-    ::GetWindowRect(panel->hwnd(), &panelRect);
-    const GhostMove move = TrackGhostMove(outside, moved, ToRect(panelRect), iconHalfSize);
-    outside = move.outside;
+    if (!host_.PanelScreenRect(panelRect)) return 0;
+    const GhostMove move = TrackGhostMove(outside_, moved, ToRect(panelRect), iconHalfSize_);
+    outside_ = move.outside;
     if (move.redraw) RenderGhost(-1);
-    if (move.swapRect) panel->SwapWhileDragging(ToRECT(*move.swapRect), draggedId);
+    if (move.swapRect) host_.SwapWhileDragging(ToRECT(*move.swapRect), draggedId_);
     return 0;
 }
 
 LRESULT CDelDlg::OnLButtonUp(WPARAM, LPARAM, bool&) {
     // Cleared before the release, so that the capture change it causes is not a cancel.
-    dragging = false;
+    dragging_ = false;
     ::ReleaseCapture();
-    if (ShouldDeleteOnDrop(outside, draggedId)) {
-        // The button and its picture go away in DeleteButton: stop borrowing it first.
-        image = nullptr;
-        CQuorlinDlg* panel = theApp().mainWnd;
-        if (panel && panel->DeleteButton(draggedId)) PlayExplosion();
+    if (ShouldDeleteOnDrop(outside_, draggedId_)) {
+        if (host_.DeleteButton(draggedId_)) PlayExplosion();
     }
     EndDrag();
     return 0;  // the drop is ours alone
@@ -121,7 +127,7 @@ LRESULT CDelDlg::OnLButtonUp(WPARAM, LPARAM, bool&) {
 
 LRESULT CDelDlg::OnRButtonDown(WPARAM, LPARAM, bool& handled) {
     // Cancel. Swaps already made stay made.
-    dragging = false;
+    dragging_ = false;
     if (::GetCapture() == hwnd_) ::ReleaseCapture();
     EndDrag();
     handled = false;
@@ -132,19 +138,18 @@ LRESULT CDelDlg::OnCaptureChanged(WPARAM, LPARAM lp, bool& handled) {
     handled = false;
     // Another window took the mouse in the middle of a drag (a menu, a system dialog,
     // a focus change): treat it as a cancel, or the ghost would hang under nobody's cursor.
-    if (dragging && reinterpret_cast<HWND>(lp) != hwnd_) {
-        dragging = false;
+    if (dragging_ && reinterpret_cast<HWND>(lp) != hwnd_) {
+        dragging_ = false;
         EndDrag();
     }
     return 0;
 }
 
 void CDelDlg::EndDrag() {
-    image = nullptr;
-    outside = false;
-    draggedId = -1;
+    outside_ = false;
+    draggedId_ = -1;
     ::ShowWindow(hwnd_, SW_HIDE);
-    PostRenderRequest();
+    host_.RequestRender();
 }
 
 void CDelDlg::PlayExplosion() {
@@ -164,7 +169,7 @@ bool CDelDlg::ComposeGhost(fw::LayeredCanvas& canvas, int frame) {
     const Rect client{0, 0, canvas.Width(), canvas.Height()};
 
     if (frame >= 0) {
-        const std::wstring path = ExplosionFramePath(theApp().appDir, frame);
+        const std::wstring path = ExplosionFramePath(appDir_, frame);
         Gdiplus::Image picture(path.c_str());  // released at the end of this scope
         if (picture.GetLastStatus() != Gdiplus::Ok || picture.GetWidth() == 0) return false;
         const Point origin = ExplosionFrameOrigin(client);
@@ -172,21 +177,21 @@ bool CDelDlg::ComposeGhost(fw::LayeredCanvas& canvas, int frame) {
         return true;
     }
 
-    const GhostPicture plan = PlanGhostPicture(outside, draggedId, iconHalfSize, client);
+    const GhostPicture plan = PlanGhostPicture(outside_, draggedId_, iconHalfSize_, client);
     // Almost invisible, yet it makes the icon area of the layered window catch the mouse.
     Gdiplus::SolidBrush hitBrush(Argb(kGhostHitDiscArgb));
     g.FillEllipse(&hitBrush, plan.hitDisc.x, plan.hitDisc.y, plan.hitDisc.width, plan.hitDisc.height);
 
     Gdiplus::Image* label = nullptr;
     switch (plan.label) {
-        case GhostLabel::Move: label = moveLabel.get(); break;
-        case GhostLabel::Delete: label = deleteLabel.get(); break;
-        case GhostLabel::LockedBadge: label = lockedBadge.get(); break;
+        case GhostLabel::Move: label = moveLabel_.get(); break;
+        case GhostLabel::Delete: label = deleteLabel_.get(); break;
+        case GhostLabel::LockedBadge: label = lockedBadge_.get(); break;
     }
     if (label) DrawNatural(g, *label, plan.labelTopLeft.x, plan.labelTopLeft.y);
 
-    if (image)
-        g.DrawImage(image, Gdiplus::RectF(plan.icon.x, plan.icon.y, plan.icon.width, plan.icon.height));
+    if (Gdiplus::Image* picture = Image())
+        g.DrawImage(picture, Gdiplus::RectF(plan.icon.x, plan.icon.y, plan.icon.width, plan.icon.height));
     return true;
 }
 
@@ -197,7 +202,7 @@ void CDelDlg::RenderGhost(int frame) {
     fw::LayeredCanvas canvas(hwnd_, rc.right - rc.left, rc.bottom - rc.top);
     const bool drew = ComposeGhost(canvas, frame);
     canvas.PushTo(hwnd_);
-    ++renderCount;
-    lastFrame = frame;
-    if (frame >= 0 && drew) ++explosionFramesDrawn;
+    ++renderCount_;
+    lastFrame_ = frame;
+    if (frame >= 0 && drew) ++explosionFramesDrawn_;
 }

@@ -5,11 +5,35 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
+
+namespace quorlin::testing {
+struct Probe;
+}
+
+// What the ghost asks of the window that owns it (the panel), handed to it when it is made.
+class GhostHost {
+public:
+    virtual ~GhostHost() = default;
+    // The owner's window rectangle on screen; false while it has no window.
+    virtual bool PanelScreenRect(RECT& r) const = 0;
+    // Over the ring band: swap the dragged button with the first eligible one under the
+    // ghost's screen rectangle; true when the ring changed.
+    virtual bool SwapWhileDragging(const RECT& ghost, std::int64_t draggedId) = 0;
+    // Deletes the button (row, window, ring, picture); true when it is gone.
+    virtual bool DeleteButton(std::int64_t id) = 0;
+    // Asks for a new composition of the owner's picture (posted, done later).
+    virtual void RequestRender() = 0;
+    // The picture of the button with this ID (null when it has none); false when there is
+    // no such button (deleted meanwhile).
+    virtual bool FindPicture(std::int64_t id, Gdiplus::Image*& picture) const = 0;
+};
 
 class CDelDlg : public quorlin::fw::Dialog<CDelDlg> {
 public:
@@ -26,7 +50,8 @@ public:
         return map;
     }
 
-    explicit CDelDlg(int iconHalf);
+    // appDir: the folder whose Img\ holds the explosion frames.
+    CDelDlg(GhostHost& host, int iconHalf, std::wstring appDir);
     ~CDelDlg() override;
 
     // Creates the window from its template with the desktop as parent, hidden.
@@ -35,8 +60,10 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
     // Lifts a button: shows the ghost centred on the cursor (screen x, y) and takes the
-    // mouse capture, as if the ghost had been pressed right there.
-    void StartDrag(int id, Gdiplus::Image* buttonImage, int x, int y);
+    // mouse capture, as if the ghost had been pressed right there. The button's picture is
+    // found through the host by ID whenever it is drawn, never kept: a button deleted
+    // during the drag ends the drag.
+    void StartDrag(std::int64_t id, int x, int y);
     // frame -1: the ghost picture; 0 to 5: an explosion frame.
     void RenderGhost(int frame);
     // Draws what RenderGhost would push onto a canvas of the ghost's client size.
@@ -44,19 +71,36 @@ public:
     // frame whose file could be read, or the ghost picture).
     bool ComposeGhost(quorlin::fw::LayeredCanvas& canvas, int frame);
 
-    Gdiplus::Image* image = nullptr;  // borrowed from the dragged button, never freed here
-    bool dragging = false;
-    POINT grabPoint{0, 0};
-    bool outside = false;
-    int iconHalfSize;
-    std::unique_ptr<Gdiplus::Image> deleteLabel, moveLabel, lockedBadge;
-    int draggedId = -1;
-
-    int renderCount = 0;           // pictures pushed to the window, explosion frames included (for tests)
-    int lastFrame = -2;            // the last frame pushed
-    int explosionFramesDrawn = 0;  // explosion frames whose picture file was found and drawn
+    // The button carried, -1 when idle; its picture, the button's own (null when none).
+    std::int64_t DraggedId() const { return draggedId_; }
+    Gdiplus::Image* Image() const;
+    bool Dragging() const { return dragging_; }
+    bool Outside() const { return outside_; }
+    POINT GrabPoint() const { return grabPoint_; }
+    int IconHalfSize() const { return iconHalfSize_; }
+    Gdiplus::Image* DeleteLabel() const { return deleteLabel_.get(); }
+    Gdiplus::Image* MoveLabel() const { return moveLabel_.get(); }
+    Gdiplus::Image* LockedBadge() const { return lockedBadge_.get(); }
+    // Pictures pushed to the window (explosion frames included), the last frame pushed,
+    // and the explosion frames whose picture file was found and drawn.
+    int RenderCount() const { return renderCount_; }
+    int LastFrame() const { return lastFrame_; }
+    int ExplosionFramesDrawn() const { return explosionFramesDrawn_; }
 
 private:
+    friend struct quorlin::testing::Probe;  // the tests' way to set state the mouse would
+    GhostHost& host_;
+    const std::wstring appDir_;
+    bool dragging_ = false;
+    POINT grabPoint_{0, 0};
+    bool outside_ = false;
+    int iconHalfSize_;
+    std::unique_ptr<Gdiplus::Image> deleteLabel_, moveLabel_, lockedBadge_;
+    std::int64_t draggedId_ = -1;
+    int renderCount_ = 0;
+    int lastFrame_ = -2;
+    int explosionFramesDrawn_ = 0;
+
     LRESULT OnLButtonDown(WPARAM, LPARAM, bool& handled);
     LRESULT OnMouseMove(WPARAM, LPARAM, bool& handled);
     LRESULT OnLButtonUp(WPARAM, LPARAM, bool& handled);

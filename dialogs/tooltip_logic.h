@@ -48,4 +48,25 @@ struct TipPlacement {
 TipPlacement PlaceTip(double measuredTextWidth, int cursorX, int cursorY, const std::wstring& lastText,
                       const std::wstring& text, int cxFull, int cyFull);
 
+// Which window the bubble shows the title of: the last button (or the panel, for the
+// keyboard's selection) that showed it. Moving straight from one button onto its neighbour,
+// the old button's leave arrives after the new one's first move, so a leave may hide the
+// bubble only while it is still the leaving button's.
+class TipOwner {
+public:
+    void Shown(const void* owner) { owner_ = owner; }
+    // A leave of `owner`: true when the bubble must be hidden (it is still that button's).
+    bool LeaveHides(const void* owner) {
+        if (!owner_ || owner_ != owner) return false;
+        owner_ = nullptr;
+        return true;
+    }
+    // Hidden for any other reason (a press, a drag, a menu).
+    void Hidden() { owner_ = nullptr; }
+    const void* owner() const { return owner_; }
+
+private:
+    const void* owner_ = nullptr;
+};
+
 }  // namespace quorlin

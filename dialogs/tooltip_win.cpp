@@ -17,14 +17,14 @@ bool FamilyExists(const std::wstring& name, std::unique_ptr<Gdiplus::FontFamily>
 
 }  // namespace
 
-CToolTipDlg::CToolTipDlg() : format(std::make_unique<Gdiplus::StringFormat>(0, LANG_NEUTRAL)) {}
+CToolTipDlg::CToolTipDlg() : format_(std::make_unique<Gdiplus::StringFormat>(0, LANG_NEUTRAL)) {}
 
 CToolTipDlg::~CToolTipDlg() {
     // Font before its family, then the format; the window goes with the base class.
-    font.reset();
-    fontFamily.reset();
-    format.reset();
-    text.clear();
+    font_.reset();
+    fontFamily_.reset();
+    format_.reset();
+    text_.clear();
 }
 
 bool CToolTipDlg::CreateHidden() {
@@ -38,8 +38,8 @@ BOOL CToolTipDlg::OnInitDialog() {
     ::EnableWindow(hwnd_, FALSE);
     ModifyStyleEx(0, WS_EX_LAYERED);
     ModifyStyleEx(WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
-    format->SetAlignment(Gdiplus::StringAlignmentCenter);
-    format->SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    format_->SetAlignment(Gdiplus::StringAlignmentCenter);
+    format_->SetLineAlignment(Gdiplus::StringAlignmentCenter);
     ChooseFont();
     return TRUE;
 }
@@ -58,16 +58,16 @@ const std::vector<std::wstring>& CToolTipDlg::PreferredFontFamilies() {
 }
 
 void CToolTipDlg::ChooseFont() {
-    font.reset();
-    fontFamily.reset();
-    fontName.clear();
+    font_.reset();
+    fontFamily_.reset();
+    fontName_.clear();
     for (const std::wstring& name : PreferredFontFamilies()) {
-        if (FamilyExists(name, fontFamily)) {
-            fontName = name;
+        if (FamilyExists(name, fontFamily_)) {
+            fontName_ = name;
             break;
         }
     }
-    if (!fontFamily) {
+    if (!fontFamily_) {
         // Last resort: any installed family, so that the title is at least readable.
         Gdiplus::InstalledFontCollection installed;
         const INT count = installed.GetFamilyCount();
@@ -75,21 +75,21 @@ void CToolTipDlg::ChooseFont() {
             std::vector<Gdiplus::FontFamily> all(static_cast<size_t>(count));
             INT found = 0;
             installed.GetFamilies(count, all.data(), &found);
-            for (INT i = 0; i < found && !fontFamily; ++i) {
+            for (INT i = 0; i < found && !fontFamily_; ++i) {
                 WCHAR name[LF_FACESIZE] = {};
                 if (all[static_cast<size_t>(i)].GetFamilyName(name) != Gdiplus::Ok) continue;
-                if (FamilyExists(name, fontFamily)) fontName = name;
+                if (FamilyExists(name, fontFamily_)) fontName_ = name;
             }
         }
     }
-    if (!fontFamily) return;
-    font = std::make_unique<Gdiplus::Font>(fontFamily.get(), kFontEmPixels, Gdiplus::FontStyleBold,
+    if (!fontFamily_) return;
+    font_ = std::make_unique<Gdiplus::Font>(fontFamily_.get(), kFontEmPixels, Gdiplus::FontStyleBold,
                                            Gdiplus::UnitPixel);
-    if (font->GetLastStatus() != Gdiplus::Ok) {
+    if (font_->GetLastStatus() != Gdiplus::Ok) {
         // A family without a bold face: its regular face rather than no text at all.
-        font = std::make_unique<Gdiplus::Font>(fontFamily.get(), kFontEmPixels, Gdiplus::FontStyleRegular,
+        font_ = std::make_unique<Gdiplus::Font>(fontFamily_.get(), kFontEmPixels, Gdiplus::FontStyleRegular,
                                                Gdiplus::UnitPixel);
-        if (font->GetLastStatus() != Gdiplus::Ok) font.reset();
+        if (font_->GetLastStatus() != Gdiplus::Ok) font_.reset();
     }
 }
 
@@ -108,21 +108,21 @@ void CToolTipDlg::ShowTip(bool show, const std::wstring& newText, int x, int y) 
     ::MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     ::ShowWindow(hwnd_, SW_SHOWNA);
     // Moving within one button only moves the window; the picture stays.
-    if (newText != text) {
-        text = newText;
-        RenderTip(text);
+    if (newText != text_) {
+        text_ = newText;
+        RenderTip(text_);
     }
 }
 
 double CToolTipDlg::MeasureText(const std::wstring& s) {
-    if (!hwnd_ || !font) return 0.0;
+    if (!hwnd_ || !font_) return 0.0;
     HDC dc = ::GetDC(hwnd_);
     double width = 0.0;
     {
         Gdiplus::Graphics g(dc);
         Gdiplus::RectF layout(0.0f, 0.0f, 0.0f, 0.0f);
         Gdiplus::RectF box;
-        if (g.MeasureString(s.c_str(), static_cast<INT>(s.size()), font.get(), layout, nullptr, &box) ==
+        if (g.MeasureString(s.c_str(), static_cast<INT>(s.size()), font_.get(), layout, nullptr, &box) ==
             Gdiplus::Ok)
             width = box.Width;
     }
@@ -156,11 +156,11 @@ void CToolTipDlg::ComposeTip(fw::LayeredCanvas& canvas, const std::wstring& s) {
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     const int w = canvas.Width(), h = canvas.Height();
     FillBubble(g, w, h, kBubbleArgb);
-    if (!font || s.empty()) return;
+    if (!font_ || s.empty()) return;
     Gdiplus::SolidBrush textBrush{Gdiplus::Color(static_cast<Gdiplus::ARGB>(kBubbleTextArgb))};
     const RectF box = TipTextBox(w, h);
-    g.DrawString(s.c_str(), static_cast<INT>(s.size()), font.get(), Gdiplus::RectF(box.x, box.y, box.width, box.height),
-                 format.get(), &textBrush);
+    g.DrawString(s.c_str(), static_cast<INT>(s.size()), font_.get(), Gdiplus::RectF(box.x, box.y, box.width, box.height),
+                 format_.get(), &textBrush);
 }
 
 void CToolTipDlg::RenderTip(const std::wstring& s) {
@@ -170,5 +170,5 @@ void CToolTipDlg::RenderTip(const std::wstring& s) {
     fw::LayeredCanvas canvas(hwnd_, rc.right - rc.left, rc.bottom - rc.top);
     ComposeTip(canvas, s);
     canvas.PushTo(hwnd_);
-    ++renderCount;
+    ++renderCount_;
 }

@@ -40,13 +40,22 @@ public:
     // The families tried for the bubble's text, in order, before any installed family.
     static const std::vector<std::wstring>& PreferredFontFamilies();
 
-    std::wstring text;  // the text last rendered
-    std::unique_ptr<Gdiplus::StringFormat> format;
-    std::unique_ptr<Gdiplus::FontFamily> fontFamily;
-    std::unique_ptr<Gdiplus::Font> font;
-    std::wstring fontName;  // the family actually used
-    int renderCount = 0;    // how often the picture was drawn (for tests)
+    // The text last rendered.
+    const std::wstring& Text() const { return text_; }
+    // The font, its family's name and the text layout actually used (null before creation).
+    const Gdiplus::Font* Font() const { return font_.get(); }
+    const std::wstring& FontName() const { return fontName_; }
+    const Gdiplus::StringFormat* Format() const { return format_.get(); }
+    // How often the picture was drawn.
+    int RenderCount() const { return renderCount_; }
 
 private:
     void ChooseFont();
+
+    std::wstring text_;
+    std::unique_ptr<Gdiplus::StringFormat> format_;
+    std::unique_ptr<Gdiplus::FontFamily> fontFamily_;
+    std::unique_ptr<Gdiplus::Font> font_;
+    std::wstring fontName_;
+    int renderCount_ = 0;
 };

@@ -23,6 +23,13 @@ constexpr int kRemoveSound = 148;
 // SND_RESOURCE | SND_ASYNC | SND_NODEFAULT: a new sound cuts off the previous one.
 constexpr unsigned kSoundFlags = 0x40007;
 
+// What became of an edit of a row.
+enum class EditOutcome {
+    Stored,       // the row holds the new fields and its button shows them
+    RowGone,      // no row has that ID any more (deleted meanwhile)
+    StoreFailed,  // the store refused; what it already stored stays stored
+};
+
 class ButtonHost {
 public:
     virtual ~ButtonHost() = default;
@@ -34,6 +41,9 @@ public:
     virtual void ShowLoadError(const std::wstring& description) = 0;
     // An existence-only access test of a file or folder path.
     virtual bool TargetExists(const std::wstring& path) = 0;
+    // An add was refused for a reason the user can act on: tell the user this text. The
+    // panel shows it like a load error (a message box owned by the panel).
+    virtual void ShowAddRefusal(const std::wstring& text) { ShowLoadError(text); }
 };
 
 class ButtonCollection {
@@ -43,13 +53,20 @@ public:
     // Ring order: ascending sort.
     std::vector<std::unique_ptr<LauncherButton>> buttons;
 
+    // Rows whose ID is 0 or below are not shown (no button can address them).
     bool LoadButtons();
     void CreateButtonFromRecord(const Recordset& rs);
+    // All or nothing, in one transaction: the duplicate test, the insert and the row read
+    // back, which must be the row asked for (same texts, kind and sort, an ID above the
+    // reserved ones). True when the row and its button were made, or when the same kind and
+    // path were already stored; false, with nothing stored, otherwise (also when the
+    // duplicate test cannot run).
     bool AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind, const std::wstring& para);
+    // Fails closed: true also when the test cannot run.
     bool IsDuplicate(const std::wstring& path, std::int32_t kind);
     // Deletes the row and records it as an undo step in the same transaction.
-    bool DeleteButton(std::int32_t id);
-    bool RemoveButtonById(std::int32_t id);
+    bool DeleteButton(std::int64_t id);
+    bool RemoveButtonById(std::int64_t id);
     // Writes a backup of bts.db first (a failed backup does not stop the clear: the undo
     // step still holds every row), then deletes and records the rows as one undo step.
     bool ClearAllButtons();
@@ -70,16 +87,21 @@ public:
     bool SyncWithStore();
     // Swaps the dragged button with the first eligible one under the ghost (screen
     // rectangle); both sorts are stored in one transaction, or neither is and the ring
-    // stays as it was.
-    bool SwapWhileDragging(const Rect& ghostScreenRect, std::int32_t draggedId);
-    bool SetButtonSort(LauncherButton& button, std::int32_t value);
+    // stays as it was. Two buttons that hold the same sort are not swapped.
+    bool SwapWhileDragging(const Rect& ghostScreenRect, std::int64_t draggedId);
+    bool SetButtonSort(LauncherButton& button, std::int64_t value);
+    // Stores new title, path and parameters of a row and reloads its button, if it has one.
+    EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
+                             const std::wstring& para);
 
     // The button with this ID, or null (how dialogs find a button again safely).
-    LauncherButton* FindById(std::int32_t id) const;
+    LauncherButton* FindById(std::int64_t id) const;
     size_t Count() const { return buttons.size(); }
 
 private:
-    bool DeleteRow(std::int32_t id, UndoKind kind);
+    bool DeleteRow(std::int64_t id, UndoKind kind);
+    enum class Presence { Absent, Present, Unknown };
+    Presence FindDuplicate(const std::wstring& path, std::int32_t kind);
 
     DbSession& store_;
     ButtonHost& host_;

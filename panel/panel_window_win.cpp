@@ -4,13 +4,9 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "app/quorlin_app_win.h"
 #include "app/settings_win.h"
-#include "buttons/button_window_win.h"
+#include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
-#include "dialogs/add_dialog_win.h"
-#include "dialogs/ghost_win.h"
-#include "dialogs/tooltip_win.h"
 #include "framework/seams.h"
 #include "framework/seams_win.h"
 #include "panel/composition.h"
@@ -25,13 +21,16 @@ namespace {
 const wchar_t kInstanceProp[] = L"qiv_zembrick";
 const wchar_t kHotKeyAtom[] = L"qiv_tool-hotkey-S";
 const wchar_t kTrayTip[] = L"Zanthe桌面";
+const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 
 int FullScreenWidth() { return ::GetSystemMetrics(SM_CXFULLSCREEN); }
 int FullScreenHeight() { return ::GetSystemMetrics(SM_CYFULLSCREEN); }
 
 }  // namespace
 
-CQuorlinDlg::CQuorlinDlg() : collection_(theApp().store, *this) {
+UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
+
+CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store) : state_(state), collection_(store, *this) {
     appIcon = ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     fw::LoadPngResource(IDB_RING, ringImage);
     fw::LoadPngResource(IDB_FACE, faceImage);
@@ -42,7 +41,10 @@ CQuorlinDlg::CQuorlinDlg() : collection_(theApp().store, *this) {
 }
 
 CQuorlinDlg::~CQuorlinDlg() {
-    // Buttons are child windows: release them while the panel window still exists.
+    // The helper windows go first. Buttons are child windows:
+    // release them while the panel window still exists.
+    ghost_.reset();
+    toolTip_.reset();
     collection_.buttons.clear();
 }
 
@@ -50,7 +52,7 @@ CButtonEx* CQuorlinDlg::ButtonAt(size_t i) const {
     return i < collection_.buttons.size() ? static_cast<CButtonEx*>(collection_.buttons[i].get()) : nullptr;
 }
 
-CButtonEx* CQuorlinDlg::FindButton(int id) const { return static_cast<CButtonEx*>(collection_.FindById(id)); }
+CButtonEx* CQuorlinDlg::FindButton(std::int64_t id) const { return static_cast<CButtonEx*>(collection_.FindById(id)); }
 
 // ---------------------------------------------------------------- creation and placement
 
@@ -77,21 +79,22 @@ BOOL CQuorlinDlg::OnInitDialog() {
     MoveToInitialPosition();
     LoadButtons();
     RenderPanel();
-    SetTopMost(theApp().topMost, false);
+    SetTopMost(state_.topMost, false);
     hotKeyId = ::GlobalAddAtomW(kHotKeyAtom);
     ::RegisterHotKey(hwnd_, hotKeyId, MOD_WIN, 0x53);
-    StartVersionCheck(false);
+    StartVersionCheck(false, state_.SettingsFile());
     ::SetTimer(hwnd_, TIMER_CLOCK, 1000, nullptr);
     initialised = true;
     return TRUE;
 }
 
 void CQuorlinDlg::MoveToInitialPosition() {
-    const bool hasX = HasSetting(kKeyDeskX);
-    const bool hasY = HasSetting(kKeyDeskY);
+    const IniSettings settings(state_.SettingsFile());
+    const bool hasX = settings.Has(kKeyDeskX);
+    const bool hasY = settings.Has(kKeyDeskY);
     // The INI service hands back an unsigned value; the range rules see it as such.
-    const long long x = static_cast<unsigned>(ReadSettingInt(kKeyDeskX, 0));
-    const long long y = static_cast<unsigned>(ReadSettingInt(kKeyDeskY, 0));
+    const long long x = static_cast<unsigned>(settings.ReadInt(kKeyDeskX, 0));
+    const long long y = static_cast<unsigned>(settings.ReadInt(kKeyDeskY, 0));
     Point p = InitialPanelPosition(hasX, x, hasY, y, FullScreenWidth(), FullScreenHeight(), panelWidth, panelHeight);
     ::MoveWindow(hwnd_, p.x, p.y, panelWidth, panelHeight, TRUE);
 }
@@ -113,7 +116,7 @@ void CQuorlinDlg::PlaceBesideAnchor(HWND window, const RECT& anchor) {
 }
 
 LRESULT CQuorlinDlg::OnNcHitTest(WPARAM, LPARAM, bool& handled) {
-    if (theApp().fixed) {
+    if (state_.fixed) {
         handled = false;
         return 0;
     }
@@ -126,15 +129,16 @@ LRESULT CQuorlinDlg::OnExitSizeMove(WPARAM, LPARAM, bool& handled) {
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
     if (KeepOnScreen(r)) ::MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    WriteSettingInt(kKeyDeskX, r.left);
-    WriteSettingInt(kKeyDeskY, r.top);
+    const IniSettings settings(state_.SettingsFile());
+    settings.WriteInt(kKeyDeskX, r.left);
+    settings.WriteInt(kKeyDeskY, r.top);
     return 0;
 }
 
 // ---------------------------------------------------------------- stacking
 
 void CQuorlinDlg::SetTopMost(bool topmost, bool persist) {
-    theApp().topMost = topmost;
+    state_.topMost = topmost;
     if (topmost) {
         ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
@@ -143,7 +147,7 @@ void CQuorlinDlg::SetTopMost(bool topmost, bool persist) {
         AttachToDesktop();
         ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    if (persist) WriteSettingInt(kKeyTopMost, topmost ? 1 : 0);
+    if (persist) SaveSwitch(kKeyTopMost, topmost);
 }
 
 HWND CQuorlinDlg::FindWorkerDesktopView() {
@@ -169,7 +173,7 @@ bool CQuorlinDlg::AttachToDesktop() {
 }
 
 BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
-    if (!theApp().topMost && desktopOwner && !::IsWindow(desktopOwner)) {
+    if (!state_.topMost && desktopOwner && !::IsWindow(desktopOwner)) {
         ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
         desktopOwner = nullptr;
     }
@@ -206,6 +210,9 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     Tray().Notify(NIM_DELETE, &trayData);
     trayAdded = false;
     ::RemovePropW(hwnd_, kInstanceProp);
+    // The helper windows go before the buttons whose pictures the ghost may borrow.
+    ghost_.reset();
+    toolTip_.reset();
     ringImage.reset();
     stillLayer_.reset();
     stillOps_.clear();
@@ -237,6 +244,21 @@ LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
     return 0;
 }
 
+void CQuorlinDlg::EnsureHelperWindows() {
+    if (!toolTip_) {
+        toolTip_ = std::make_unique<CToolTipDlg>();
+        toolTip_->CreateHidden();
+    }
+    if (!ghost_) {
+        ghost_ = std::make_unique<CDelDlg>(static_cast<GhostHost&>(*this), kInitialButtonHalf, state_.appDir);
+        ghost_->CreateHidden();
+    }
+}
+
+void CQuorlinDlg::SaveSwitch(const wchar_t* key, bool on) const {
+    IniSettings(state_.SettingsFile()).WriteInt(key, on ? 1 : 0);
+}
+
 LRESULT CQuorlinDlg::OnQueryDragIcon(WPARAM, LPARAM, bool&) { return reinterpret_cast<LRESULT>(appIcon); }
 
 // ---------------------------------------------------------------- rendering
@@ -246,7 +268,7 @@ std::vector<DrawOp> CQuorlinDlg::PlanFrame() const {
     views.reserve(collection_.buttons.size());
     for (const auto& b : collection_.buttons)
         views.push_back(ButtonView{b->ID, b->centerX, b->centerY, b->hovered != 0, b->HasImage()});
-    const int draggedId = g_ghost ? g_ghost->draggedId : -1;
+    const std::int64_t draggedId = ghost_ ? ghost_->DraggedId() : -1;
     const LocalTime now = Clock().Now();
     return ComposePanel(geometry_, buttonHalf, views, draggedId, ClockTime{now.hour, now.minute, now.second});
 }
@@ -262,7 +284,7 @@ Gdiplus::Image* CQuorlinDlg::PictureFor(const DrawOp& op) const {
         case PanelPicture::Hub: return hubImage.get();
         case PanelPicture::ButtonImage:
             return op.buttonIndex < collection_.buttons.size()
-                       ? static_cast<CButtonEx*>(collection_.buttons[op.buttonIndex].get())->image.get()
+                       ? static_cast<CButtonEx*>(collection_.buttons[op.buttonIndex].get())->Image()
                        : nullptr;
     }
     return nullptr;
@@ -324,7 +346,7 @@ void CQuorlinDlg::ComposeTickInto(fw::LayeredCanvas& canvas, bool stillChanged) 
         stillPictures_.clear();
         stillLayer_->Clear();
         DrawOps(*stillLayer_, ops, 0, split);
-        ++stillCompositions;
+        ++stillCompositions_;
         if (stillLayer_->Ok()) {
             stillOps_ = std::move(still);
             stillPictures_ = std::move(pictures);
@@ -352,7 +374,7 @@ void CQuorlinDlg::RenderClockTick() { RenderFrame(false); }
 // ---------------------------------------------------------------- buttons
 
 std::unique_ptr<LauncherButton> CQuorlinDlg::CreateButtonWindow() {
-    auto button = std::make_unique<CButtonEx>();
+    auto button = std::make_unique<CButtonEx>(static_cast<ButtonWindowHost&>(*this));
     button->CreateIn(hwnd_);
     return button;
 }
@@ -369,10 +391,61 @@ void CQuorlinDlg::LayoutButtons() {
 }
 
 void CQuorlinDlg::ShowLoadError(const std::wstring& description) {
-    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), description, CQuorlinApp::AppName(), kMbOk);
+    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), description, state_.appName, kMbOk);
 }
 
 bool CQuorlinDlg::TargetExists(const std::wstring& path) { return ::_waccess(path.c_str(), 0) == 0; }
+
+// ---------------------------------------------------------------- what the owned windows ask
+
+void CQuorlinDlg::RequestRender() {
+    if (hwnd_) ::PostMessageW(hwnd_, WM_COMMAND, IDC_LAUNCH_BUTTON, 0);
+}
+
+void CQuorlinDlg::ForwardCommand(WPARAM wp, LPARAM lp) {
+    if (hwnd_) ::PostMessageW(hwnd_, WM_COMMAND, wp, lp);
+}
+
+void CQuorlinDlg::ShowTip(bool show, const std::wstring& text, int x, int y) {
+    if (show) EnsureHelperWindows();
+    if (toolTip_) toolTip_->ShowTip(show, text, x, y);
+}
+
+void CQuorlinDlg::StartDrag(std::int64_t id, int x, int y) {
+    EnsureHelperWindows();
+    ghost_->StartDrag(id, x, y);
+}
+
+bool CQuorlinDlg::FindPicture(std::int64_t id, Gdiplus::Image*& picture) const {
+    const CButtonEx* button = FindButton(id);
+    if (!button) return false;
+    picture = button->Image();
+    return true;
+}
+
+void CQuorlinDlg::EditButton(std::int64_t id, const RECT& anchor) {
+    CAddDlg dialog(*this, anchor, -1, id);
+    dialog.DoModal(::GetDesktopWindow());
+}
+
+bool CQuorlinDlg::PanelScreenRect(RECT& r) const { return hwnd_ && ::GetWindowRect(hwnd_, &r); }
+
+bool CQuorlinDlg::FindRecord(std::int64_t id, ButtonRecord& record) const {
+    const LauncherButton* button = collection_.FindById(id);
+    if (!button) return false;
+    record = *button;
+    return true;
+}
+
+std::unique_ptr<Gdiplus::Image> CQuorlinDlg::CopyButtonPicture(std::int64_t id) const {
+    const CButtonEx* button = FindButton(id);
+    return button ? CopyImage(button->Image()) : nullptr;
+}
+
+EditOutcome CQuorlinDlg::UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
+                                      const std::wstring& para) {
+    return collection_.UpdateButton(id, title, path, para);
+}
 
 // ---------------------------------------------------------------- tray, menus and commands
 
@@ -433,7 +506,7 @@ HMENU CQuorlinDlg::BuildPanelMenu() const {
     ::RemoveMenu(menu, kContextPopupIndex, MF_BYPOSITION);
     ::DestroyMenu(menu);
     for (int i = 0; i < kPanelMenuLeadingEntriesRemoved; ++i) ::DeleteMenu(popup, 0, MF_BYPOSITION);
-    for (int id : MenuCheckMarks(theApp().topMost, theApp().fixed, theApp().buttonsLocked))
+    for (int id : MenuCheckMarks(state_.topMost, state_.fixed, state_.buttonsLocked))
         ::CheckMenuItem(popup, static_cast<UINT>(id), MF_BYCOMMAND | MF_CHECKED);
     return popup;
 }
@@ -473,18 +546,18 @@ BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) {
             ::PostQuitMessage(0);
             return TRUE;
         case ID_TOPMOST:
-            SetTopMost(!theApp().topMost, true);
+            SetTopMost(!state_.topMost, true);
             return TRUE;
         case ID_FIXED:
-            theApp().fixed = !theApp().fixed;
-            WriteSettingInt(kKeyLock, theApp().fixed ? 1 : 0);
+            state_.fixed = !state_.fixed;
+            SaveSwitch(kKeyLock, state_.fixed);
             return TRUE;
         case ID_CHECK_UPDATE:
-            StartVersionCheck(true);
+            StartVersionCheck(true, state_.SettingsFile());
             return TRUE;
         case ID_LOCK_BUTTONS:
-            theApp().buttonsLocked = !theApp().buttonsLocked;
-            WriteSettingInt(kKeyLockButtons, theApp().buttonsLocked ? 1 : 0);
+            state_.buttonsLocked = !state_.buttonsLocked;
+            SaveSwitch(kKeyLockButtons, state_.buttonsLocked);
             return TRUE;
         case ID_CLEAR_ALL:
             if (MessageBoxes().Show(0, L"确认清空所有按钮？", L"请您确认", kMbSystemModal | kMbYesNo) == kIdYes)
@@ -521,9 +594,7 @@ void CQuorlinDlg::OnAddWebAddress() {
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
     {
-        CAddDlg dialog;
-        dialog.anchor = r;
-        dialog.kind = ItemKind::Url;
+        CAddDlg dialog(*this, r, ItemKind::Url);
         dialog.DoModal(::GetDesktopWindow());
     }
     PruneMissingTargets();
@@ -554,7 +625,7 @@ std::wstring CQuorlinDlg::ResolveShortcut(const std::wstring& path) {
 }
 
 void CQuorlinDlg::AddDroppedFiles(HDROP drop) {
-    if (theApp().buttonsLocked &&
+    if (state_.buttonsLocked &&
         MessageBoxes().Show(0, kLockedDropQuestion, kLockedDropCaption, kMbSystemModal | kMbYesNo) != kIdYes) {
         ::DragFinish(drop);
         return;
@@ -563,8 +634,7 @@ void CQuorlinDlg::AddDroppedFiles(HDROP drop) {
     const UINT n = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < n; ++i) {
         if (!CanDropMore(count)) {
-            MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), DropLimitMessage(), CQuorlinApp::AppName(),
-                                kMbOk);
+            MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), DropLimitMessage(), state_.appName, kMbOk);
             break;
         }
         // The whole name, however long: a name cut to a fixed buffer would name another file.

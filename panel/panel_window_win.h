@@ -5,10 +5,16 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
+#include "buttons/button_window_win.h"
+#include "dialogs/add_dialog_win.h"
+#include "dialogs/ghost_win.h"
+#include "dialogs/tooltip_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "panel/button_collection.h"
@@ -16,7 +22,9 @@
 #include "panel/ring_layout.h"
 #include "res/resource.h"
 
-class CButtonEx;
+namespace quorlin {
+class DbSession;
+}
 
 // The tray callback message.
 constexpr UINT WM_TRAYICON = WM_USER + 500;
@@ -25,7 +33,16 @@ constexpr UINT WM_MAKE_HELPERS = WM_APP + 1;
 constexpr UINT_PTR TIMER_CLOCK = 1525;
 constexpr UINT_PTR TIMER_TRAY = 502;
 
-class CQuorlinDlg : public quorlin::fw::Dialog<CQuorlinDlg>, public quorlin::ButtonHost {
+// The identifier of the registered message "TaskbarCreated" (registered at static start).
+UINT TaskbarCreatedMessage();
+
+// The panel owns its buttons, the tooltip, the ghost and the dialogs it opens, and is the
+// host each of them reaches back through.
+class CQuorlinDlg : public quorlin::fw::Dialog<CQuorlinDlg>,
+                    public quorlin::ButtonHost,
+                    public ButtonWindowHost,
+                    public GhostHost,
+                    public AddDialogHost {
 public:
     enum { IDD = IDD_QUORLIN_DIALOG };
 
@@ -60,7 +77,9 @@ public:
         return map;
     }
 
-    CQuorlinDlg();
+    // state: the paths and switches (the panel's commands change the switches);
+    // store: the open button store. Both outlive the panel.
+    CQuorlinDlg(quorlin::AppState& state, quorlin::DbSession& store);
     ~CQuorlinDlg() override;
 
     BOOL OnInitDialog() override;
@@ -73,7 +92,7 @@ public:
     bool AttachToDesktop();
     static HWND FindWorkerDesktopView();
     static bool KeepOnScreen(RECT& r);
-    static void PlaceBesideAnchor(HWND window, const RECT& anchor);
+    void PlaceBesideAnchor(HWND window, const RECT& anchor) override;
 
     // Composition. RenderPanel composes the whole picture (anything may have changed);
     // a clock tick reuses the kept still part of it when nothing but the second moved.
@@ -84,8 +103,8 @@ public:
     // What a clock tick composes: the kept still part (composed again first when it has
     // changed, or always when `stillChanged`), then the second hand and the hub.
     void ComposeTickInto(quorlin::fw::LayeredCanvas& canvas, bool stillChanged = false);
-    // How many times the still part has been composed (for tests and benchmarks).
-    int stillCompositions = 0;
+    // How many times the still part has been composed.
+    int StillCompositions() const { return stillCompositions_; }
     // The plan of the current picture, and the execution of some of its steps (also used
     // by the benchmark to time the sections of a frame).
     std::vector<quorlin::DrawOp> PlanFrame() const;
@@ -94,27 +113,48 @@ public:
 
     // The button collection (ring order = ascending sort).
     bool LoadButtons() { return collection_.LoadButtons(); }
-    bool AddButton(const std::wstring& title, const std::wstring& path, int kind, const std::wstring& para) {
+    bool AddButton(const std::wstring& title, const std::wstring& path, int kind, const std::wstring& para) override {
         return collection_.AddButton(title, path, kind, para);
     }
     bool IsDuplicate(const std::wstring& path, int kind) { return collection_.IsDuplicate(path, kind); }
-    bool DeleteButton(int id) { return collection_.DeleteButton(id); }
-    bool RemoveButtonById(int id) { return collection_.RemoveButtonById(id); }
+    bool DeleteButton(std::int64_t id) override { return collection_.DeleteButton(id); }
+    bool RemoveButtonById(std::int64_t id) { return collection_.RemoveButtonById(id); }
     bool ClearAllButtons() { return collection_.ClearAllButtons(); }
     void PruneMissingTargets() { collection_.PruneMissingTargets(); }
-    bool SwapWhileDragging(const RECT& ghost, int draggedId) {
+    bool SwapWhileDragging(const RECT& ghost, std::int64_t draggedId) override {
         return collection_.SwapWhileDragging(quorlin::Rect{ghost.left, ghost.top, ghost.right, ghost.bottom},
                                              draggedId);
     }
     size_t ButtonCount() const { return collection_.Count(); }
     CButtonEx* ButtonAt(size_t i) const;
-    CButtonEx* FindButton(int id) const;
+    CButtonEx* FindButton(std::int64_t id) const;
 
-    // ButtonHost
+    // The tooltip and the drag ghost: made right after the first frame is on screen, or by
+    // whoever needs one first; null before that.
+    void EnsureHelperWindows();
+    CToolTipDlg* ToolTip() const { return toolTip_.get(); }
+    CDelDlg* Ghost() const { return ghost_.get(); }
+
+    // ButtonHost (the collection)
     std::unique_ptr<quorlin::LauncherButton> CreateButtonWindow() override;
     void LayoutButtons() override;
     void ShowLoadError(const std::wstring& description) override;
     bool TargetExists(const std::wstring& path) override;
+
+    // ButtonWindowHost, GhostHost, AddDialogHost (the windows the panel owns)
+    const quorlin::AppState& State() const override { return state_; }
+    void RequestRender() override;
+    void ForwardCommand(WPARAM wp, LPARAM lp) override;
+    void ShowTip(bool show, const std::wstring& text, int x, int y) override;
+    void StartDrag(std::int64_t id, int x, int y) override;
+    bool FindPicture(std::int64_t id, Gdiplus::Image*& picture) const override;
+    void EditButton(std::int64_t id, const RECT& anchor) override;
+    bool PanelScreenRect(RECT& r) const override;
+    bool FindRecord(std::int64_t id, quorlin::ButtonRecord& record) const override;
+    std::unique_ptr<Gdiplus::Image> CopyButtonPicture(std::int64_t id) const override;
+    quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
+                                      const std::wstring& para) override;
+    const std::wstring& AppName() const override { return state_.appName; }
 
     // Menus (exposed for tests: the menu a right click would show, already pruned and checked).
     HMENU BuildPanelMenu() const;
@@ -123,6 +163,23 @@ public:
     // Adding by drop.
     void AddDroppedFiles(HDROP drop);
     static std::wstring ResolveShortcut(const std::wstring& path);
+
+    // The panel's size and the button half-size of the current layout.
+    int PanelWidth() const { return panelWidth; }
+    int PanelHeight() const { return panelHeight; }
+    int ButtonHalf() const { return buttonHalf; }
+    // Whether initialisation has finished.
+    bool Initialised() const { return initialised; }
+    // The desktop view that owns the panel on the desktop layer, or null.
+    HWND DesktopOwner() const { return desktopOwner; }
+    // The tray icon's record, and whether the shell accepted it.
+    const NOTIFYICONDATAW& TrayData() const { return trayData; }
+    bool TrayAdded() const { return trayAdded; }
+    int HotKeyId() const { return hotKeyId; }
+
+private:
+    friend struct quorlin::testing::Probe;  // the tests' way to set state the shell would
+    quorlin::AppState& state_;
 
     // Geometry.
     int clockRadius = 50;
@@ -140,9 +197,12 @@ public:
     std::unique_ptr<Gdiplus::Image> ringImage, faceImage, hourHandImage, minuteHandImage, secondHandImage, hubImage;
     NOTIFYICONDATAW trayData{};
     int hotKeyId = 0;
-    bool trayAdded = false;  // whether the shell accepted the icon (for tests and shutdown)
+    bool trayAdded = false;  // whether the shell accepted the icon
 
-private:
+    std::unique_ptr<CToolTipDlg> toolTip_;
+    std::unique_ptr<CDelDlg> ghost_;
+    int stillCompositions_ = 0;
+
     Gdiplus::Image* PictureFor(const quorlin::DrawOp& op) const;
     void RenderFrame(bool stillChanged);
 
@@ -178,6 +238,8 @@ private:
     void ShowTrayMenu();
     void ShowPanelMenu();
     void MoveToInitialPosition();
+    // Writes one switch to setting.ini.
+    void SaveSwitch(const wchar_t* key, bool on) const;
 
     quorlin::ButtonCollection collection_;
     quorlin::PanelGeometry geometry_;

@@ -37,6 +37,7 @@
 // Strings
 #define IDS_HOME_PAGE 150
 #define IDS_UPDATE_ENDPOINT 151
+#define IDS_DATA_MOVED 160
 
 // Controls
 #ifndef IDC_STATIC

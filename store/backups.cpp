@@ -238,10 +238,8 @@ bool IsGoodDatabase(const std::wstring& path) {
         sql::Stmt check(db, "PRAGMA integrity_check");
         good = check.Row() && check.Text(0) == L"ok" && !check.Row() && !check.failed();
     }
-    if (good) {
-        sql::Stmt table(db, "select count(*) from sqlite_master where type = 'table' and name = 'tb_Btns'");
-        good = table.Row() && table.Int(0) == 1;
-    }
+    // A tb_Btns the program would refuse at open is no backup to go back to.
+    if (good) good = CheckButtonTable(db).empty();
     sql::Close(db);
     return good;
 }
@@ -272,6 +270,7 @@ DbHealth CheckDatabaseFile(const std::wstring& dbPath) {
         if (check.Row()) health = check.Text(0) == L"ok" ? DbHealth::Good : DbHealth::Broken;
         else health = classify(sqlite3_errcode(db));
     }
+    if (health == DbHealth::Good && !CheckButtonTable(db).empty()) health = DbHealth::Broken;
     sql::Close(db);
     return health;
 }

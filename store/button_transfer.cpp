@@ -168,10 +168,10 @@ ParsedTransfer ParseTransferJson(const std::string& bytes, const std::wstring& p
 
 bool ReadRingRows(DbSession& store, std::vector<TransferRow>& rows) {
     rows.clear();
-    sql::Stmt st(store.Handle(), "select iType, Title, PathName, Para from tb_Btns where ID <> 2 order by sort asc");
+    sql::Stmt st(store.Handle(), "select iType, Title, PathName, Para from tb_Btns where ID >= 1 and ID <> 2 order by sort asc");
     while (st.Row()) {
         TransferRow r;
-        r.kind = static_cast<std::int32_t>(st.Int(0));
+        r.kind = KindOfField(st.Field(0));
         r.title = st.Text(1);
         r.path = st.Text(2);
         r.parameter = st.Text(3);
@@ -205,21 +205,27 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
             report.skipped.push_back({ImportSkip::Reason::Duplicate, entry, r.title});
             continue;
         }
-        sql::Stmt count(db, "select count(*) from tb_Btns where ID <> 2");
-        sql::Stmt top(db, "select max(sort) from tb_Btns");
-        if (!count.Row() || !top.Row()) return fail();
+        sql::Stmt count(db, "select count(*) from tb_Btns where ID >= 1 and ID <> 2");
+        sql::Stmt top(db, "select sort from tb_Btns order by sort desc limit 1");
+        if (!count.Row()) return fail();
+        const bool any = top.Row();
+        if (top.failed()) return fail();
         if (count.Int(0) >= limit) {
             report.skipped.push_back({ImportSkip::Reason::Limit, entry, r.title});
             continue;
         }
-        const std::int64_t next = top.IsNull(0) ? 0 : top.Int(0) + 1;
-        if (next > std::numeric_limits<std::int32_t>::max()) return fail();
+        // The largest sort plus one, read as an add reads it; none is left above the largest value.
+        const std::int64_t last = any ? SortOfField(top.Field(0)) : -1;
+        if (last == INT64_MAX) return fail();
+        const std::int64_t next = last + 1;
         sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) values (?, ?, ?, ?, ?)");
         put.Bind(1, r.kind).Bind(2, r.title).Bind(3, r.path).Bind(5, next);
         if (r.parameter.empty()) put.BindNull(4);
         else put.Bind(4, r.parameter);
         if (!put.Run()) return fail();
-        report.added.push_back(static_cast<std::int32_t>(sqlite3_last_insert_rowid(db)));
+        const std::int64_t id = sqlite3_last_insert_rowid(db);
+        if (IsReservedId(id)) return fail();  // no button could own it
+        report.added.push_back(id);
     }
     if (!store.CommitTransaction()) return fail();
     report.result = ImportReport::Result::Done;

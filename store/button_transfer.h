@@ -69,7 +69,7 @@ struct ImportSkip {
 };
 struct ImportReport {
     enum class Result { Done, BackupFailed, StoreFailed } result = Result::StoreFailed;
-    std::vector<std::int32_t> added;  // new IDs
+    std::vector<std::int64_t> added;  // new IDs
     std::vector<ImportSkip> skipped;
     std::wstring backup;              // the backup written first
 };

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "framework/text.h"
+#include "store/db_session.h"
 
 namespace quorlin::sql {
 
@@ -22,7 +23,7 @@ Stmt& Stmt::Bind(int index, std::int64_t value) {
 }
 
 Stmt& Stmt::Bind(int index, const std::wstring& text) {
-    const std::string u = ToUtf8(text);
+    const std::string u = ToWtf8(text);  // as the store keeps its texts
     if (stmt_ && sqlite3_bind_text(stmt_, index, u.data(), static_cast<int>(u.size()), SQLITE_TRANSIENT) != SQLITE_OK)
         failed_ = true;
     return *this;
@@ -60,10 +61,23 @@ std::int64_t Stmt::Int(int column) const { return sqlite3_column_int64(stmt_, co
 std::wstring Stmt::Text(int column) const {
     const unsigned char* t = sqlite3_column_text(stmt_, column);
     const int n = sqlite3_column_bytes(stmt_, column);
-    return t ? FromUtf8(std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n))) : std::wstring();
+    return t ? FromWtf8(std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n))) : std::wstring();
 }
 
 bool Stmt::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+
+FieldValue Stmt::Field(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+        case SQLITE_NULL:
+            return FieldValue::Null();
+        case SQLITE_INTEGER:
+            return FieldValue::Int(sqlite3_column_int64(stmt_, column));
+        case SQLITE_FLOAT:
+            return FieldValue::Real(sqlite3_column_double(stmt_, column));
+        default:
+            return FieldValue::Text(Text(column));
+    }
+}
 
 bool Exec(sqlite3* db, const char* text) { return db && sqlite3_exec(db, text, nullptr, nullptr, nullptr) == SQLITE_OK; }
 

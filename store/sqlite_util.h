@@ -9,6 +9,10 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace quorlin {
+struct FieldValue;
+}
+
 namespace quorlin::sql {
 
 class Stmt {
@@ -30,8 +34,11 @@ public:
     void Reset();
 
     std::int64_t Int(int column) const;
+    // Texts are bound and read as WTF-8, the form the store keeps them in.
     std::wstring Text(int column) const;
     bool IsNull(int column) const;
+    // The column as the store reads a field (NULL, integer, real, text).
+    FieldValue Field(int column) const;
 
 private:
     sqlite3* db_;

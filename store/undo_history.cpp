@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <limits>
+#include <climits>
 
 #include "framework/user_texts.h"
 #include "store/button_table.h"
@@ -48,11 +48,7 @@ bool Record(sqlite3* db, UndoKind kind, const char* countSql, const char* copySq
 
 struct SavedRow {
     std::int64_t rowid = 0;
-    std::int64_t iType = 0;
-    std::wstring title, path;
-    bool paraNull = true;
-    std::wstring para;
-    std::int64_t sort = 0;
+    FieldValue sort;
 };
 
 bool SortTaken(sqlite3* db, std::int64_t sort, bool& taken) {
@@ -74,7 +70,7 @@ bool MakeRoomAt(sqlite3* db, std::int64_t sort, bool& ok) {
     }
     std::int64_t end = sort;
     for (;;) {
-        if (end >= std::numeric_limits<std::int32_t>::max()) return true;  // no room: ok stays false
+        if (end == INT64_MAX) return true;  // no room: ok stays false
         bool next = false;
         if (!SortTaken(db, end + 1, next)) return false;
         if (!next) break;
@@ -88,7 +84,7 @@ bool MakeRoomAt(sqlite3* db, std::int64_t sort, bool& ok) {
 
 }  // namespace
 
-bool RecordDeleteOne(sqlite3* db, UndoKind kind, std::int32_t id) {
+bool RecordDeleteOne(sqlite3* db, UndoKind kind, std::int64_t id) {
     return Record(db, kind, "select count(*) from tb_Btns where ID = ?",
                   "insert into tb_UndoRows (Step, ID, iType, Title, PathName, Para, sort) "
                   "select ?, ID, iType, Title, PathName, Para, sort from tb_Btns where ID = ?",
@@ -152,44 +148,42 @@ UndoOutcome UndoNewest(DbSession& store, int limit) {
     out.hadStep = true;
     std::vector<SavedRow> saved;
     {
-        sql::Stmt rows(db, "select rowid, iType, Title, PathName, Para, sort from tb_UndoRows where Step = ? order by sort, rowid");
+        sql::Stmt rows(db, "select rowid, sort from tb_UndoRows where Step = ? order by sort, rowid");
         rows.Bind(1, stepId);
-        while (rows.Row()) {
-            SavedRow r;
-            r.rowid = rows.Int(0);
-            r.iType = rows.Int(1);
-            r.title = rows.Text(2);
-            r.path = rows.Text(3);
-            r.paraNull = rows.IsNull(4);
-            r.para = rows.Text(4);
-            r.sort = rows.Int(5);
-            saved.push_back(std::move(r));
-        }
+        while (rows.Row()) saved.push_back({rows.Int(0), rows.Field(1)});
         if (rows.failed()) return fail();
     }
     for (const SavedRow& r : saved) {
-        sql::Stmt dup(db, "select count(*) from tb_Btns where iType = ? and PathName = ?");
-        if (!dup.Bind(1, r.iType).Bind(2, r.path).Row()) return fail();
+        // Same kind and path as a row of the ring: compared in SQL, as the values are stored.
+        sql::Stmt dup(db, "select count(*) from tb_Btns b, tb_UndoRows u "
+                          "where u.rowid = ? and b.iType = u.iType and b.PathName = u.PathName");
+        if (!dup.Bind(1, r.rowid).Row()) return fail();
         const bool duplicate = dup.Int(0) > 0;
         if (!duplicate) {
-            sql::Stmt count(db, "select count(*) from tb_Btns where ID <> 2");
+            sql::Stmt count(db, "select count(*) from tb_Btns where ID >= 1 and ID <> 2");
             if (!count.Row()) return fail();
             if (count.Int(0) >= limit) {
                 ++out.heldBack;
                 continue;
             }
-            bool room = false;
-            if (!MakeRoomAt(db, r.sort, room)) return fail();
-            if (!room) {
-                ++out.heldBack;
-                continue;
+            // A whole-number place is made free; any other stored sort (NULL, a real, a text)
+            // goes back as it was, where SQLite's order puts it.
+            if (r.sort.type == FieldValue::Type::Int) {
+                bool room = false;
+                if (!MakeRoomAt(db, r.sort.integer, room)) return fail();
+                if (!room) {
+                    ++out.heldBack;
+                    continue;
+                }
             }
-            sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) values (?, ?, ?, ?, ?)");
-            put.Bind(1, r.iType).Bind(2, r.title).Bind(3, r.path).Bind(5, r.sort);
-            if (r.paraNull) put.BindNull(4);
-            else put.Bind(4, r.para);
-            if (!put.Run()) return fail();
-            out.restored.push_back(static_cast<std::int32_t>(sqlite3_last_insert_rowid(db)));
+            // The stored values themselves go back, byte for byte.
+            sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) "
+                              "select iType, Title, PathName, Para, sort from tb_UndoRows where rowid = ?");
+            if (!put.Bind(1, r.rowid).Run()) return fail();
+            const std::int64_t id = sqlite3_last_insert_rowid(db);
+            // A table emptied by another tool could hand out a reserved ID: no button owns it.
+            if (IsReservedId(id)) return fail();
+            out.restored.push_back(id);
         } else {
             ++out.duplicates;
         }

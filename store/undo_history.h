@@ -31,7 +31,7 @@ enum class UndoKind : std::int32_t {
 // Inside the caller's transaction, before the delete: records the rows the delete will
 // remove as a new step. No row, no step. False when the history could not be written
 // (the caller must then roll back).
-bool RecordDeleteOne(sqlite3* db, UndoKind kind, std::int32_t id);
+bool RecordDeleteOne(sqlite3* db, UndoKind kind, std::int64_t id);
 bool RecordClearAll(sqlite3* db);
 
 // What the newest step would bring back (for the tray entry).
@@ -45,16 +45,17 @@ std::optional<UndoSummary> NewestUndo(sqlite3* db);
 std::wstring UndoMenuText(const std::optional<UndoSummary>& summary);
 
 // Takes back the newest step in one transaction. Each row comes back with its title,
-// path, kind, parameter and sort, under a new ID: at its old sort when that is free,
-// otherwise the rows from that sort up to the next unused one move up by one, so that it
-// stands again between the same neighbours. Rows go back in ring order. A row whose kind
+// path, kind, parameter and sort exactly as they were stored, under a new ID: at its old
+// sort when that is free, otherwise the rows from that sort up to the next unused one move
+// up by one, so that it stands again between the same neighbours (a sort that is no whole
+// number goes back as it was). Rows go back in ring order. A row whose kind
 // and path are on the ring again is dropped (the button is there); a row that would make
 // the ring hold more than `limit` buttons stays in the step for a later undo. The step
 // goes when none of its rows is left.
 struct UndoOutcome {
     bool stored = false;    // the transaction committed (false: nothing changed)
     bool hadStep = false;
-    std::vector<std::int32_t> restored;  // new IDs, in ring order
+    std::vector<std::int64_t> restored;  // new IDs, in ring order
     int duplicates = 0;
     int heldBack = 0;
 };

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/quorlin_app_win.h"
+#include "app/app_paths.h"
 #include "app/settings_win.h"
 #include "framework/seams.h"
 #include "framework/text.h"
@@ -32,18 +32,6 @@ std::wstring LoadResourceString(UINT id) {
     // With a zero length LoadStringW hands out a pointer to the resource itself.
     const int length = ::LoadStringW(quorlin::fw::ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
     return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
-}
-
-// A value of an INI file at whatever length it has.
-std::wstring ReadIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
-        const DWORD n = ::GetPrivateProfileStringW(section, key, L"", buffer.data(),
-                                                   static_cast<DWORD>(buffer.size()), file.c_str());
-        // A value that filled the buffer may have been cut: read again with more room.
-        if (n + 1 < buffer.size() || buffer.size() >= 65536) return std::wstring(buffer.data(), n);
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 // The module's full path at whatever length it has, "" when it cannot be read.
@@ -126,7 +114,7 @@ HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHa
 // The request itself, blocking: each network step is bounded by the WinINet timeouts, and
 // the body is read only while the deadline has not passed and the reply can still be valid.
 std::wstring FetchBlocking(const std::wstring& address, SteadyClock::time_point deadline) {
-    InternetHandle session(::InternetOpenW(CQuorlinApp::AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+    InternetHandle session(::InternetOpenW(quorlin::AppNameOfModulePath(ModulePath(nullptr)).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
                                            nullptr, INTERNET_FLAG_DONT_CACHE));
     if (!session) return std::wstring();
     SetNetworkTimeouts(session.get());
@@ -198,10 +186,9 @@ std::wstring GetFileVersionString(HMODULE module) {
     return quorlin::FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);
 }
 
-std::wstring UpdateEndpoint() {
-    if (!theApp().appDir.empty()) {
-        const std::wstring configured =
-            quorlin::Trim(ReadIniString(quorlin::SettingsPath(), quorlin::kSettingsSection, kEndpointKey));
+std::wstring UpdateEndpoint(const std::wstring& settingsFile) {
+    if (!settingsFile.empty()) {
+        const std::wstring configured = quorlin::Trim(quorlin::IniSettings(settingsFile).ReadString(kEndpointKey));
         if (!configured.empty()) return configured;
     }
     return LoadResourceString(IDS_UPDATE_ENDPOINT);
@@ -232,14 +219,14 @@ std::wstring FetchReplyText(const std::wstring& address, std::chrono::millisecon
     return pending->text;
 }
 
-unsigned CheckVersion(bool interactive) {
-    RunCheck(interactive, UpdateEndpoint());
+unsigned CheckVersion(bool interactive, const std::wstring& settingsFile) {
+    RunCheck(interactive, UpdateEndpoint(settingsFile));
     return 0;
 }
 
-void StartVersionCheck(bool interactive) {
+void StartVersionCheck(bool interactive, const std::wstring& settingsFile) {
     // Everything the worker needs from the application is read here and handed over by value.
-    std::wstring endpoint = UpdateEndpoint();
+    std::wstring endpoint = UpdateEndpoint(settingsFile);
     try {
         std::thread([interactive, endpoint = std::move(endpoint)] {
             // The shell may be asked to open the home page from this thread.

@@ -15,11 +15,11 @@ constexpr std::chrono::milliseconds kVersionReplyDeadline{20000};
 
 // Starts a check on a new worker thread and returns at once. interactive: every
 // outcome is reported; otherwise only a newer version is. The endpoint is read here, on
-// the caller's thread; the worker touches nothing shared.
-void StartVersionCheck(bool interactive);
-// The worker body (also callable directly, e.g. from tests): asks UpdateEndpoint(), read on
-// the calling thread. Returns 0.
-unsigned CheckVersion(bool interactive);
+// the caller's thread, from settingsFile (setting.ini); the worker touches nothing shared.
+void StartVersionCheck(bool interactive, const std::wstring& settingsFile);
+// The worker body (also callable directly, e.g. from tests): asks UpdateEndpoint(settingsFile),
+// read on the calling thread. Returns 0.
+unsigned CheckVersion(bool interactive, const std::wstring& settingsFile);
 // "a.b.c.d" from the module's fixed file version, "" when it cannot be read.
 std::wstring GetFileVersionString(HMODULE module);
 // The body of an HTTP GET as text, "" on any failure; stops reading as soon as the reply
@@ -28,6 +28,7 @@ std::wstring FetchReplyText(const std::wstring& address);
 // The same with a deadline of the caller's choosing: when it passes before the whole body
 // has arrived, the result is "" (the request is abandoned and ends on its own).
 std::wstring FetchReplyText(const std::wstring& address, std::chrono::milliseconds deadline);
-// The endpoint the check asks: string 151, unless setting.ini names another one under
-// [SETTING] UpdateEndpoint (a key the program never writes; for tests and mirrors).
-std::wstring UpdateEndpoint();
+// The endpoint the check asks: string 151, unless settingsFile (setting.ini; "" for none)
+// names another one under [SETTING] UpdateEndpoint (a key the program never writes; for
+// tests and mirrors).
+std::wstring UpdateEndpoint(const std::wstring& settingsFile);

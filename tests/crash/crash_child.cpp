@@ -135,7 +135,7 @@ private:
         return s;
     }
 
-    void Report(bool ok, std::int32_t newId) {
+    void Report(bool ok, std::int64_t newId) {
         for (const auto& b : c_.buttons) maxSeen_ = std::max(maxSeen_, b->ID);
         Emit(std::string(ok ? "done " + std::to_string(newId) : "false") + " " + RingText(c_));
     }
@@ -163,15 +163,15 @@ private:
     void Delete() {
         auto movable = Movable();
         if (movable.empty()) return Add();
-        const std::int32_t id = Pick(movable)->ID;
+        const std::int64_t id = Pick(movable)->ID;
         Emit("begin del " + std::to_string(id));
         Report(c_.DeleteButton(id), 0);
     }
 
     // A reserved row or a row that is not there.
     void DeleteOdd() {
-        static const std::vector<std::int32_t> ids = {1, 2, 0, -5, 999999};
-        const std::int32_t id = Pick(ids);
+        static const std::vector<std::int64_t> ids = {1, 2, 0, -5, 999999, 4294967297};
+        const std::int64_t id = Pick(ids);
         Emit("begin del " + std::to_string(id));
         Report(c_.DeleteButton(id), 0);
     }
@@ -215,7 +215,7 @@ private:
         const TransferResult r = ImportFromFile(store_, file, L"", kMaxButtons, CurrentDateTime());
         const bool ok = r.exitCode == 0 && c_.SyncWithStore();
         // The IDs an import gives follow each other; the first is the smallest new one.
-        std::int32_t first = 0;
+        std::int64_t first = 0;
         if (ok && r.added > 0) {
             for (const auto& b : c_.buttons)
                 if (b->ID > maxSeen_ && (first == 0 || b->ID < first)) first = b->ID;
@@ -255,7 +255,7 @@ private:
     ChildHost& host_;
     DbSession& store_;
     std::wstring dir_;
-    std::int32_t maxSeen_ = 0;  // the largest ID the ring has shown
+    std::int64_t maxSeen_ = 0;  // the largest ID the ring has shown
     std::mt19937_64 rng_;
     unsigned long seed_;
     unsigned long counter_ = 0;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A new user's first minutes with the real program, driven with real mouse and keys
 # (xdotool) inside a virtual display: start it, add "回收站" and "我的电脑" from the
-# panel's menu, open the tray menu and quit from it. Screenshots go to $out.
+# panel's menu, drop two files and a folder on it from another program, lock its buttons
+# and drop again (answering "否" to the question), open the tray menu and quit from it.
+# Screenshots go to $out.
 # Prints "e2e: ok NAME" / "e2e: FAIL NAME" lines; exit status 0 when all passed.
 set -u
 appdir=$1
@@ -56,6 +58,95 @@ sleep 1
 xdotool key Down Down Down Down Right Return
 sleep 1.5
 check "my-computer-not-duplicated" test "$(sqlite3 "$db" "select count(*) from tb_Btns where Title = '我的电脑'")" = 1
+
+# Files dropped from another program, as a file manager drops them: an X client offers
+# file:// URIs over XDND and Wine hands them to the panel as WM_DROPFILES. Wine answers the
+# drop before the program has handled it, so the table is polled.
+drops="$work/drops"
+mkdir -p "$drops/照片 folder"
+odd="$drops/季度 报告's 草稿.txt"
+plain="$drops/readme.txt"
+echo a >"$odd"
+echo b >"$plain"
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }  # Wine's drive Z: is /
+dropped_rows() {
+    sqlite3 -cmd '.timeout 2000' "$db" "select iType || '|' || Title || '|' || PathName from tb_Btns where iType in (0, 2) order by sort"
+}
+wait_rows() {  # wait_rows N: until the table holds N dropped rows (or 20 s)
+    for _ in $(seq 1 40); do
+        [ "$(dropped_rows | wc -l)" -ge "$1" ] && break
+        sleep 0.5
+    done
+}
+# The icon square of a button on a single ring of N buttons (see panel/ring_layout.cpp).
+slot_crop() {  # slot_crop N INDEX -> WxH+X+Y on the screen
+    awk -v n="$1" -v i="$2" -v px="$px" -v py="$py" 'BEGIN {
+        step = 360 / n; if (step > 120) step = 120
+        t = step * i / 180 * 3.141592654
+        cx = 120 + int(78 * sin(t)); cy = 120 - int(78 * cos(t))
+        printf "24x24+%d+%d", px + cx - 12, py + cy - 12 }'
+}
+slot_changed() {  # slot_changed BEFORE AFTER N INDEX: an icon appeared (or left) there
+    local crop d
+    crop=$(slot_crop "$3" "$4")
+    d=$(convert \( "$1" -crop "$crop" +repage \) \( "$2" -crop "$crop" +repage \) \
+        -compose difference -composite -colorspace gray -format '%[fx:mean]' info:)
+    awk -v d="$d" 'BEGIN { exit !(d > 0.05) }'
+}
+drop_client=$(dirname "$0")/xdnd_drop.py
+import -window root "$out/5-before-drop.png"
+/usr/bin/python3 "$drop_client" $((px + 120)) $((py + 120)) "$odd" "$plain" "$drops/照片 folder"
+wait_rows 3
+expected="0|季度 报告's 草稿|$(winpath "$odd")
+0|readme|$(winpath "$plain")
+2|照片 folder|$(winpath "$drops/照片 folder")"
+rows=$(dropped_rows)
+check "drop-from-outside-rows" test "$rows" = "$expected"
+[ "$rows" = "$expected" ] || printf 'e2e: rows after the drop:\n%s\ne2e: expected:\n%s\n' "$rows" "$expected"
+# Two buttons before (0 and 120 degrees), five after: the three new ones at 144, 216 and 288.
+new_icons_at() {  # new_icons_at INDEX...: icons appeared at these slots of a ring of 5
+    local i
+    for i in "$@"; do slot_changed "$out/5-before-drop.png" "$out/6-dropped.png" 5 "$i" || return 1; done
+}
+three_new_icons() {  # the panel is drawn again after the last row: look again for a while
+    for _ in $(seq 1 10); do
+        import -window root "$out/6-dropped.png"
+        new_icons_at 2 3 4 && return 0
+        sleep 0.5
+    done
+    return 1
+}
+check "drop-from-outside-buttons-on-ring" three_new_icons
+
+# "锁定面板按钮" from the panel's menu: a drop now asks first, and "否" adds nothing.
+xdotool mousemove $((px + 120)) $((py + 120)) click 3
+sleep 1
+xdotool key Down Down Down Return
+sleep 1
+check "lock-buttons-from-menu" grep -aq 'LOCK_BTN=1' "$work/setting.ini"
+late="$drops/later.txt"
+echo c >"$late"
+/usr/bin/python3 "$drop_client" $((px + 120)) $((py + 120)) "$late"
+question=""
+for _ in $(seq 1 40); do
+    question=$(xdotool search --name '^提示$' 2>/dev/null | head -1)
+    [ -n "$question" ] && break
+    sleep 0.5
+done
+check "locked-drop-asks" test -n "$question"
+answered=no
+if [ -n "$question" ]; then
+    sleep 0.5
+    import -window root "$out/7-locked-drop-question.png"
+    # "否" (No): N is its access key in every language of the box.
+    xdotool key n
+    for _ in $(seq 1 20); do
+        sleep 0.5
+        xdotool search --name '^提示$' >/dev/null 2>&1 || { answered=yes; break; }
+    done
+fi
+sleep 1
+check "locked-drop-no-adds-nothing" test "$answered,$(dropped_rows)" = "yes,$expected"
 
 # Right-click the tray icon: the tray menu; "退出" ends the program.
 tray=$(xwininfo -root -tree 2>/dev/null | grep '"Wine System Tray"' | head -1 | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*/\1 \2 \3 \4/')

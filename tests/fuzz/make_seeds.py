@@ -137,6 +137,28 @@ def import_seeds():
     return seeds
 
 
+def odd_values_seeds():
+    def value(kind, v):
+        if kind == 0:
+            return bytes([0]) + struct.pack("<q", v)
+        if kind == 1:
+            return bytes([1]) + struct.pack("<d", v)
+        return bytes([kind]) + bytes(8)
+    cases = [
+        (value(1, 1e300), value(0, 0), b""),
+        (value(1, -1e300), value(1, 1e300), b""),
+        (value(1, 2.5), value(1, 2.0), b""),
+        (value(1, float("nan")), value(1, float("inf")), b""),
+        (value(0, 2**63 - 1), value(0, 2**32), b""),
+        (value(0, -2**63), value(0, -1), b""),
+        (value(0, 2**31 + 5), value(2, 0), b"abc"),
+        (value(2, 0), value(3, 0), b"12"),
+        (value(4, 0), value(4, 0), b""),
+        (value(1, 9.223372036854775e18), value(0, 4), b""),
+    ]
+    return [a + b + rest for a, b, rest in cases]
+
+
 def main():
     targets = {
         "version_fuzz": version_seeds(),
@@ -145,6 +167,7 @@ def main():
         "placement_fuzz": placement_seeds(),
         "find_duplicate_fuzz": find_duplicate_seeds(),
         "import_fuzz": import_seeds(),
+        "odd_values_fuzz": odd_values_seeds(),
     }
     for name, seeds in targets.items():
         folder = os.path.join(HERE, "corpus", name)

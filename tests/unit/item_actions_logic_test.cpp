@@ -66,12 +66,24 @@ TEST(ItemActionsFailure, ShellResultThreshold) {
     }
 }
 
-TEST(ItemActionsFailure, RemovalPromptAndFolderParams) {
+TEST(ItemActionsFailure, RemovalPrompt) {
     EXPECT_EQ(RemovalPromptText(L"C:\\gone\\a b.exe"),
               L"打开失败{C:\\gone\\a b.exe}\r\n\r\n此目标不存在或已失效，是否删除此按钮？");
     EXPECT_STREQ(kRemovalPromptCaption, L"提示");
-    EXPECT_EQ(ContainingFolderParams(L"C:\\My Docs\\a.txt"), L"/select, C:\\My Docs\\a.txt");
     EXPECT_STREQ(kExplorerExe, L"explorer.exe");
+}
+
+TEST(ItemActionsFolder, SelectParamsQuoteThePath) {
+    // A comma would otherwise start the next explorer switch.
+    EXPECT_EQ(ContainingFolderParams(L"C:\\a,b\\My Docs\\x.txt"), L"/select, \"C:\\a,b\\My Docs\\x.txt\"");
+    // A trailing backslash would escape the closing quote; it names the same folder.
+    EXPECT_EQ(ContainingFolderParams(L"D:\\Tools,old\\\\"), L"/select, \"D:\\Tools,old\"");
+    EXPECT_EQ(ContainingFolderParams(L"\\\\srv\\share\\"), L"/select, \"\\\\srv\\share\"");
+    // A drive root keeps its backslash and needs no quotes.
+    EXPECT_EQ(ContainingFolderParams(L"C:\\"), L"/select, C:\\");
+    EXPECT_EQ(ContainingFolderParams(L"C:\\\\"), L"/select, C:\\");
+    // Quotes cannot be in a file name; a stored one is dropped.
+    EXPECT_EQ(ContainingFolderParams(L"C:\\a\"b.txt"), L"/select, \"C:\\ab.txt\"");
 }
 
 }  // namespace

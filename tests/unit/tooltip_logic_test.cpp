@@ -147,5 +147,20 @@ TEST(TooltipBubble, TextBoxIsTwoPixelsLow) {
     EXPECT_EQ(box.height, 25.0f);
 }
 
+TEST(TipOwner, ALateLeaveOfTheOldButtonKeepsTheNeighboursTip) {
+    int a = 0, b = 0;
+    TipOwner tip;
+    EXPECT_FALSE(tip.LeaveHides(&a));  // nothing shown
+    tip.Shown(&a);
+    tip.Shown(&b);  // the neighbour's first move comes before a's leave
+    EXPECT_FALSE(tip.LeaveHides(&a));
+    EXPECT_EQ(tip.owner(), &b);
+    EXPECT_TRUE(tip.LeaveHides(&b));
+    EXPECT_EQ(tip.owner(), nullptr);
+    tip.Shown(&a);
+    tip.Hidden();
+    EXPECT_FALSE(tip.LeaveHides(&a));
+}
+
 }  // namespace
 }  // namespace quorlin

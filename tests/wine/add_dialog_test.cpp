@@ -123,33 +123,6 @@ private:
     std::thread thread_;
 };
 
-// A script run from a thread timer, i.e. from inside whatever message loop is running
-// (the dialog's own modal loop included). Each tick calls the step until it says done.
-class TimerScript {
-public:
-    explicit TimerScript(std::function<bool()> step) : step_(std::move(step)) {
-        current_ = this;
-        id_ = ::SetTimer(nullptr, 0, 25, &TimerScript::Tick);
-    }
-    ~TimerScript() {
-        ::KillTimer(nullptr, id_);
-        current_ = nullptr;
-    }
-    bool done = false;
-    int ticks = 0;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        TimerScript* self = current_;
-        if (!self || self->done) return;
-        ++self->ticks;
-        if (self->step_()) self->done = true;
-    }
-    static inline TimerScript* current_ = nullptr;
-    std::function<bool()> step_;
-    UINT_PTR id_ = 0;
-};
-
 class AddDialogTest : public PanelTest {
 protected:
     void TearDown() override {
@@ -207,19 +180,16 @@ protected:
     HWND OpenEdit(int id) {
         CButtonEx* button = panel->FindButton(id);
         EXPECT_NE(button, nullptr) << "no button " << id;
-        dialog = std::make_unique<CAddDlg>();
         RECT r{};
         if (button) ::GetWindowRect(button->hwnd(), &r);
-        dialog->anchor = r;
-        dialog->kind = -1;
-        dialog->SetRecord(button);
+        dialog = std::make_unique<CAddDlg>(*panel, r, -1, button ? button->ID : 0);
         return Show();
     }
     // Opens the dialog modeless, as the panel's web-address command would open it modally.
     HWND OpenAdd() {
-        dialog = std::make_unique<CAddDlg>();
-        ::GetWindowRect(panel->hwnd(), &dialog->anchor);
-        dialog->kind = ItemKind::Url;
+        RECT r{};
+        ::GetWindowRect(panel->hwnd(), &r);
+        dialog = std::make_unique<CAddDlg>(*panel, r, ItemKind::Url);
         return Show();
     }
     HWND Show() {
@@ -298,8 +268,8 @@ TEST_F(AddDialogFieldsTest, AddModeShowsTheWebAddressFieldsCaptionFocusAndIconOf
     EXPECT_EQ(TextOf(d, IDC_PARA_LABEL), L"参数：");
     // The preview is the icon for (Url, "", "").
     auto expected = IconForItem(ItemKind::Url, L"", L"");
-    ASSERT_TRUE(dialog->preview);
-    EXPECT_EQ(PixelsOf(dialog->preview.get()), PixelsOf(expected.get()));
+    ASSERT_TRUE(dialog->Preview());
+    EXPECT_EQ(PixelsOf(dialog->Preview()), PixelsOf(expected.get()));
     // Style of the template: pop-up, thin border, no caption bar, above all windows.
     const LONG_PTR style = ::GetWindowLongPtrW(d, GWL_STYLE), ex = ::GetWindowLongPtrW(d, GWL_EXSTYLE);
     EXPECT_TRUE(style & WS_POPUP);
@@ -335,7 +305,7 @@ TEST_F(AddDialogFieldsTest, EditModeTakesTheRecordAndAdaptsTheFieldsToEachKind) 
         CButtonEx* button = panel->FindButton(c.id);
         ASSERT_NE(button, nullptr);
         HWND d = OpenEdit(c.id);
-        EXPECT_EQ(dialog->kind, c.kind);
+        EXPECT_EQ(dialog->Kind(), c.kind);
         EXPECT_EQ(fw::GetWindowTextString(d), L"修改");
         EXPECT_EQ(TextOf(d, IDC_TITLE), button->Title);
         EXPECT_EQ(TextOf(d, IDC_PATH), button->PathName);
@@ -355,9 +325,9 @@ TEST_F(AddDialogFieldsTest, EditModeTakesTheRecordAndAdaptsTheFieldsToEachKind) 
         EXPECT_EQ(from, 0u);
         EXPECT_EQ(to, button->Title.size());
         // The preview is a copy of the button's own picture, not the picture itself.
-        ASSERT_TRUE(dialog->preview);
-        EXPECT_NE(dialog->preview.get(), button->image.get());
-        EXPECT_EQ(PixelsOf(dialog->preview.get()), PixelsOf(button->image.get()));
+        ASSERT_TRUE(dialog->Preview());
+        EXPECT_NE(dialog->Preview(), button->Image());
+        EXPECT_EQ(PixelsOf(dialog->Preview()), PixelsOf(button->Image()));
         if (c.kind == ItemKind::File) {
             // Tab order of the template: OK, Cancel, title, parameters, target, browse.
             std::vector<int> order;
@@ -371,7 +341,7 @@ TEST_F(AddDialogFieldsTest, EditModeTakesTheRecordAndAdaptsTheFieldsToEachKind) 
 
     // The reserved "我的电脑" row is a ShellEntry: only its greyed title is left.
     HWND d = OpenEdit(1);
-    EXPECT_EQ(dialog->kind, ItemKind::ShellEntry);
+    EXPECT_EQ(dialog->Kind(), ItemKind::ShellEntry);
     EXPECT_EQ(TextOf(d, IDC_TITLE), L"我的电脑");
     EXPECT_TRUE(Visible(d, IDC_TITLE));
     EXPECT_FALSE(Enabled(d, IDC_TITLE));
@@ -542,7 +512,7 @@ TEST_F(AddDialogConfirmTest, EditWritesTheTrimmedFieldsAndTheButtonReloadsFromTh
     EXPECT_EQ(button->Title, L"新标题");
     EXPECT_EQ(button->PathName, other);
     EXPECT_EQ(button->Para, L"-x  -y");
-    ASSERT_TRUE(button->image);
+    ASSERT_TRUE(button->Image());
 
     // Para is written even when empty: a NULL becomes an empty text.
     const int bare = InsertRowLive(ItemKind::File, L"无参数", file);
@@ -654,10 +624,10 @@ TEST_F(AddDialogPreviewTest, TypingATargetRefreshesThePreviewOnlyForEditedFilesA
     for (int id : {fileId, folderId}) {
         SCOPED_TRACE(id);
         OpenEdit(id);
-        const auto before = PixelsOf(dialog->preview.get());
+        const auto before = PixelsOf(dialog->Preview());
         ASSERT_FALSE(before.empty());
         Set(IDC_PATH, missing);
-        const auto after = PixelsOf(dialog->preview.get());
+        const auto after = PixelsOf(dialog->Preview());
         EXPECT_NE(after, before);
         const int kind = panel->FindButton(id)->iType;
         auto expected = IconForItem(kind, panel->FindButton(id)->Title, missing);
@@ -665,30 +635,30 @@ TEST_F(AddDialogPreviewTest, TypingATargetRefreshesThePreviewOnlyForEditedFilesA
         // Back to a real file: the shell's icon of that file again.
         Set(IDC_PATH, file);
         auto fileIcon = IconForItem(kind, L"", file);
-        EXPECT_EQ(PixelsOf(dialog->preview.get()), PixelsOf(fileIcon.get()));
+        EXPECT_EQ(PixelsOf(dialog->Preview()), PixelsOf(fileIcon.get()));
         // The button itself is untouched until OK.
-        EXPECT_EQ(PixelsOf(panel->FindButton(id)->image.get()), before);
+        EXPECT_EQ(PixelsOf(panel->FindButton(id)->Image()), before);
         dialog.reset();
     }
 
     for (int id : {urlId, browserId}) {
         SCOPED_TRACE(id);
         OpenEdit(id);
-        Gdiplus::Image* shown = dialog->preview.get();
+        Gdiplus::Image* shown = dialog->Preview();
         const auto before = PixelsOf(shown);
         Set(IDC_PATH, file);
-        EXPECT_EQ(dialog->preview.get(), shown);
-        EXPECT_EQ(PixelsOf(dialog->preview.get()), before);
+        EXPECT_EQ(dialog->Preview(), shown);
+        EXPECT_EQ(PixelsOf(dialog->Preview()), before);
         dialog.reset();
     }
 
     OpenAdd();
-    Gdiplus::Image* shown = dialog->preview.get();
+    Gdiplus::Image* shown = dialog->Preview();
     const auto before = PixelsOf(shown);
     Set(IDC_PATH, file);
     Set(IDC_PATH, L"http://changed.example/");
-    EXPECT_EQ(dialog->preview.get(), shown);
-    EXPECT_EQ(PixelsOf(dialog->preview.get()), before);
+    EXPECT_EQ(dialog->Preview(), shown);
+    EXPECT_EQ(PixelsOf(dialog->Preview()), before);
 }
 
 TEST_F(AddDialogPreviewTest, BrowseFillsTheTargetFromTheFileChooserOrTheFolderBrowser) {
@@ -715,7 +685,7 @@ TEST_F(AddDialogPreviewTest, BrowseFillsTheTargetFromTheFileChooserOrTheFolderBr
         EXPECT_EQ(filterShown, L"All files(*.*)");
         EXPECT_EQ(Folded(TextOf(d, IDC_PATH)), Folded(chosen));
         auto expected = IconForItem(ItemKind::File, L"挑文件", TextOf(d, IDC_PATH));
-        EXPECT_EQ(PixelsOf(dialog->preview.get()), PixelsOf(expected.get()));
+        EXPECT_EQ(PixelsOf(dialog->Preview()), PixelsOf(expected.get()));
         dialog.reset();
     }
     {
@@ -780,7 +750,7 @@ TEST_F(AddDialogSafetyTest, ButtonDeletedThroughThePanelWhileOpenIsNeverReachedA
         const std::wstring file = MakeFile("k" + std::to_string(n++) + ".txt");
         const int id = InsertRowLive(ItemKind::File, L"要删", file);
         HWND d = OpenEdit(id);
-        const auto shown = PixelsOf(dialog->preview.get());
+        const auto shown = PixelsOf(dialog->Preview());
         ASSERT_FALSE(shown.empty());
 
         route.remove(id);
@@ -791,7 +761,7 @@ TEST_F(AddDialogSafetyTest, ButtonDeletedThroughThePanelWhileOpenIsNeverReachedA
         // Typing and painting after the deletion: the dialog keeps its own picture.
         Set(IDC_PATH, dir.File("elsewhere.exe").wstring());
         ::RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        EXPECT_EQ(PixelsOf(dialog->preview.get()), shown);
+        EXPECT_EQ(PixelsOf(dialog->Preview()), shown);
 
         Set(IDC_TITLE, L"还想改");
         const std::string before = Query("select * from tb_Btns order by ID");
@@ -845,9 +815,9 @@ TEST_F(AddDialogModalTest, PanelWebAddressCommandRunsTheModalDialogThatAddsTheRo
 TEST_F(AddDialogModalTest, DoModalEndsWithOkAfterAnAddAndWithCancelOnEscapeWritingNothing) {
     OpenPanel();
     {
-        CAddDlg d;
-        ::GetWindowRect(panel->hwnd(), &d.anchor);
-        d.kind = ItemKind::Url;
+        RECT r{};
+        ::GetWindowRect(panel->hwnd(), &r);
+        CAddDlg d(*panel, r, ItemKind::Url);
         TimerScript script([&] {
             if (!d.IsWindow() || !::IsWindowVisible(d.hwnd())) return false;
             ::SetDlgItemTextW(d.hwnd(), IDC_TITLE, L"回车");
@@ -862,9 +832,7 @@ TEST_F(AddDialogModalTest, DoModalEndsWithOkAfterAnAddAndWithCancelOnEscapeWriti
     EXPECT_EQ(Query("select PathName from tb_Btns where ID > 2"), "http://enter.example/");
     {
         const int id = std::stoi(Query("select max(ID) from tb_Btns"));
-        CAddDlg d;
-        d.kind = -1;
-        d.SetRecord(panel->FindButton(id));
+        CAddDlg d(*panel, RECT{}, -1, panel->FindButton(id) ? id : 0);
         TimerScript script([&] {
             if (!d.IsWindow() || !::IsWindowVisible(d.hwnd())) return false;
             ::SetDlgItemTextW(d.hwnd(), IDC_TITLE, L"取消了");

@@ -172,7 +172,7 @@ TEST_F(DropTest, SeventyFilesAtOnceStopAtTheLimit) {
     Drop(names);
     EXPECT_EQ(panel->ButtonCount(), 66u);
     EXPECT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(panel->buttonHalf, 10);  // three rings
+    EXPECT_EQ(panel->ButtonHalf(), 10);  // three rings
 }
 
 TEST_F(DropTest, LockedButtonsAskFirst) {
@@ -189,7 +189,7 @@ TEST_F(DropTest, LockedButtonsAskFirst) {
     boxes.QueueAnswer(kIdYes);
     Drop({file});
     EXPECT_EQ(panel->ButtonCount(), 2u);
-    EXPECT_TRUE(theApp().buttonsLocked);  // the lock stays on
+    EXPECT_TRUE(theApp().state.buttonsLocked);  // the lock stays on
 }
 
 class CommandTest : public PanelTest {};
@@ -217,7 +217,7 @@ TEST_F(CommandTest, CommonEntriesAreAddedOnceEach) {
 TEST_F(CommandTest, SwitchesToggleAndPersist) {
     OpenPanel();
     Command(ID_LOCK_BUTTONS);
-    EXPECT_TRUE(theApp().buttonsLocked);
+    EXPECT_TRUE(theApp().state.buttonsLocked);
     EXPECT_EQ(ReadSetting("LOCK_BTN"), "1");
     Command(ID_LOCK_BUTTONS);
     EXPECT_EQ(ReadSetting("LOCK_BTN"), "0");
@@ -298,10 +298,10 @@ TEST_F(CommandTest, ExitPostsQuitAndTheWindowCleansUp) {
 TEST_F(CommandTest, TrayIconRecordAndCallbacks) {
     OpenPanel();
     EXPECT_EQ(tray.calls, std::vector<DWORD>{NIM_ADD});
-    EXPECT_EQ(panel->trayData.uID, 128u);
-    EXPECT_EQ(panel->trayData.uCallbackMessage, WM_USER + 500);
-    EXPECT_EQ(panel->trayData.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    EXPECT_STREQ(panel->trayData.szTip, L"Zanthe桌面");
+    EXPECT_EQ(panel->TrayData().uID, 128u);
+    EXPECT_EQ(panel->TrayData().uCallbackMessage, WM_USER + 500);
+    EXPECT_EQ(panel->TrayData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_STREQ(panel->TrayData().szTip, L"Zanthe桌面");
     EXPECT_EQ(::SendMessageW(panel->hwnd(), WM_TRAYICON, 7, WM_LBUTTONDOWN), 1);  // not our icon
     ::ShowWindow(panel->hwnd(), SW_MINIMIZE);
     EXPECT_EQ(::SendMessageW(panel->hwnd(), WM_TRAYICON, 128, WM_LBUTTONDBLCLK), 0);
@@ -310,10 +310,10 @@ TEST_F(CommandTest, TrayIconRecordAndCallbacks) {
 
 TEST_F(CommandTest, HotKeyIsRegisteredOnceAndBringsThePanelForward) {
     OpenPanel();
-    EXPECT_EQ(panel->hotKeyId, static_cast<int>(::GlobalFindAtomW(L"qiv_tool-hotkey-S")));
+    EXPECT_EQ(panel->HotKeyId(), static_cast<int>(::GlobalFindAtomW(L"qiv_tool-hotkey-S")));
     // Win+S is ours now: a second registration of the same keys fails.
     EXPECT_FALSE(::RegisterHotKey(nullptr, 77, MOD_WIN, 0x53));
-    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->hotKeyId, 0);
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
     EXPECT_TRUE(::IsWindowVisible(panel->hwnd()));
     ClosePanel();
     EXPECT_TRUE(::RegisterHotKey(nullptr, 77, MOD_WIN, 0x53));  // released with the panel

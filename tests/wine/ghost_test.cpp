@@ -45,7 +45,7 @@ protected:
     // and `count` web-address buttons (IDs 3, 4, ...).
     CQuorlinDlg& OpenWithButtons(int count) {
         CQuorlinDlg& p = OpenPanel();
-        EXPECT_NE(g_ghost, nullptr) << "the panel makes the ghost";
+        EXPECT_NE(panel->Ghost(), nullptr) << "the panel makes the ghost";
         for (int i = 0; i < count; ++i) {
             const std::wstring n = std::to_wstring(i);
             EXPECT_TRUE(p.AddButton(L"Site " + n, L"http://site" + n + L".example/", ItemKind::Url, L""));
@@ -58,7 +58,7 @@ protected:
         return p;
     }
 
-    static CDelDlg& Ghost() { return *g_ghost; }
+    CDelDlg& Ghost() const { return *panel->Ghost(); }
 
     // Hover, press in the middle of the button, then move; returns the cursor position.
     POINT PressAndMove(CButtonEx& b, int dx, int dy) {
@@ -107,7 +107,7 @@ protected:
 
     // Strongly opaque pixels of the panel's picture within 8 px of a button's centre.
     int OpaquePixelsAt(CQuorlinDlg& p, const CButtonEx& b) {
-        fw::LayeredCanvas canvas(p.hwnd(), p.panelWidth, p.panelHeight);
+        fw::LayeredCanvas canvas(p.hwnd(), p.PanelWidth(), p.PanelHeight());
         p.ComposeInto(canvas);
         int n = 0;
         for (int y = b.centerY - 8; y <= b.centerY + 8; ++y)
@@ -132,10 +132,10 @@ protected:
     }
 
     void ExpectIdle() {
-        EXPECT_EQ(Ghost().draggedId, -1);
-        EXPECT_FALSE(Ghost().dragging);
-        EXPECT_FALSE(Ghost().outside);
-        EXPECT_EQ(Ghost().image, nullptr);
+        EXPECT_EQ(Ghost().DraggedId(), -1);
+        EXPECT_FALSE(Ghost().Dragging());
+        EXPECT_FALSE(Ghost().Outside());
+        EXPECT_EQ(Ghost().Image(), nullptr);
         EXPECT_FALSE(::IsWindowVisible(Ghost().hwnd()));
         EXPECT_NE(::GetCapture(), Ghost().hwnd());
     }
@@ -151,10 +151,10 @@ TEST_F(GhostTest, GhostWindowIsAHiddenLayeredTopMostToolWindowThatSwallowsEscape
     EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
     EXPECT_TRUE(ex & WS_EX_TOPMOST);
     EXPECT_FALSE(ex & WS_EX_APPWINDOW);
-    EXPECT_EQ(Ghost().iconHalfSize, 11);
-    EXPECT_TRUE(Ghost().deleteLabel && Ghost().moveLabel && Ghost().lockedBadge);
-    EXPECT_EQ(Ghost().deleteLabel->GetWidth(), 35u);
-    EXPECT_EQ(Ghost().lockedBadge->GetHeight(), 20u);
+    EXPECT_EQ(Ghost().IconHalfSize(), 11);
+    EXPECT_TRUE(Ghost().DeleteLabel() && Ghost().MoveLabel() && Ghost().LockedBadge());
+    EXPECT_EQ(Ghost().DeleteLabel()->GetWidth(), 35u);
+    EXPECT_EQ(Ghost().LockedBadge()->GetHeight(), 20u);
     for (WPARAM key : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN)}) {
         MSG m{g, WM_KEYDOWN, key, 0, 0, {0, 0}};
         EXPECT_TRUE(Ghost().PreTranslateMessage(&m)) << key;
@@ -175,21 +175,21 @@ TEST_F(GhostTest, OnePixelMoveKeepsTheButtonButTwoDiagonalLiftItOntoTheGhost) {
     const int cx = (r.right - r.left) / 2, cy = (r.bottom - r.top) / 2;
     PressAndMove(b, 1, 0);
     Pump(10);
-    EXPECT_EQ(Ghost().draggedId, -1) << "one pixel is not a drag";
+    EXPECT_EQ(Ghost().DraggedId(), -1) << "one pixel is not a drag";
     EXPECT_FALSE(::IsWindowVisible(Ghost().hwnd()));
 
-    const int before = Ghost().renderCount;
+    const int before = Ghost().RenderCount();
     const POINT cursor = MoveOnButton(b, cx + 2, cy + 2);
     Pump(20);
-    EXPECT_EQ(Ghost().draggedId, 3);
-    EXPECT_TRUE(Ghost().dragging);
-    EXPECT_FALSE(Ghost().outside);
-    EXPECT_EQ(Ghost().image, b.image.get()) << "borrowed, not copied";
+    EXPECT_EQ(Ghost().DraggedId(), 3);
+    EXPECT_TRUE(Ghost().Dragging());
+    EXPECT_FALSE(Ghost().Outside());
+    EXPECT_EQ(Ghost().Image(), b.Image()) << "borrowed, not copied";
     EXPECT_EQ(::GetCapture(), Ghost().hwnd());
-    EXPECT_EQ(Ghost().grabPoint.x, 30);
-    EXPECT_EQ(Ghost().grabPoint.y, 35);
-    EXPECT_EQ(Ghost().renderCount, before + 1);
-    EXPECT_EQ(Ghost().lastFrame, -1);
+    EXPECT_EQ(Ghost().GrabPoint().x, 30);
+    EXPECT_EQ(Ghost().GrabPoint().y, 35);
+    EXPECT_EQ(Ghost().RenderCount(), before + 1);
+    EXPECT_EQ(Ghost().LastFrame(), -1);
     EXPECT_TRUE(::IsWindowVisible(Ghost().hwnd()));
     RECT g{};
     ::GetWindowRect(Ghost().hwnd(), &g);
@@ -214,13 +214,13 @@ TEST_F(GhostTest, OnePixelMoveKeepsTheButtonButTwoDiagonalLiftItOntoTheGhost) {
 TEST_F(GhostTest, GhostFollowsTheCursorWithTheGrabOffsetAfterARealPress) {
     OpenWithButtons(1);
     Lift(*theApp().mainWnd->FindButton(3));
-    ASSERT_EQ(Ghost().draggedId, 3);
+    ASSERT_EQ(Ghost().DraggedId(), 3);
     // A real press on the ghost (10, 20) becomes the grab point.
     ::SendMessageW(Ghost().hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(10, 20));
-    EXPECT_TRUE(Ghost().dragging);
+    EXPECT_TRUE(Ghost().Dragging());
     EXPECT_EQ(::GetCapture(), Ghost().hwnd());
-    EXPECT_EQ(Ghost().grabPoint.x, 10);
-    EXPECT_EQ(Ghost().grabPoint.y, 20);
+    EXPECT_EQ(Ghost().GrabPoint().x, 10);
+    EXPECT_EQ(Ghost().GrabPoint().y, 20);
     RECT before{}, after{};
     ::GetWindowRect(Ghost().hwnd(), &before);
     ::SetCursorPos(before.left + 15, before.top + 27);
@@ -236,38 +236,38 @@ TEST_F(GhostTest, GhostFollowsTheCursorWithTheGrabOffsetAfterARealPress) {
 TEST_F(GhostTest, ZonesRedrawOnlyOnACrossingWithTheBordersAtFiftyAndHalfThePanel) {
     OpenWithButtons(1);
     Lift(*theApp().mainWnd->FindButton(3));
-    ASSERT_EQ(Ghost().draggedId, 3);
-    const int base = Ghost().renderCount;
+    ASSERT_EQ(Ghost().DraggedId(), 3);
+    const int base = Ghost().RenderCount();
 
     // Panel centre (220, 220), half its width 120. Only the reserved button and the dragged
     // one are on the ring, so nothing swaps on the way.
     MoveGhostTo(220, 280);  // d = 60
     MoveGhostTo(220, 270);  // d = 50: still the band
-    EXPECT_FALSE(Ghost().outside);
-    EXPECT_EQ(Ghost().renderCount, base);
+    EXPECT_FALSE(Ghost().Outside());
+    EXPECT_EQ(Ghost().RenderCount(), base);
     const unsigned move = GhostPixel(kLabelProbeX, kLabelProbeY);
     EXPECT_GT(Blue(move), Red(move) + 100) << "move label";
 
     MoveGhostTo(220, 269);  // d = 49: the clock disc
-    EXPECT_TRUE(Ghost().outside);
-    EXPECT_EQ(Ghost().renderCount, base + 1);
+    EXPECT_TRUE(Ghost().Outside());
+    EXPECT_EQ(Ghost().RenderCount(), base + 1);
     const unsigned del = GhostPixel(kLabelProbeX, kLabelProbeY);
     EXPECT_EQ(Alpha(del), 255u);
     EXPECT_GT(Red(del), Blue(del) + 100) << "delete label";
 
     MoveGhostTo(220, 230);  // still on the disc
     MoveGhostTo(220, 340);  // d = 120: off the ring, the same zone
-    EXPECT_TRUE(Ghost().outside);
-    EXPECT_EQ(Ghost().renderCount, base + 1);
+    EXPECT_TRUE(Ghost().Outside());
+    EXPECT_EQ(Ghost().RenderCount(), base + 1);
 
     MoveGhostTo(220, 339);  // d = 119: back in the band
-    EXPECT_FALSE(Ghost().outside);
-    EXPECT_EQ(Ghost().renderCount, base + 2);
+    EXPECT_FALSE(Ghost().Outside());
+    EXPECT_EQ(Ghost().RenderCount(), base + 2);
     MoveGhostTo(220, 335);
     MoveGhostTo(220, 400);  // out
     MoveGhostTo(220, 330);  // in
-    EXPECT_EQ(Ghost().renderCount, base + 4);
-    EXPECT_EQ(Ghost().lastFrame, -1);
+    EXPECT_EQ(Ghost().RenderCount(), base + 4);
+    EXPECT_EQ(Ghost().LastFrame(), -1);
 
     Release();  // in the band: nothing deleted
     ExpectIdle();
@@ -282,9 +282,9 @@ TEST_F(GhostTest, PassingOverAnotherButtonSwapsTheTwoOnTheRingAndInTheTable) {
     const POINT place5 = CentreOf(p.FindButton(5)->hwnd());
 
     Lift(*p.FindButton(3));
-    ASSERT_EQ(Ghost().draggedId, 3);
+    ASSERT_EQ(Ghost().DraggedId(), 3);
     MoveGhostTo(place5.x, place5.y);
-    EXPECT_FALSE(Ghost().outside);
+    EXPECT_FALSE(Ghost().Outside());
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 5, 4, 3}));
     EXPECT_EQ(Query("select ID from tb_Btns where ID <> 2 order by sort"), "1\n5\n4\n3");
     // The windows changed places too: 5 sits where 3 was, and 3 under the ghost.
@@ -315,12 +315,12 @@ TEST_F(GhostTest, DropOffTheRingDeletesTheButtonAndPlaysSixFramesWhereItWasDropp
     CopyExplosionFrames();
     CQuorlinDlg& p = OpenWithButtons(2);
     Lift(*p.FindButton(4));
-    ASSERT_EQ(Ghost().draggedId, 4);
+    ASSERT_EQ(Ghost().DraggedId(), 4);
     MoveGhostTo(220, 400);  // 180 px below the centre
-    ASSERT_TRUE(Ghost().outside);
+    ASSERT_TRUE(Ghost().Outside());
 
-    const int renders = Ghost().renderCount;
-    const int drawn = Ghost().explosionFramesDrawn;
+    const int renders = Ghost().RenderCount();
+    const int drawn = Ghost().ExplosionFramesDrawn();
     const auto start = std::chrono::steady_clock::now();
     Release();
     const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -329,9 +329,9 @@ TEST_F(GhostTest, DropOffTheRingDeletesTheButtonAndPlaysSixFramesWhereItWasDropp
     EXPECT_EQ(p.FindButton(4), nullptr);
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3}));
     EXPECT_EQ(sound.Played(), std::vector<int>{148});
-    EXPECT_EQ(Ghost().renderCount, renders + 6);
-    EXPECT_EQ(Ghost().explosionFramesDrawn, drawn + 6);
-    EXPECT_EQ(Ghost().lastFrame, 5);
+    EXPECT_EQ(Ghost().RenderCount(), renders + 6);
+    EXPECT_EQ(Ghost().ExplosionFramesDrawn(), drawn + 6);
+    EXPECT_EQ(Ghost().LastFrame(), 5);
     EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 6 * 60 - 20);
     const POINT at = CentreOf(Ghost().hwnd());
     EXPECT_EQ(at.x, 220);
@@ -350,9 +350,9 @@ TEST_F(GhostTest, DropOnTheClockDeletesTooAndMissingFramesKeepTheTiming) {
     CQuorlinDlg& p = OpenWithButtons(2);
     Lift(*p.FindButton(3));
     MoveGhostTo(220, 220);  // the centre of the clock
-    ASSERT_TRUE(Ghost().outside);
-    const int renders = Ghost().renderCount;
-    const int drawn = Ghost().explosionFramesDrawn;
+    ASSERT_TRUE(Ghost().Outside());
+    const int renders = Ghost().RenderCount();
+    const int drawn = Ghost().ExplosionFramesDrawn();
     const auto start = std::chrono::steady_clock::now();
     Release();
     const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -360,8 +360,8 @@ TEST_F(GhostTest, DropOnTheClockDeletesTooAndMissingFramesKeepTheTiming) {
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = 3"), "0");
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 4}));
     EXPECT_EQ(sound.Played(), std::vector<int>{148});
-    EXPECT_EQ(Ghost().renderCount, renders + 6);
-    EXPECT_EQ(Ghost().explosionFramesDrawn, drawn) << "nothing to draw";
+    EXPECT_EQ(Ghost().RenderCount(), renders + 6);
+    EXPECT_EQ(Ghost().ExplosionFramesDrawn(), drawn) << "nothing to draw";
     EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 6 * 60 - 20);
     fw::LayeredCanvas canvas(Ghost().hwnd(), kGhostWidth, kGhostHeight);
     EXPECT_FALSE(Ghost().ComposeGhost(canvas, 3));
@@ -373,12 +373,12 @@ TEST_F(GhostTest, RightPressOrALostCaptureCancelsAndKeepsTheButton) {
     CQuorlinDlg& p = OpenWithButtons(2);
     Lift(*p.FindButton(3));
     MoveGhostTo(220, 400);
-    ASSERT_TRUE(Ghost().outside);
-    const int renders = Ghost().renderCount;
+    ASSERT_TRUE(Ghost().Outside());
+    const int renders = Ghost().RenderCount();
     ::SendMessageW(Ghost().hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, ClientPoint(30, 35));
     Pump(20);
     ExpectIdle();
-    EXPECT_EQ(Ghost().renderCount, renders) << "no explosion";
+    EXPECT_EQ(Ghost().RenderCount(), renders) << "no explosion";
     EXPECT_EQ(p.ButtonCount(), 3u);
     EXPECT_EQ(Query("select count(*) from tb_Btns"), "4");
     EXPECT_TRUE(sound.Played().empty());
@@ -388,10 +388,10 @@ TEST_F(GhostTest, RightPressOrALostCaptureCancelsAndKeepsTheButton) {
 
     // Another window takes the mouse in the middle of a drag.
     Lift(*p.FindButton(4));
-    ASSERT_EQ(Ghost().draggedId, 4);
+    ASSERT_EQ(Ghost().DraggedId(), 4);
     MoveGhostTo(220, 400);
     ::SetCapture(p.hwnd());
-    EXPECT_FALSE(Ghost().dragging);
+    EXPECT_FALSE(Ghost().Dragging());
     ::ReleaseCapture();
     Pump(20);
     ExpectIdle();
@@ -403,7 +403,7 @@ TEST_F(GhostTest, ReservedButtonShowsTheBadgeReordersNothingAndDeletesNothing) {
     CQuorlinDlg& p = OpenWithButtons(2);  // ring: 1, 3, 4
     const POINT place3 = CentreOf(p.FindButton(3)->hwnd());
     Lift(*p.FindButton(1));
-    ASSERT_EQ(Ghost().draggedId, 1);
+    ASSERT_EQ(Ghost().DraggedId(), 1);
     EXPECT_EQ(::GetCapture(), Ghost().hwnd());
 
     const unsigned badgeIn = GhostPixel(kBadgeProbeX, kBadgeProbeY);
@@ -416,10 +416,10 @@ TEST_F(GhostTest, ReservedButtonShowsTheBadgeReordersNothingAndDeletesNothing) {
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3, 4}));
     EXPECT_EQ(Query("select ID from tb_Btns where ID <> 2 order by sort"), "1\n3\n4");
 
-    const int before = Ghost().renderCount;
+    const int before = Ghost().RenderCount();
     MoveGhostTo(220, 400);
-    ASSERT_TRUE(Ghost().outside);
-    EXPECT_EQ(Ghost().renderCount, before + 1);
+    ASSERT_TRUE(Ghost().Outside());
+    EXPECT_EQ(Ghost().RenderCount(), before + 1);
     const unsigned badgeOut = GhostPixel(kBadgeProbeX, kBadgeProbeY);
     EXPECT_GT(Red(badgeOut), 180u);
     EXPECT_LT(Green(badgeOut), 100u);
@@ -427,19 +427,19 @@ TEST_F(GhostTest, ReservedButtonShowsTheBadgeReordersNothingAndDeletesNothing) {
 
     Release();
     ExpectIdle();
-    EXPECT_EQ(Ghost().renderCount, before + 1) << "no explosion";
+    EXPECT_EQ(Ghost().RenderCount(), before + 1) << "no explosion";
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = 1"), "1");
     EXPECT_NE(p.FindButton(1), nullptr);
     EXPECT_TRUE(sound.Played().empty());
 }
 
 TEST_F(GhostTest, ButtonWithoutPictureShowsOnlyItsLabelOverTheHitDisc) {
-    OpenWithButtons(1);
+    Probe::DropPicture(*OpenWithButtons(1).FindButton(3));
     POINT cursor{};
     ::GetCursorPos(&cursor);
-    Ghost().StartDrag(3, nullptr, cursor.x, cursor.y);
+    Ghost().StartDrag(3, cursor.x, cursor.y);
     Pump(10);
-    EXPECT_EQ(Ghost().draggedId, 3);
+    EXPECT_EQ(Ghost().DraggedId(), 3);
     // The nearly invisible disc under the icon still catches the mouse.
     EXPECT_EQ(Alpha(GhostPixel(30, 35)), 1u);
     EXPECT_EQ(Alpha(GhostPixel(30, 60)), 0u);
@@ -447,6 +447,26 @@ TEST_F(GhostTest, ButtonWithoutPictureShowsOnlyItsLabelOverTheHitDisc) {
     ::SendMessageW(Ghost().hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, ClientPoint(30, 35));
     Pump(10);
     ExpectIdle();
+}
+
+// Another window deletes the carried button (its own menu, a prompt's loop): the ghost
+// never draws the freed picture, the drag ends at the next move, and the drop off the
+// ring that follows deletes nothing and shows no explosion.
+TEST_F(GhostTest, ButtonDeletedWhileCarriedEndsTheDrag) {
+    CopyExplosionFrames();
+    CQuorlinDlg& p = OpenWithButtons(2);
+    Lift(*p.FindButton(4));
+    ASSERT_EQ(Ghost().DraggedId(), 4);
+    ASSERT_TRUE(p.DeleteButton(4));
+    sound.Clear();
+    EXPECT_EQ(Ghost().Image(), nullptr);
+    MoveGhostTo(220, 400);
+    Release();
+    ExpectIdle();
+    EXPECT_EQ(Ghost().ExplosionFramesDrawn(), 0);
+    EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3}));
+    EXPECT_EQ(Query("select count(*) from tb_Btns"), "3");
+    EXPECT_TRUE(sound.Played().empty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // properties, delete, and the removal offer when the target is gone. Real button
 // windows get real mouse messages and menu commands; the shell is the recording fake.
 #include <filesystem>
+#include <functional>
 
 #include "dialogs/ghost_win.h"
 #include "panel_fixture.h"
@@ -107,7 +108,7 @@ TEST_F(ItemActionsTest, MenuOpenFolderPropertiesAndDelete) {
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].file, L"explorer.exe");
     EXPECT_EQ(calls[0].verb, L"open");
-    EXPECT_EQ(calls[0].params, L"/select, " + file);
+    EXPECT_EQ(calls[0].params, L"/select, \"" + file + L"\"");
     EXPECT_TRUE(calls[1].invokeIdList);
     EXPECT_EQ(calls[1].verb, L"properties");
     EXPECT_EQ(calls[1].file, file);
@@ -136,10 +137,62 @@ TEST_F(ItemActionsTest, WithButtonsLockedAPressAndMoveStillOpensNoDragStarts) {
     ::SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(12, 12));
-    EXPECT_EQ(g_ghost->draggedId, -1);
+    EXPECT_EQ(panel->Ghost()->DraggedId(), -1);
     ::SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
     Pump(20);
     EXPECT_EQ(shell.Calls().size(), 1u);
+}
+
+// The removal prompt and the context menu run message loops of their own, in which the
+// user can still act on the same button. Whatever was done to it meanwhile, answering
+// afterwards touches no other row and nothing reads the deleted button (freed memory is
+// scribbled over in these tests, so such a read fails loudly).
+TEST_F(ItemActionsTest, NestedLoopsSurviveTheButtonGoingMeanwhile) {
+    OpenPanel();
+    NestedLoopBoxes nested;
+    shell.result = 2;  // every target is gone
+    struct Case {
+        const char* name;
+        std::function<void(std::int64_t id)> meanwhile;
+        bool keepsOtherButtons;
+    };
+    const std::vector<Case> cases = {
+        {"clicked again, and Yes to the second prompt",
+         [&](std::int64_t id) { Click(panel->FindButton(id)); }, true},
+        {"deleted from its menu", [&](std::int64_t id) { MenuCommand(panel->FindButton(id), ID_DELETE); }, true},
+        {"dragged off the ring", [&](std::int64_t id) { panel->DeleteButton(id); }, true},
+        {"all cleared", [&](std::int64_t) { Command(ID_CLEAR_ALL); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Add(L"other", L"https://other.example/", ItemKind::Url, L"");
+        const std::int64_t id = Add(L"dead", dir.WPath() + L"\\dead.txt", ItemKind::File, L"")->ID;
+        nested.QueueAnswer(kIdYes);  // the first prompt, answered after the loop
+        nested.QueueAnswer(kIdYes);  // whatever asks inside it
+        nested.during = [&] { c.meanwhile(id); };
+        Click(panel->FindButton(id));
+        EXPECT_EQ(panel->FindButton(id), nullptr);
+        EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
+        EXPECT_EQ(Query("select count(*) from tb_Btns where Title = 'other'"), c.keepsOtherButtons ? "1" : "0");
+        EXPECT_EQ(Query("select count(*) from tb_Btns where ID <= 2"), "2");
+        nested.Clear();
+        ASSERT_TRUE(panel->ClearAllButtons());
+    }
+
+    // The context menu's loop: the button is deleted while its menu is open.
+    Add(L"other", L"https://other.example/", ItemKind::Url, L"");
+    CButtonEx* b = Add(L"menu", L"https://menu.example/", ItemKind::Url, L"");
+    const std::int64_t id = b->ID;
+    TimerScript script([&] {
+        panel->DeleteButton(id);
+        ::EndMenu();
+        return true;
+    });
+    ::SendMessageW(b->hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    Pump(20);
+    EXPECT_TRUE(script.done);
+    EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
+    EXPECT_EQ(Query("select count(*) from tb_Btns where Title = 'other'"), "1");
 }
 
 }  // namespace

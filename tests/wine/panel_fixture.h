@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -38,6 +39,63 @@ public:
 
 private:
     ITray* previous_ = nullptr;
+};
+
+// State of the windows that only a user's hand would set otherwise.
+struct Probe {
+    // As if the ghost carried the button with this ID (-1: nothing).
+    static void SetDraggedId(CDelDlg& ghost, std::int64_t id) { ghost.draggedId_ = id; }
+    // As if the desktop view that owned the panel were this window.
+    static void SetDesktopOwner(CQuorlinDlg& panel, HWND owner) { panel.desktopOwner = owner; }
+    // The button loses its picture, as one whose icon could not be made.
+    static void DropPicture(CButtonEx& b) { b.image_.reset(); }
+    // The two buttons trade pictures.
+    static void SwapPictures(CButtonEx& a, CButtonEx& b) { std::swap(a.image_, b.image_); }
+};
+
+// Message boxes that answer as scripted, but inside a real nested message loop in which
+// the test acts, as a user can while a box without an owner is up: click the same button
+// again, delete it, clear the panel.
+class NestedLoopBoxes : public RecordingMessageBoxes {
+public:
+    std::function<void()> during;  // run once, inside the loop of the next box shown
+
+    int Show(std::uintptr_t owner, const std::wstring& text, const std::wstring& caption, unsigned flags) override {
+        std::function<void()> act = std::move(during);
+        during = nullptr;
+        const int answer = RecordingMessageBoxes::Show(owner, text, caption, flags);
+        fw::MessageLoop::PumpPending();
+        if (act) act();
+        fw::MessageLoop::PumpPending();
+        return answer;
+    }
+};
+
+// A script run from a thread timer, i.e. from inside whatever message loop is running
+// (the dialog's own modal loop included). Each tick calls the step until it says done.
+class TimerScript {
+public:
+    explicit TimerScript(std::function<bool()> step) : step_(std::move(step)) {
+        current_ = this;
+        id_ = ::SetTimer(nullptr, 0, 25, &TimerScript::Tick);
+    }
+    ~TimerScript() {
+        ::KillTimer(nullptr, id_);
+        current_ = nullptr;
+    }
+    bool done = false;
+    int ticks = 0;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        TimerScript* self = current_;
+        if (!self || self->done) return;
+        ++self->ticks;
+        if (self->step_()) self->done = true;
+    }
+    static inline TimerScript* current_ = nullptr;
+    std::function<bool()> step_;
+    UINT_PTR id_ = 0;
 };
 
 // Dispatches messages for about ms milliseconds (at least once).
@@ -74,8 +132,7 @@ protected:
         ClosePanel();
         TakeQuit();
         theApp().ReleaseRuntime(false);  // GDI+ stays up for the process-wide tooltip and ghost
-        theApp().appDir.clear();
-        theApp().fixed = theApp().topMost = theApp().buttonsLocked = false;
+        theApp().state = AppState{};
     }
 
     void WriteSetting(const std::string& key, const std::string& value) {
@@ -89,16 +146,16 @@ protected:
 
     // Start-up on the test's directory: COM, store, switches, GDI+.
     bool StartApp() {
-        theApp().appDir = dir.WPath();
+        theApp().state.appDir = dir.WPath();
         return theApp().PrepareRuntime();
     }
 
     // The panel window, as the program makes it (modeless here, so the test drives it).
     CQuorlinDlg& OpenPanel() {
-        if (theApp().appDir.empty()) {
+        if (theApp().state.appDir.empty()) {
             EXPECT_TRUE(StartApp());
         }
-        panel = std::make_unique<CQuorlinDlg>();
+        panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
         theApp().mainWnd = panel.get();
         const bool created = panel->Create(nullptr);
         EXPECT_TRUE(created) << "CreateDialogParamW failed, error " << ::GetLastError();
@@ -121,6 +178,8 @@ protected:
     }
 
     std::string Query(const std::string& sql) { return QueryText(db, sql); }
+    // The test directory's setting.ini.
+    std::wstring SettingsFile() const { return (dir.Path() / "setting.ini").wstring(); }
 
     TempDir dir;
     std::filesystem::path db;

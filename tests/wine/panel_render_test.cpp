@@ -12,7 +12,7 @@ class PanelRenderTest : public PanelTest {};
 
 TEST_F(PanelRenderTest, ComposedPictureIsTransparentOutsideRingAndDiscAndOpaqueOnTheClock) {
     CQuorlinDlg& p = OpenPanel();
-    fw::LayeredCanvas canvas(p.hwnd(), p.panelWidth, p.panelHeight);
+    fw::LayeredCanvas canvas(p.hwnd(), p.PanelWidth(), p.PanelHeight());
     p.ComposeInto(canvas);
     // Corners lie outside the ring band: fully transparent, the mouse passes through.
     EXPECT_EQ(Alpha(canvas.Pixel(0, 0)), 0u);

@@ -48,7 +48,7 @@ protected:
 
     void ExpectLayout() {
         RingLayout layout = LayoutRings(panel->ButtonCount());
-        EXPECT_EQ(panel->buttonHalf, layout.buttonHalf);
+        EXPECT_EQ(panel->ButtonHalf(), layout.buttonHalf);
         for (size_t i = 0; i < panel->ButtonCount(); ++i) {
             CButtonEx* b = panel->ButtonAt(i);
             RECT r = ClientRectInPanel(panel->hwnd(), b->hwnd());
@@ -127,11 +127,11 @@ TEST_F(PanelCollectionTest, FileWhoseTargetWasDeletedDisappearsAtTheNextLoad) {
 TEST_F(PanelCollectionTest, HoverEnlargesTheIconInTheComposedPicture) {
     OpenPanel();
     CButtonEx* b = panel->ButtonAt(0);
-    const int h = panel->buttonHalf;
+    const int h = panel->ButtonHalf();
     // Just outside the icon's square, inside the square 3 px larger: count opaque pixels on the ring there.
     auto ringOfPixels = [&] {
         int opaque = 0;
-        fw::LayeredCanvas canvas(panel->hwnd(), panel->panelWidth, panel->panelHeight);
+        fw::LayeredCanvas canvas(panel->hwnd(), panel->PanelWidth(), panel->PanelHeight());
         panel->ComposeInto(canvas);
         for (int x = b->centerX - h - 3; x < b->centerX + h + 3; ++x)
             for (int y = b->centerY - h - 3; y < b->centerY + h + 3; ++y) {
@@ -155,14 +155,14 @@ TEST_F(PanelCollectionTest, DraggedButtonIsLeftOutOfThePicture) {
     OpenPanel();
     CButtonEx* b = panel->ButtonAt(0);
     auto centreAlpha = [&] {
-        fw::LayeredCanvas canvas(panel->hwnd(), panel->panelWidth, panel->panelHeight);
+        fw::LayeredCanvas canvas(panel->hwnd(), panel->PanelWidth(), panel->PanelHeight());
         panel->ComposeInto(canvas);
         return canvas.Pixel(b->centerX, b->centerY) >> 24;
     };
     EXPECT_GT(centreAlpha(), 100u);
-    g_ghost->draggedId = b->ID;
+    Probe::SetDraggedId(*panel->Ghost(), b->ID);
     EXPECT_LT(centreAlpha(), 60u);  // only the faint ring band is left there
-    g_ghost->draggedId = -1;
+    Probe::SetDraggedId(*panel->Ghost(), -1);
     EXPECT_GT(centreAlpha(), 100u);
 }
 
@@ -185,7 +185,7 @@ TEST_F(PanelCollectionTest, ContextMenusArePrunedByIdAndKind) {
     ASSERT_TRUE(panel->AddButton(L"f", L"C:\\windows\\notepad.exe", ItemKind::File, L""));
     ASSERT_TRUE(panel->AddButton(L"u", L"http://u/", ItemKind::Url, L""));
     ASSERT_TRUE(panel->AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
-    theApp().fixed = true;
+    theApp().state.fixed = true;
 
     HMENU m = panel->ButtonAt(0)->BuildContextMenu();  // row 1
     HMENU thisButton = ::GetSubMenu(m, 0);
@@ -218,10 +218,10 @@ TEST_F(PanelCollectionTest, ContextMenusArePrunedByIdAndKind) {
 
 TEST_F(PanelCollectionTest, PanelWideCommandsFromAButtonReachThePanel) {
     OpenPanel();
-    ASSERT_FALSE(theApp().fixed);
+    ASSERT_FALSE(theApp().state.fixed);
     ::SendMessageW(panel->ButtonAt(0)->hwnd(), WM_COMMAND, MAKEWPARAM(ID_FIXED, 0), 0);
     Pump(20);
-    EXPECT_TRUE(theApp().fixed);
+    EXPECT_TRUE(theApp().state.fixed);
     EXPECT_EQ(ReadSetting("LOCK"), "1");
     ::SendMessageW(panel->ButtonAt(0)->hwnd(), WM_COMMAND, MAKEWPARAM(ID_ADD_COMPUTER, 0), 0);
     Pump(20);
@@ -241,7 +241,7 @@ TEST_F(PanelWindowTest, FirstStartPlacesThePanelFromTheScreenWidth) {
     EXPECT_TRUE(ex & WS_EX_LAYERED);
     EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
     EXPECT_FALSE(ex & WS_EX_APPWINDOW);
-    EXPECT_TRUE(panel->initialised);
+    EXPECT_TRUE(panel->Initialised());
     EXPECT_EQ(::GetPropW(panel->hwnd(), L"qiv_zembrick"), reinterpret_cast<HANDLE>(1));
 }
 
@@ -289,11 +289,11 @@ TEST_F(PanelWindowTest, FixedPanelStopsAnsweringCaptionToHitTests) {
 TEST_F(PanelWindowTest, TopMostTwiceReturnsToTheDesktopLayer) {
     OpenPanel();
     Command(ID_TOPMOST);
-    EXPECT_TRUE(theApp().topMost);
+    EXPECT_TRUE(theApp().state.topMost);
     EXPECT_TRUE(::GetWindowLongW(panel->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(ReadSetting("TOPMOST"), "1");
     Command(ID_TOPMOST);
-    EXPECT_FALSE(theApp().topMost);
+    EXPECT_FALSE(theApp().state.topMost);
     EXPECT_FALSE(::GetWindowLongW(panel->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(ReadSetting("TOPMOST"), "0");
 }
@@ -304,10 +304,10 @@ TEST_F(PanelWindowTest, LostDesktopOwnerIsDroppedAndTaskbarCreatedReattaches) {
     HWND gone = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ::DestroyWindow(gone);
     panel->SetTopMost(false, false);
-    panel->desktopOwner = gone;
+    Probe::SetDesktopOwner(*panel, gone);
     ::PostMessageW(panel->hwnd(), WM_NULL, 0, 0);
     Pump(20);
-    EXPECT_EQ(panel->desktopOwner, nullptr);
+    EXPECT_EQ(panel->DesktopOwner(), nullptr);
     EXPECT_EQ(::GetWindow(panel->hwnd(), GW_OWNER), nullptr);
     // "TaskbarCreated": the tray icon comes back 2.5 s later.
     tray.calls.clear();
@@ -366,12 +366,12 @@ protected:
 TEST_F(ClockTickTest, WithinAMinuteTheStillPartIsComposedOnce) {
     clock.time = LocalTime{10, 10, 15};
     ExpectTickShowsTheWholePicture("first tick of the minute");
-    const int composed = panel->stillCompositions;
+    const int composed = panel->StillCompositions();
     for (int second : {16, 17, 30, 59}) {
         clock.time = LocalTime{10, 10, second};
         ExpectTickShowsTheWholePicture("a later second");
     }
-    EXPECT_EQ(panel->stillCompositions, composed);
+    EXPECT_EQ(panel->StillCompositions(), composed);
     // The second hand did move: 15 s and 45 s differ where it points at 15 s.
     fw::LayeredCanvas at59(panel->hwnd(), 240, 240);
     panel->ComposeTickInto(at59);
@@ -379,79 +379,79 @@ TEST_F(ClockTickTest, WithinAMinuteTheStillPartIsComposedOnce) {
     fw::LayeredCanvas at15(panel->hwnd(), 240, 240);
     panel->ComposeTickInto(at15);
     EXPECT_NE(at15.Pixel(160, 120), at59.Pixel(160, 120));
-    EXPECT_EQ(panel->stillCompositions, composed);
+    EXPECT_EQ(panel->StillCompositions(), composed);
 }
 
 TEST_F(ClockTickTest, NewMinuteOrHourComposesTheStillPartAgain) {
     clock.time = LocalTime{10, 10, 59};
     ExpectTickShowsTheWholePicture("10:10:59");
-    const int composed = panel->stillCompositions;
+    const int composed = panel->StillCompositions();
     clock.time = LocalTime{10, 11, 0};
     ExpectTickShowsTheWholePicture("10:11:00");
-    EXPECT_EQ(panel->stillCompositions, composed + 1);
+    EXPECT_EQ(panel->StillCompositions(), composed + 1);
     clock.time = LocalTime{11, 11, 0};  // the clock was set an hour on
     ExpectTickShowsTheWholePicture("11:11:00");
-    EXPECT_EQ(panel->stillCompositions, composed + 2);
+    EXPECT_EQ(panel->StillCompositions(), composed + 2);
 }
 
 TEST_F(ClockTickTest, ButtonChangesNotRenderedYetAreNotHiddenByTheKeptPicture) {
     clock.time = LocalTime{10, 10, 15};
     ExpectTickShowsTheWholePicture("start");
-    int composed = panel->stillCompositions;
+    int composed = panel->StillCompositions();
     // Hovered, then the tick comes before the render request.
     panel->ButtonAt(1)->hovered = 1;
     ExpectTickShowsTheWholePicture("hovered");
-    EXPECT_EQ(panel->stillCompositions, ++composed);
+    EXPECT_EQ(panel->StillCompositions(), ++composed);
     panel->ButtonAt(1)->hovered = 0;
     ExpectTickShowsTheWholePicture("left");
-    EXPECT_EQ(panel->stillCompositions, ++composed);
+    EXPECT_EQ(panel->StillCompositions(), ++composed);
     // Two buttons trade their pictures: the drawing steps are the same, the pictures are not.
-    std::swap(panel->ButtonAt(0)->image, panel->ButtonAt(2)->image);
+    Probe::SwapPictures(*panel->ButtonAt(0), *panel->ButtonAt(2));
     ExpectTickShowsTheWholePicture("pictures traded");
-    EXPECT_EQ(panel->stillCompositions, ++composed);
+    EXPECT_EQ(panel->StillCompositions(), ++composed);
     // Being dragged leaves a button out.
-    EnsureHelperWindows();
-    g_ghost->draggedId = panel->ButtonAt(2)->ID;
+    panel->EnsureHelperWindows();
+    Probe::SetDraggedId(*panel->Ghost(), panel->ButtonAt(2)->ID);
     ExpectTickShowsTheWholePicture("dragged");
-    g_ghost->draggedId = -1;
-    EXPECT_EQ(panel->stillCompositions, ++composed);
+    Probe::SetDraggedId(*panel->Ghost(), -1);
+    EXPECT_EQ(panel->StillCompositions(), ++composed);
 }
 
 TEST_F(ClockTickTest, ClockTimerTicksAndRenderPanelRecomposes) {
     clock.time = LocalTime{10, 10, 15};
     panel->RenderPanel();
-    const int composed = panel->stillCompositions;
+    const int composed = panel->StillCompositions();
     clock.time = LocalTime{10, 10, 16};
     ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
-    EXPECT_EQ(panel->stillCompositions, composed) << "a tick within the minute keeps the still part";
+    EXPECT_EQ(panel->StillCompositions(), composed) << "a tick within the minute keeps the still part";
     clock.time = LocalTime{10, 11, 0};
     ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
-    EXPECT_EQ(panel->stillCompositions, composed + 1);
+    EXPECT_EQ(panel->StillCompositions(), composed + 1);
     panel->RenderPanel();  // anything may have changed (a picture edited in place)
-    EXPECT_EQ(panel->stillCompositions, composed + 2);
+    EXPECT_EQ(panel->StillCompositions(), composed + 2);
     // A deleted button: RenderPanel through the collection, and the tick after it agrees.
     ASSERT_TRUE(panel->DeleteButton(panel->ButtonAt(panel->ButtonCount() - 1)->ID));
-    EXPECT_EQ(panel->stillCompositions, composed + 3);
+    EXPECT_EQ(panel->StillCompositions(), composed + 3);
     ExpectTickShowsTheWholePicture("after a delete");
-    EXPECT_EQ(panel->stillCompositions, composed + 3);
+    EXPECT_EQ(panel->StillCompositions(), composed + 3);
 }
 
 TEST_F(PanelWindowTest, HelperWindowsAreMadeRightAfterTheFirstFrame) {
     ASSERT_TRUE(StartApp());
-    panel = std::make_unique<CQuorlinDlg>();
+    panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
     theApp().mainWnd = panel.get();
     ASSERT_TRUE(panel->Create(nullptr));
     MSG m{};
     EXPECT_TRUE(::PeekMessageW(&m, panel->hwnd(), WM_MAKE_HELPERS, WM_MAKE_HELPERS, PM_NOREMOVE))
         << "the panel asks for them once it is up";
     Pump();
-    ASSERT_NE(g_toolTip, nullptr);
-    ASSERT_NE(g_ghost, nullptr);
-    EXPECT_TRUE(::IsWindow(g_toolTip->hwnd()));
-    EXPECT_TRUE(::IsWindow(g_ghost->hwnd()));
-    CToolTipDlg* tip = g_toolTip;
-    EnsureHelperWindows();  // made once per process
-    EXPECT_EQ(g_toolTip, tip);
+    ASSERT_NE(panel->ToolTip(), nullptr);
+    ASSERT_NE(panel->Ghost(), nullptr);
+    EXPECT_TRUE(::IsWindow(panel->ToolTip()->hwnd()));
+    EXPECT_TRUE(::IsWindow(panel->Ghost()->hwnd()));
+    CToolTipDlg* tip = panel->ToolTip();
+    panel->EnsureHelperWindows();  // made once per process
+    EXPECT_EQ(panel->ToolTip(), tip);
 }
 
 }  // namespace

@@ -40,27 +40,27 @@ TEST_F(BubbleTest, WindowIsHiddenDisabledLayeredTopMostToolWindowWithACentredFor
     EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
     EXPECT_TRUE(ex & WS_EX_TOPMOST);
     EXPECT_FALSE(ex & WS_EX_APPWINDOW);
-    EXPECT_TRUE(tip.text.empty());
-    ASSERT_TRUE(tip.format);
-    EXPECT_EQ(tip.format->GetAlignment(), Gdiplus::StringAlignmentCenter);
-    EXPECT_EQ(tip.format->GetLineAlignment(), Gdiplus::StringAlignmentCenter);
-    ASSERT_TRUE(tip.font) << "no font family at all";
-    EXPECT_FALSE(tip.fontName.empty());
-    EXPECT_FLOAT_EQ(tip.font->GetSize(), 14.0f);
-    EXPECT_EQ(tip.font->GetUnit(), Gdiplus::UnitPixel);
-    EXPECT_EQ(tip.font->GetStyle() & Gdiplus::FontStyleBold, Gdiplus::FontStyleBold);
+    EXPECT_TRUE(tip.Text().empty());
+    ASSERT_TRUE(tip.Format());
+    EXPECT_EQ(tip.Format()->GetAlignment(), Gdiplus::StringAlignmentCenter);
+    EXPECT_EQ(tip.Format()->GetLineAlignment(), Gdiplus::StringAlignmentCenter);
+    ASSERT_TRUE(tip.Font()) << "no font family at all";
+    EXPECT_FALSE(tip.FontName().empty());
+    EXPECT_FLOAT_EQ(tip.Font()->GetSize(), 14.0f);
+    EXPECT_EQ(tip.Font()->GetUnit(), Gdiplus::UnitPixel);
+    EXPECT_EQ(tip.Font()->GetStyle() & Gdiplus::FontStyleBold, Gdiplus::FontStyleBold);
     for (WPARAM key : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN)}) {
         MSG m{w, WM_KEYDOWN, key, 0, 0, {0, 0}};
         EXPECT_TRUE(tip.PreTranslateMessage(&m)) << key;
     }
     // Which family this system gave us, for whoever reads the log.
-    std::string utf8(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, tip.fontName.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, tip.fontName.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, tip.FontName().c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, tip.FontName().c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
     std::printf("[ bubble   ] font family: %s\n", utf8.c_str());
 }
 
 TEST_F(BubbleTest, ChosenFontHasTheChineseGlyphsOfTheTitles) {
-    ASSERT_FALSE(tip.fontName.empty());
+    ASSERT_FALSE(tip.FontName().empty());
     // The first preferred family that exists is taken, whatever comes after it.
     std::wstring firstPresent;
     for (const std::wstring& name : CToolTipDlg::PreferredFontFamilies()) {
@@ -70,10 +70,10 @@ TEST_F(BubbleTest, ChosenFontHasTheChineseGlyphsOfTheTitles) {
             break;
         }
     }
-    EXPECT_EQ(tip.fontName, firstPresent) << "a Chinese family is installed but was not chosen";
+    EXPECT_EQ(tip.FontName(), firstPresent) << "a Chinese family is installed but was not chosen";
 
     HDC dc = ::CreateCompatibleDC(nullptr);
-    HFONT f = ::CreateFontW(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, tip.fontName.c_str());
+    HFONT f = ::CreateFontW(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, tip.FontName().c_str());
     HGDIOBJ old = ::SelectObject(dc, f);
     const std::wstring chinese = L"桌面删除移动我的电脑";
     std::vector<WORD> glyphs(chinese.size());
@@ -109,7 +109,7 @@ TEST_F(BubbleTest, BubbleSitsBelowTheCursorAsWideAsTheMeasuredTextPlusTwenty) {
 
     tip.ShowTip(false, L"", 0, 0);
     EXPECT_FALSE(::IsWindowVisible(tip.hwnd()));
-    EXPECT_EQ(tip.text, kChineseTitle) << "hiding keeps the picture's text";
+    EXPECT_EQ(tip.Text(), kChineseTitle) << "hiding keeps the picture's text";
 }
 
 TEST_F(BubbleTest, BubbleStaysOnTheScreenAtTheLeftRightAndBottomEdges) {
@@ -144,30 +144,30 @@ TEST_F(BubbleTest, BubbleStaysOnTheScreenAtTheLeftRightAndBottomEdges) {
 TEST_F(BubbleTest, PictureIsDrawnOnlyWhenTheTextChanges) {
     // The very first show of an empty text draws nothing: the stored text is already empty.
     tip.ShowTip(true, L"", 200, 200);
-    EXPECT_EQ(tip.renderCount, 0);
+    EXPECT_EQ(tip.RenderCount(), 0);
     EXPECT_EQ(WindowRect(tip.hwnd()).right - WindowRect(tip.hwnd()).left, 20);
 
     tip.ShowTip(true, L"Alpha", 200, 200);
-    EXPECT_EQ(tip.renderCount, 1);
-    EXPECT_EQ(tip.text, L"Alpha");
+    EXPECT_EQ(tip.RenderCount(), 1);
+    EXPECT_EQ(tip.Text(), L"Alpha");
     const int alphaWidth = WindowRect(tip.hwnd()).right - WindowRect(tip.hwnd()).left;
 
     // Following the cursor over one button only moves the window.
     for (int x = 201; x < 230; x += 3) tip.ShowTip(true, L"Alpha", x, 210);
-    EXPECT_EQ(tip.renderCount, 1);
+    EXPECT_EQ(tip.RenderCount(), 1);
     EXPECT_EQ(WindowRect(tip.hwnd()).left, 228);
     EXPECT_EQ(WindowRect(tip.hwnd()).top, 235);
 
     // Case matters; a longer title gives a wider bubble.
     tip.ShowTip(true, L"alpha", 200, 200);
-    EXPECT_EQ(tip.renderCount, 2);
+    EXPECT_EQ(tip.RenderCount(), 2);
     tip.ShowTip(true, L"Alpha and a much longer title", 200, 200);
-    EXPECT_EQ(tip.renderCount, 3);
+    EXPECT_EQ(tip.RenderCount(), 3);
     EXPECT_GT(WindowRect(tip.hwnd()).right - WindowRect(tip.hwnd()).left, alphaWidth + 40);
 
     // An empty title after another one: a bubble 20 px wide, drawn.
     tip.ShowTip(true, L"", 200, 200);
-    EXPECT_EQ(tip.renderCount, 4);
+    EXPECT_EQ(tip.RenderCount(), 4);
     EXPECT_EQ(WindowRect(tip.hwnd()).right - WindowRect(tip.hwnd()).left, 20);
 }
 
@@ -212,7 +212,7 @@ class ToolTipPanelTest : public PanelTest {};
 
 TEST_F(ToolTipPanelTest, HoverOverAButtonShowsItsTitleBelowTheCursorAndAPressHidesIt) {
     CQuorlinDlg& p = OpenPanel();
-    ASSERT_NE(g_toolTip, nullptr) << "the panel makes the bubble";
+    ASSERT_NE(panel->ToolTip(), nullptr) << "the panel makes the bubble";
     ASSERT_TRUE(p.AddButton(kChineseTitle, L"http://zanthe.example/", ItemKind::Url, L""));
     p.LayoutButtons();
     p.RenderPanel();
@@ -225,23 +225,23 @@ TEST_F(ToolTipPanelTest, HoverOverAButtonShowsItsTitleBelowTheCursorAndAPressHid
     const int cx = (br.right - br.left) / 2, cy = (br.bottom - br.top) / 2;
     ::SetCursorPos(br.left + cx, br.top + cy);
     ::SendMessageW(b->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cx, cy));
-    EXPECT_TRUE(::IsWindowVisible(g_toolTip->hwnd()));
-    EXPECT_EQ(g_toolTip->text, kChineseTitle);
-    RECT r = WindowRect(g_toolTip->hwnd());
+    EXPECT_TRUE(::IsWindowVisible(panel->ToolTip()->hwnd()));
+    EXPECT_EQ(panel->ToolTip()->Text(), kChineseTitle);
+    RECT r = WindowRect(panel->ToolTip()->hwnd());
     EXPECT_EQ(r.left, br.left + cx);
     EXPECT_EQ(r.top, br.top + cy + 25);
-    EXPECT_EQ(r.right - r.left, static_cast<int>(g_toolTip->MeasureText(kChineseTitle) + 20.0));
+    EXPECT_EQ(r.right - r.left, static_cast<int>(panel->ToolTip()->MeasureText(kChineseTitle) + 20.0));
 
     // It follows the cursor without drawing again.
-    const int renders = g_toolTip->renderCount;
+    const int renders = panel->ToolTip()->RenderCount();
     ::SendMessageW(b->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cx + 3, cy - 2));
-    r = WindowRect(g_toolTip->hwnd());
+    r = WindowRect(panel->ToolTip()->hwnd());
     EXPECT_EQ(r.left, br.left + cx + 3);
     EXPECT_EQ(r.top, br.top + cy - 2 + 25);
-    EXPECT_EQ(g_toolTip->renderCount, renders);
+    EXPECT_EQ(panel->ToolTip()->RenderCount(), renders);
 
     ::SendMessageW(b->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
-    EXPECT_FALSE(::IsWindowVisible(g_toolTip->hwnd()));
+    EXPECT_FALSE(::IsWindowVisible(panel->ToolTip()->hwnd()));
     Pump(10);
 }
 

@@ -52,8 +52,8 @@ protected:
         ASSERT_FALSE(server.empty())
             << "QUORLIN_VERSION_SERVER is not set: tests/wine/run.sh starts tests/wine/version_server.py "
                "and sets it (or start the server by hand and export http://127.0.0.1:PORT)";
-        // UpdateEndpoint reads the application directory's setting.ini.
-        theApp().appDir = dir.WPath();
+        // The endpoint is read from the test directory's setting.ini (SettingsFile()).
+        theApp().state.appDir = dir.WPath();
     }
 
     // The endpoint address of one case of the server.
@@ -69,7 +69,7 @@ protected:
     void Check(const std::string& serverCase, bool interactive) {
         boxes.Clear();
         WriteSetting("UpdateEndpoint", Endpoint(serverCase));
-        EXPECT_EQ(CheckVersion(interactive), 0u);
+        EXPECT_EQ(CheckVersion(interactive, SettingsFile()), 0u);
     }
 
     // The one box the last check showed.
@@ -114,23 +114,22 @@ TEST_F(VersionCheckTest, RunningVersionComesFromTheExecutablesVersionBlock) {
 
 TEST_F(VersionCheckTest, EndpointIsString151UnlessTheSettingNamesAnother) {
     WriteSetting("UpdateEndpoint", "");
-    EXPECT_EQ(UpdateEndpoint(), L"http://www.zanthe.example/ad/zembrick/version.php");
+    EXPECT_EQ(UpdateEndpoint(SettingsFile()), L"http://www.zanthe.example/ad/zembrick/version.php");
     WriteSetting("UpdateEndpoint", "http://mirror.example/ad/zembrick/version.php");
-    EXPECT_EQ(UpdateEndpoint(), L"http://mirror.example/ad/zembrick/version.php");
+    EXPECT_EQ(UpdateEndpoint(SettingsFile()), L"http://mirror.example/ad/zembrick/version.php");
     // Read at any length.
     const std::string longAddress = "http://mirror.example/" + std::string(700, 'p') + "/version.php";
     WriteSetting("UpdateEndpoint", longAddress);
-    EXPECT_EQ(UpdateEndpoint(), std::wstring(longAddress.begin(), longAddress.end()));
-    // Without an application directory there is no setting to read.
-    theApp().appDir.clear();
-    EXPECT_EQ(UpdateEndpoint(), L"http://www.zanthe.example/ad/zembrick/version.php");
+    EXPECT_EQ(UpdateEndpoint(SettingsFile()), std::wstring(longAddress.begin(), longAddress.end()));
+    // Without a settings file there is no setting to read.
+    EXPECT_EQ(UpdateEndpoint(L""), L"http://www.zanthe.example/ad/zembrick/version.php");
 }
 
 TEST_F(VersionCheckTest, NewerVersionListsItsNotesAndYesOpensTheHomePage) {
     boxes.Clear();
     boxes.QueueAnswer(kIdYes);
     WriteSetting("UpdateEndpoint", Endpoint("ok9"));
-    EXPECT_EQ(CheckVersion(true), 0u);
+    EXPECT_EQ(CheckVersion(true, SettingsFile()), 0u);
     const ShownMessage box = OnlyBox();
     // Field 1 ("x") is part of the format and shown nowhere.
     EXPECT_EQ(box.text, L"发现新版本:2.0.0.9 是否下载更新?\r\n新版更新内容：\r\nFaster start\r\nNew icons\r\n");
@@ -154,7 +153,7 @@ TEST_F(VersionCheckTest, NewerVersionIsOfferedAlsoSilentlyAndNoOpensNothing) {
         boxes.Clear();
         boxes.QueueAnswer(kIdNo);
         WriteSetting("UpdateEndpoint", Endpoint("ok9"));
-        CheckVersion(interactive);
+        CheckVersion(interactive, SettingsFile());
         const ShownMessage box = OnlyBox();
         EXPECT_EQ(box.flags, kMbSystemModal | kMbYesNo);
         EXPECT_NE(box.text.find(L"发现新版本:2.0.0.9"), std::wstring::npos);
@@ -213,7 +212,7 @@ TEST_F(VersionCheckTest, UnusableRepliesFailOnlyWhenAsked) {
 TEST_F(VersionCheckTest, RequestCarriesTheRunningVersionAndTheProgramName) {
     boxes.Clear();
     WriteSetting("UpdateEndpoint", Endpoint("echo"));
-    CheckVersion(false);
+    CheckVersion(false, SettingsFile());
     // The echo case puts the request's path with its query and the user agent into two notes.
     EXPECT_EQ(OnlyBox().text, L"发现新版本:9.9.9.9 是否下载更新?\r\n新版更新内容：\r\n"
                               L"/echo/ad/zembrick/version.php?version=2.0.0.8\r\n" +
@@ -237,18 +236,18 @@ TEST_F(VersionCheckTest, UnreachableEndpointFails) {
     const auto start = SteadyClock::now();
     boxes.Clear();
     WriteSetting("UpdateEndpoint", "http://127.0.0.1:" + closed + "/ad/zembrick/version.php");
-    CheckVersion(true);
+    CheckVersion(true, SettingsFile());
     const ShownMessage box = OnlyBox();
     EXPECT_EQ(box.text, kFailed);
     EXPECT_EQ(box.flags, kMbSystemModal | kMbOk);
     boxes.Clear();
-    CheckVersion(false);
+    CheckVersion(false, SettingsFile());
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_LT(SecondsSince(start), 60.0);
     // An address WinINet cannot even parse fails the same way.
     boxes.Clear();
     WriteSetting("UpdateEndpoint", "not an address");
-    CheckVersion(true);
+    CheckVersion(true, SettingsFile());
     EXPECT_EQ(OnlyBox().text, kFailed);
 }
 
@@ -259,9 +258,9 @@ TEST_F(VersionCheckTest, MisbehavingServersEndInTheFailureMessageWithinTheTimeou
     const auto start = SteadyClock::now();
     boxes.Clear();
     WriteSetting("UpdateEndpoint", Endpoint("hang"));
-    StartVersionCheck(true);  // takes the endpoint along at once
+    StartVersionCheck(true, SettingsFile());  // takes the endpoint along at once
     WriteSetting("UpdateEndpoint", Endpoint("trickle"));
-    StartVersionCheck(true);
+    StartVersionCheck(true, SettingsFile());
     while (boxes.Count() < 2 && SecondsSince(start) < kVersionReplyDeadline.count() / 1000.0 + 60.0) Pump(50);
     const auto shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 2u);
@@ -303,12 +302,12 @@ TEST_F(VersionCheckTest, RequestIsAbandonedAtItsDeadline) {
 TEST_F(VersionCheckTest, StartVersionCheckRunsOnItsOwnThreadWithTheEndpointItWasGiven) {
     ThreadNotingBoxes threadBoxes;  // installed over the fixture's boxes while it lives
     WriteSetting("UpdateEndpoint", Endpoint("slow"));  // answers after 3 s
-    StartVersionCheck(false);
+    StartVersionCheck(false, SettingsFile());
     // Back at once: the reply is still seconds away.
     EXPECT_EQ(threadBoxes.Count(), 0u);
     // The worker took its endpoint along: what the application holds now does not matter.
     WriteSetting("UpdateEndpoint", "http://127.0.0.1:9/ad/zembrick/version.php");
-    theApp().appDir.clear();
+    theApp().state.appDir.clear();
 
     const auto start = SteadyClock::now();
     while (threadBoxes.Count() == 0 && SecondsSince(start) < 60.0) Pump(50);

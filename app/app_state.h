@@ -1,0 +1,25 @@
+// What the windows know of the application: where it lives, its name, and the switches
+// of setting.ini. One object, made by the application before any window, handed to each
+// window that reads it. Portable.
+#pragma once
+
+#include <string>
+
+namespace quorlin {
+
+struct AppState {
+    std::wstring appDir;   // the executable's directory without a trailing backslash
+    std::wstring dataDir;  // where bts.db and setting.ini live (app/data_location.h); "" means appDir
+    std::wstring appName;  // the executable's file name without extension: caption of our own boxes
+
+    int transparency = 255;      // TRANS: read and kept; the panel always draws at full opacity
+    bool fixed = false;          // LOCK: the panel cannot be dragged
+    bool topMost = false;        // TOPMOST: above all windows instead of on the desktop layer
+    bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
+
+    const std::wstring& DataDir() const { return dataDir.empty() ? appDir : dataDir; }
+    // setting.ini in the data folder.
+    std::wstring SettingsFile() const { return DataDir() + L"\\setting.ini"; }
+};
+
+}  // namespace quorlin
