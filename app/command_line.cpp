@@ -53,7 +53,7 @@ TransferResult RunCommandLineAction(const CommandLineAction& action, const std::
     if (action.kind == CommandLineAction::Kind::None) return r;
     if (action.kind == CommandLineAction::Kind::Usage) {
         r.exitCode = kExitUsage;
-        r.lines.push_back(ZhEn(TextId::CliUsage));
+        r.lines.push_back(Text(TextId::CliUsage));
         return r;
     }
     DbSession store;
@@ -65,7 +65,7 @@ TransferResult RunCommandLineAction(const CommandLineAction& action, const std::
     }
     if (!opened) {
         r.exitCode = 3;
-        r.lines.push_back(ZhEn(TextId::CliStoreFailed));
+        r.lines.push_back(Text(TextId::CliStoreFailed));
         if (!store.LastError().empty()) r.lines.push_back(store.LastError());
         return r;
     }

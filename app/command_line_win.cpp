@@ -17,12 +17,6 @@ namespace quorlin {
 
 namespace {
 
-std::wstring ProfileFolder() {
-    wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, path))) return path;
-    return std::wstring();
-}
-
 bool WriteTo(HANDLE h, const std::wstring& text) {
     if (!h || h == INVALID_HANDLE_VALUE) return false;
     DWORD mode = 0, written = 0;
@@ -76,7 +70,7 @@ bool RunCommandLine(const wchar_t* commandLine, int& exitCode) {
     if (action.kind == CommandLineAction::Kind::None) return false;
     // The data folder a start of the panel would use (prepared the same way, without its message).
     const std::wstring dataDir = PrepareDataFolder(CQuorlinApp::GetAppDir(), UserAppDataFolder()).folder;
-    const TransferResult r = RunCommandLineAction(action, dataDir, ProfileFolder(), CurrentDateTime());
+    const TransferResult r = RunCommandLineAction(action, dataDir, UserProfileFolder(), CurrentDateTime());
     if (r.added > 0) AskPanelToReload();
     Tell(r.lines, r.exitCode != 0);
     exitCode = r.exitCode;

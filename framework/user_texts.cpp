@@ -44,7 +44,12 @@ const Pair kTexts[] = {
      L"Entry %1: the kind (\"kind\") is not a whole number from 0 to 4."},
     {TextId::RowBadText, L"第 %1 项的 \"%2\" 不是文本或含有空字符。",
      L"Entry %1: \"%2\" is not a text or holds a zero character."},
+    {TextId::ExportChooserTitle, L"导出按钮", L"Export buttons"},
+    {TextId::ImportChooserTitle, L"导入按钮", L"Import buttons"},
+    {TextId::ChooserFilter, L"按钮文件 (*.json)", L"Button files (*.json)"},
 };
+
+TextLanguage g_language = TextLanguage::Both;
 
 std::wstring Fill(const wchar_t* pattern, const std::vector<std::wstring>& args) {
     std::wstring out;
@@ -71,5 +76,20 @@ const Pair& Find(TextId id) {
 std::wstring Zh(TextId id, const std::vector<std::wstring>& args) { return Fill(Find(id).zh, args); }
 std::wstring En(TextId id, const std::vector<std::wstring>& args) { return Fill(Find(id).en, args); }
 std::wstring ZhEn(TextId id, const std::vector<std::wstring>& args) { return Zh(id, args) + L"\n" + En(id, args); }
+
+void SetTextLanguage(TextLanguage language) { g_language = language; }
+TextLanguage CurrentTextLanguage() { return g_language; }
+
+std::wstring Text(TextId id, const std::vector<std::wstring>& args) {
+    switch (g_language) {
+        case TextLanguage::Chinese: return Zh(id, args);
+        case TextLanguage::English: return En(id, args);
+        default: return ZhEn(id, args);
+    }
+}
+
+std::wstring MenuText(TextId id, const std::vector<std::wstring>& args) {
+    return g_language == TextLanguage::English ? En(id, args) : Zh(id, args);
+}
 
 }  // namespace quorlin

@@ -1,7 +1,8 @@
 // The texts a user reads about undo, backups, export and import, in one table, so that
-// they can move to string resources together. Each has a Chinese and an English form;
-// the program shows the Chinese one where it has room for one text only (menus) and
-// both, Chinese first, where it reports (command line, message boxes).
+// they can move to string resources together. Each has a Chinese and an English form.
+// The command line reports both, Chinese first (it runs before any language is chosen);
+// the panel shows the one of its language (SetTextLanguage, set with the language of
+// its menus and dialogs).
 // Placeholders %1, %2, %3 are replaced in order. Portable.
 #pragma once
 
@@ -35,7 +36,19 @@ enum class TextId {
     RowNoPath,            // %1 entry number
     RowBadKind,           // %1 entry number
     RowBadText,           // %1 entry number, %2 field name
+    ExportChooserTitle,   // the file chooser of the tray's export
+    ImportChooserTitle,   // the file chooser of the tray's import
+    ChooserFilter,        // the chooser's filter name of the button files
 };
+
+enum class TextLanguage { Both, Chinese, English };
+// The language of Text() and MenuText(); Both until the panel's language is applied.
+void SetTextLanguage(TextLanguage language);
+TextLanguage CurrentTextLanguage();
+// In the current language: Both gives Chinese, then English on the next line.
+std::wstring Text(TextId id, const std::vector<std::wstring>& args = {});
+// For a menu, which has room for one: English when that is the language, else Chinese.
+std::wstring MenuText(TextId id, const std::vector<std::wstring>& args = {});
 
 // The Chinese text.
 std::wstring Zh(TextId id, const std::vector<std::wstring>& args = {});

@@ -310,9 +310,9 @@ bool OpenDatabaseOrRestore(DbSession& store, const std::wstring& appDir, const s
             const std::wstring when = ReadableStamp(backup->stamp);
             const std::wstring question =
                 health == DbHealth::Broken
-                    ? ZhEn(TextId::RestoreQuestion, {when, fileName + L".broken-" + StampOf(now)})
-                    : ZhEn(TextId::RestoreMissingQuestion, {when});
-            const int answer = MessageBoxes().Show(0, question, L"提示", kMbYesNo | kMbSystemModal);
+                    ? Text(TextId::RestoreQuestion, {when, fileName + L".broken-" + StampOf(now)})
+                    : Text(TextId::RestoreMissingQuestion, {when});
+            const int answer = MessageBoxes().Show(0, question, messageCaption, kMbYesNo | kMbSystemModal);
             if (answer != kIdYes) return false;
             RestoreFromBackup(backup->path, path, now);
         }

@@ -95,30 +95,30 @@ std::string MakeTransferJson(const std::vector<TransferRow>& rows, const std::ws
 ParsedTransfer ParseTransferJson(const std::string& bytes, const std::wstring& profileDir) {
     ParsedTransfer out;
     if (bytes.size() > kMaxTransferBytes) {
-        out.problems.push_back(ZhEn(TextId::ImportTooLarge));
+        out.problems.push_back(Text(TextId::ImportTooLarge));
         return out;
     }
     Json doc;
     try {
         doc = Json::parse(bytes);
     } catch (const Json::exception& e) {
-        out.problems.push_back(ZhEn(TextId::ImportNotJson, {FromUtf8(e.what())}));
+        out.problems.push_back(Text(TextId::ImportNotJson, {FromUtf8(e.what())}));
         return out;
     }
     const auto format = doc.is_object() ? doc.find("format") : doc.end();
     if (!doc.is_object() || format == doc.end() || !format->is_string() || format->get<std::string>() != kTransferFormat) {
-        out.problems.push_back(ZhEn(TextId::ImportWrongFormat));
+        out.problems.push_back(Text(TextId::ImportWrongFormat));
         return out;
     }
     const auto version = doc.find("version");
     if (version == doc.end() || !(version->is_number_integer() && version->get<long long>() == kTransferVersion)) {
         const std::string shown = version == doc.end() ? "-" : version->dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
-        out.problems.push_back(ZhEn(TextId::ImportWrongVersion, {FromUtf8(shown.substr(0, 40))}));
+        out.problems.push_back(Text(TextId::ImportWrongVersion, {FromUtf8(shown.substr(0, 40))}));
         return out;
     }
     const auto list = doc.find("buttons");
     if (list == doc.end() || !list->is_array()) {
-        out.problems.push_back(ZhEn(TextId::ImportNoList));
+        out.problems.push_back(Text(TextId::ImportNoList));
         return out;
     }
     // Every entry is checked, so that one reading tells all that is wrong (the first 20).
@@ -129,33 +129,33 @@ ParsedTransfer ParseTransferJson(const std::string& bytes, const std::wstring& p
             if (out.problems.size() < 20) out.problems.push_back(std::move(text));
         };
         if (!b.is_object()) {
-            problem(ZhEn(TextId::RowNotObject, {Num(entry)}));
+            problem(Text(TextId::RowNotObject, {Num(entry)}));
             continue;
         }
         TransferRow row;
         const auto path = b.find("path");
         if (path == b.end() || !path->is_string() || path->get<std::string>().empty()) {
-            problem(ZhEn(TextId::RowNoPath, {Num(entry)}));
+            problem(Text(TextId::RowNoPath, {Num(entry)}));
             continue;
         }
         row.path = FromUtf8(path->get<std::string>());
         const auto kind = b.find("kind");
         if (kind == b.end() || !kind->is_number_integer() || kind->get<long long>() < ItemKind::File ||
             kind->get<long long>() > ItemKind::Url) {
-            problem(ZhEn(TextId::RowBadKind, {Num(entry)}));
+            problem(Text(TextId::RowBadKind, {Num(entry)}));
             continue;
         }
         row.kind = static_cast<std::int32_t>(kind->get<long long>());
         if (HasZero(row.path)) {
-            problem(ZhEn(TextId::RowBadText, {Num(entry), L"path"}));
+            problem(Text(TextId::RowBadText, {Num(entry), L"path"}));
             continue;
         }
         if (!TextMember(b, "title", row.title)) {
-            problem(ZhEn(TextId::RowBadText, {Num(entry), L"title"}));
+            problem(Text(TextId::RowBadText, {Num(entry), L"title"}));
             continue;
         }
         if (!TextMember(b, "parameter", row.parameter)) {
-            problem(ZhEn(TextId::RowBadText, {Num(entry), L"parameter"}));
+            problem(Text(TextId::RowBadText, {Num(entry), L"parameter"}));
             continue;
         }
         if (UsesFilePath(row.kind)) row.path = FromProfileRelative(row.path, profileDir);
@@ -276,15 +276,15 @@ TransferResult ExportToFile(DbSession& store, const std::wstring& file, const st
     std::vector<TransferRow> rows;
     if (!store.IsOpen() || !ReadRingRows(store, rows)) {
         r.exitCode = 3;
-        r.lines.push_back(ZhEn(TextId::CliStoreFailed));
+        r.lines.push_back(Text(TextId::CliStoreFailed));
         return r;
     }
     if (!WriteFileReplacing(file, MakeTransferJson(rows, profileDir))) {
         r.exitCode = 2;
-        r.lines.push_back(ZhEn(TextId::CliCannotWrite, {file}));
+        r.lines.push_back(Text(TextId::CliCannotWrite, {file}));
         return r;
     }
-    r.lines.push_back(ZhEn(TextId::CliExported, {Num(static_cast<long long>(rows.size())), file}));
+    r.lines.push_back(Text(TextId::CliExported, {Num(static_cast<long long>(rows.size())), file}));
     return r;
 }
 
@@ -295,7 +295,7 @@ TransferResult ImportFromFile(DbSession& store, const std::wstring& file, const 
     bool tooLarge = false;
     if (!ReadWholeFile(file, bytes, kMaxTransferBytes, tooLarge)) {
         r.exitCode = 2;
-        r.lines.push_back(tooLarge ? ZhEn(TextId::ImportTooLarge) : ZhEn(TextId::CliCannotRead, {file}));
+        r.lines.push_back(tooLarge ? Text(TextId::ImportTooLarge) : Text(TextId::CliCannotRead, {file}));
         return r;
     }
     ParsedTransfer parsed = ParseTransferJson(bytes, profileDir);
@@ -306,23 +306,23 @@ TransferResult ImportFromFile(DbSession& store, const std::wstring& file, const 
     }
     if (!store.IsOpen()) {
         r.exitCode = 3;
-        r.lines.push_back(ZhEn(TextId::CliStoreFailed));
+        r.lines.push_back(Text(TextId::CliStoreFailed));
         return r;
     }
     const ImportReport report = ImportRows(store, parsed.rows, limit, now);
     if (report.result != ImportReport::Result::Done) {
         r.exitCode = 3;
-        r.lines.push_back(ZhEn(report.result == ImportReport::Result::BackupFailed ? TextId::CliBackupFailed
+        r.lines.push_back(Text(report.result == ImportReport::Result::BackupFailed ? TextId::CliBackupFailed
                                                                                    : TextId::CliStoreFailed));
         return r;
     }
     r.added = static_cast<int>(report.added.size());
-    r.lines.push_back(ZhEn(TextId::CliImported, {Num(r.added), file}));
+    r.lines.push_back(Text(TextId::CliImported, {Num(r.added), file}));
     for (const ImportSkip& s : report.skipped) {
         if (s.reason == ImportSkip::Reason::Duplicate)
-            r.lines.push_back(ZhEn(TextId::CliSkippedDuplicate, {Num(s.entry), s.title}));
+            r.lines.push_back(Text(TextId::CliSkippedDuplicate, {Num(s.entry), s.title}));
         else
-            r.lines.push_back(ZhEn(TextId::CliSkippedLimit, {Num(s.entry), s.title, Num(limit)}));
+            r.lines.push_back(Text(TextId::CliSkippedLimit, {Num(s.entry), s.title, Num(limit)}));
     }
     return r;
 }

@@ -80,7 +80,7 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
 // button file; 3 the store could not be read or changed (or backed up).
 struct TransferResult {
     int exitCode = 0;
-    std::vector<std::wstring> lines;  // for the user, each Chinese then English
+    std::vector<std::wstring> lines;  // for the user, in the text language (Text())
     int added = 0;                    // rows an import added
 };
 TransferResult ExportToFile(DbSession& store, const std::wstring& file, const std::wstring& profileDir);

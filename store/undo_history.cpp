@@ -114,10 +114,10 @@ std::optional<UndoSummary> NewestUndo(sqlite3* db) {
 }
 
 std::wstring UndoMenuText(const std::optional<UndoSummary>& summary) {
-    if (!summary) return Zh(TextId::UndoNothing);
+    if (!summary) return MenuText(TextId::UndoNothing);
     if (summary->kind == UndoKind::Cleared || summary->count > 1)
-        return Zh(TextId::UndoClearAll, {std::to_wstring(summary->count)});
-    return Zh(summary->kind == UndoKind::Pruned ? TextId::UndoPrunedButton : TextId::UndoOneButton, {summary->title});
+        return MenuText(TextId::UndoClearAll, {std::to_wstring(summary->count)});
+    return MenuText(summary->kind == UndoKind::Pruned ? TextId::UndoPrunedButton : TextId::UndoOneButton, {summary->title});
 }
 
 UndoOutcome UndoNewest(DbSession& store, int limit) {

@@ -41,7 +41,7 @@ struct UndoSummary {
     std::wstring title;     // the title of its first row in ring order
 };
 std::optional<UndoSummary> NewestUndo(sqlite3* db);
-// The tray entry's text for it (Chinese).
+// The tray entry's text for it (MenuText: in the panel's language).
 std::wstring UndoMenuText(const std::optional<UndoSummary>& summary);
 
 // Takes back the newest step in one transaction. Each row comes back with its title,
