@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include "framework/text.h"
+#include "framework/user_texts.h"
 #include "panel/button_collection.h"
 #include "panel/drop_rules.h"
 #include "store/db_session.h"
@@ -32,7 +33,7 @@ protected:
         host->collection = collection.get();
         ASSERT_TRUE(collection->LoadButtons());
     }
-    std::int32_t Add(const std::wstring& title, const std::wstring& para = L"") {
+    std::int64_t Add(const std::wstring& title, const std::wstring& para = L"") {
         EXPECT_TRUE(collection->AddButton(title, L"C:\\" + title, ItemKind::File, para));
         return collection->buttons.back()->ID;
     }
@@ -55,7 +56,7 @@ protected:
 
 TEST_F(UndoTest, DeletedButtonComesBackWithEverythingInItsPlace) {
     Add(L"a");
-    const std::int32_t b = Add(L"b", L"--x");
+    const std::int64_t b = Add(L"b", L"--x");
     Add(L"c");
     const std::string before = QueryText(db, "select iType, Title, PathName, Para from tb_Btns where Title = 'b'");
     ASSERT_TRUE(collection->DeleteButton(b));
@@ -80,11 +81,29 @@ TEST_F(UndoTest, ClearAllIsOneStepAndLaterAddsMoveBehindTheRestoredRows) {
     for (const wchar_t* t : {L"a", L"b", L"c", L"d"}) Add(t);
     ASSERT_TRUE(collection->ClearAllButtons());
     EXPECT_EQ(collection->UndoMenuText(), L"撤销清空（4 个按钮）");
+    SetTextLanguage(TextLanguage::English);  // the panel's language once applied
+    EXPECT_EQ(collection->UndoMenuText(), L"Undo clearing (4 buttons)");
+    SetTextLanguage(TextLanguage::Both);
     Add(L"new");  // takes the sort the first cleared row had
     EXPECT_EQ(collection->Undo().restored.size(), 4u);
     EXPECT_EQ(Stored(), "我的电脑\na\nb\nc\nd\nnew");
     EXPECT_EQ(Ring(), Stored());
     EXPECT_EQ(QueryText(db, "select count(*) from (select sort from tb_Btns group by sort having count(*) > 1)"), "0");
+}
+
+TEST_F(UndoTest, StoredValuesComeBackExactlyEvenWhenOdd) {
+    // A name with a lone surrogate (stored as WTF-8), and a row whose sort is a text.
+    Add(std::wstring(L"x") + static_cast<wchar_t>(0xD800));
+    const std::int64_t texty = Add(L"t");
+    ASSERT_EQ(store->ExecuteSql(L"update tb_Btns set sort = 'zz', iType = 2.0 where ID = " + std::to_wstring(texty)), 1);
+    const std::string query = "select hex(Title), hex(PathName), typeof(sort), sort, typeof(iType) from tb_Btns where ID > 2 "
+                              "order by sort";
+    const std::string before = QueryText(db, query);
+    ASSERT_TRUE(collection->ClearAllButtons());
+    ASSERT_EQ(collection->Undo().restored.size(), 2u);
+    EXPECT_EQ(QueryText(db, query), before);
+    EXPECT_EQ(collection->buttons.size(), 3u);
+    EXPECT_EQ(collection->buttons[1]->Title, std::wstring(L"x") + static_cast<wchar_t>(0xD800));
 }
 
 TEST_F(UndoTest, RowThatTookTheOldSortMovesUpWithItsRun) {
