@@ -430,24 +430,24 @@ private:
             if (ok && c.buttons.size() > before) newId = c.buttons.back()->ID;
             return ok;
         }
-        if (roll < 44 || movable.empty()) {
+        if (roll < 48 || movable.empty()) {
             it.kind = Intent::Kind::Del;
-            it.a = movable.empty() || roll < 42 ? std::vector<std::int64_t>{1, 2, 0, -3}[rng_() % 4]
+            it.a = movable.empty() || roll < 41 ? std::vector<std::int64_t>{1, 2, 0, -3}[rng_() % 4]
                                                 : movable[rng_() % movable.size()]->ID;
             return c.DeleteButton(it.a);
         }
-        if (roll < 46) {
+        if (roll < 50) {
             it.kind = Intent::Kind::Clear;
             return c.ClearAllButtons();
         }
-        if (roll < 52) {
+        if (roll < 57) {
             it.kind = Intent::Kind::Undo;
             const UndoOutcome out = c.Undo();
             host.LayoutButtons();
             if (!out.restored.empty()) newId = out.restored.front();
             return out.stored;
         }
-        if (roll < 56) return Import(c, store, host, movable, it, newId);
+        if (roll < 61) return Import(c, store, host, movable, it, newId);
         if (movable.size() < 2) {
             ran = false;
             return false;
