@@ -59,9 +59,10 @@ GhostMove TrackGhostMove(bool wasOutside, const Rect& ghostScreenRect, const Rec
     return move;
 }
 
-bool ShouldDeleteOnDrop(bool outside, int draggedId) { return outside && draggedId > kLastReservedId; }
+bool ShouldDeleteOnDrop(bool outside, std::int64_t draggedId) { return outside && draggedId > kLastReservedId; }
 
-GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, const Rect& clientRect, int dpi) {
+GhostPicture PlanGhostPicture(bool outside, std::int64_t draggedId, int iconHalfSize, const Rect& clientRect,
+                              int dpi) {
     const auto px = [dpi](int v) { return ScaleByDpi(v, dpi); };
     const Point c = CentreOf(clientRect);
     const int r = iconHalfSize;

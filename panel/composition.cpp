@@ -30,7 +30,7 @@ ClockHands HandAngles(int hour, int minute, int second) {
 }
 
 std::vector<DrawOp> ComposePanel(const PanelGeometry& g, int buttonHalf,
-                                 const std::vector<ButtonView>& buttons, int draggedId,
+                                 const std::vector<ButtonView>& buttons, std::int64_t draggedId,
                                  const ClockTime& time) {
     std::vector<DrawOp> ops;
     ops.reserve(buttons.size() + 8);

@@ -36,7 +36,7 @@ struct DrawOp {
 
 // What the frame needs to know about one launcher button.
 struct ButtonView {
-    int id = 0;
+    std::int64_t id = 0;
     int centerX = 0;
     int centerY = 0;
     bool hovered = false;
@@ -70,7 +70,7 @@ ClockHands HandAngles(int hour, int minute, int second);
 // The operations of one frame: ring, buttons (minus the dragged one), disc, face, hands, hub.
 // `draggedId` is -1 while nothing is being dragged.
 std::vector<DrawOp> ComposePanel(const PanelGeometry& geometry, int buttonHalf,
-                                 const std::vector<ButtonView>& buttons, int draggedId,
+                                 const std::vector<ButtonView>& buttons, std::int64_t draggedId,
                                  const ClockTime& time);
 
 // Where a frame's operations split into the still part and the part that moves every

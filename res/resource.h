@@ -47,6 +47,7 @@
 // Strings
 #define IDS_HOME_PAGE 150
 #define IDS_UPDATE_ENDPOINT 151
+#define IDS_DATA_MOVED 160
 
 // Controls
 #ifndef IDC_STATIC
@@ -79,3 +80,6 @@
 #define ID_PROPERTIES 32808
 #define ID_OPEN_FOLDER 32810
 #define ID_ADD_URL 32813
+#define ID_UNDO 32815
+#define ID_EXPORT_BUTTONS 32816
+#define ID_IMPORT_BUTTONS 32817
