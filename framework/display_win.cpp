@@ -63,6 +63,13 @@ int MetricForDpi(int index, int dpi) {
     return ::MulDiv(::GetSystemMetrics(index), UsableDpi(dpi), SystemDpi());
 }
 
+void OwnLayoutOnDpiChange(HWND dialog) {
+    // DIALOG_DPI_CHANGE_BEHAVIORS: DDC_DISABLE_ALL is 1.
+    using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto setBehavior = User32Function<SetBehaviorFn>("SetDialogDpiChangeBehavior");
+    if (setBehavior && dialog) setBehavior(dialog, 1, 1);
+}
+
 std::vector<Rect> MonitorWorkAreas() {
     std::vector<Rect> areas;
     ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&areas));

@@ -23,6 +23,10 @@ int SystemDpi();
 // A system metric at a DPI (GetSystemMetricsForDpi, else the system's value scaled).
 int MetricForDpi(int index, int dpi);
 
+// A dialog that lays itself out at every DPI: asks Windows (10 1703 and later) not to
+// resize it, move its controls or change their fonts when its DPI changes.
+void OwnLayoutOnDpiChange(HWND dialog);
+
 // The work areas of every monitor, the primary first (screen pixels).
 std::vector<quorlin::Rect> MonitorWorkAreas();
 // The work area of the monitor a rectangle is on, or the nearest one.

@@ -64,6 +64,7 @@ CButtonEx* CQuorlinDlg::FindButton(std::int64_t id) const { return static_cast<C
 
 BOOL CQuorlinDlg::OnInitDialog() {
     buttonHalf = kInitialButtonHalf;
+    fw::OwnLayoutOnDpiChange(hwnd_);  // the buttons are placed by the ring layout alone
     ApplyDpi(fw::WindowDpi(hwnd_));
 
     // The tooltip and the ghost (their pictures, font and windows) are not needed for
