@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/window_win.h"
+#include "framework/texts_win.h"
 
 namespace quorlin {
 
@@ -17,13 +17,9 @@ void ApplyUiLanguage(UiLanguage language) {
                                                       : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     ::SetThreadUILanguage(id);
     ::SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
-}
-
-std::wstring LoadText(unsigned id) {
-    const wchar_t* text = nullptr;
-    // With a zero length LoadStringW hands out a pointer to the resource itself.
-    const int length = ::LoadStringW(fw::ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+    static ResourceTexts chinese(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
+    static ResourceTexts english(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    SetTexts(language == UiLanguage::Chinese ? &chinese : &english);
 }
 
 }  // namespace quorlin

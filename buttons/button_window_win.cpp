@@ -2,10 +2,12 @@
 
 #include <windowsx.h>
 
+#include "buttons/builtin_entries.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/item_actions_logic.h"
 #include "buttons/menu_rules.h"
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "update/browser_win.h"
 
 using namespace quorlin;
@@ -54,7 +56,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     if (a.showTip) {
         POINT sp{a.tipPoint.x, a.tipPoint.y};
         ::ClientToScreen(hwnd_, &sp);
-        host_.ShowTip(true, Title, sp.x, sp.y);
+        host_.ShowTip(true, ShownTitle(iType, Title), sp.x, sp.y);
     }
     if (a.startDrag) {
         POINT cursor{};
@@ -142,7 +144,7 @@ namespace {
 
 void OfferRemovalOf(ButtonWindowHost& host, const ButtonRecord& item) {
     const int answer =
-        MessageBoxes().Show(0, RemovalPromptText(item.PathName), kRemovalPromptCaption, kMbYesNo | kMbSystemModal);
+        MessageBoxes().Show(0, RemovalPromptText(item.PathName), Text(IDS_NOTICE_CAPTION), kMbYesNo | kMbSystemModal);
     if (answer == kIdYes) host.DeleteButton(item.ID);  // only that row, if it is still there
 }
 

@@ -23,6 +23,7 @@ BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
 #include "buttons/icon_imaging_win.h"
 #include "dialogs/add_dialog_logic.h"
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "store/button_table.h"
 
 using namespace quorlin;
@@ -30,8 +31,6 @@ using namespace quorlin;
 namespace {
 
 const wchar_t kFileFilter[] = L"All files(*.*)\0*.*\0";
-const wchar_t kFolderInstruction[] = L"请选择文件夹";
-const wchar_t kFolderBrowserCaption[] = L"选择文件夹目录";
 
 // Room for any path SHGetPathFromIDListW writes (it assumes at least MAX_PATH).
 constexpr int kShellPathChars = 512;
@@ -45,7 +44,7 @@ int CALLBACK FolderBrowserCallback(HWND browser, UINT msg, LPARAM lp, LPARAM dat
         case BFFM_INITIALIZED:
             ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
             ::SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, data);
-            ::SetWindowTextW(browser, kFolderBrowserCaption);
+            ::SetWindowTextW(browser, Text(IDS_FOLDER_CAPTION).c_str());
             break;
         case BFFM_SELCHANGED: {
             wchar_t path[kShellPathChars] = {};
@@ -195,7 +194,8 @@ void CAddDlg::OnBrowse() {
             bi.hwndOwner = hwnd_;
             bi.pidlRoot = nullptr;
             bi.pszDisplayName = displayName;
-            bi.lpszTitle = kFolderInstruction;
+            const std::wstring instruction = Text(IDS_FOLDER_INSTRUCTION);
+            bi.lpszTitle = instruction.c_str();
             bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
             bi.lpfn = FolderBrowserCallback;
             bi.lParam = reinterpret_cast<LPARAM>(start.c_str());
@@ -240,7 +240,7 @@ bool CAddDlg::WriteRecord(const std::wstring& title, const std::wstring& target,
         case EditOutcome::Stored:
             return true;
         case EditOutcome::RowGone:
-            ShowNotice(kRowGoneMessage);
+            ShowNotice(Text(IDS_ROW_GONE));
             return false;
         case EditOutcome::StoreFailed:
             break;  // silent; the dialog stays open. What was already stored stays stored.

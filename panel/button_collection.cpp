@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "panel/ring_layout.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
@@ -38,12 +39,8 @@ void ButtonCollection::CreateButtonFromRecord(const Recordset& rs) {
 
 namespace {
 
-// What the user is told when an add is refused for a reason that is not a passing store error.
-const wchar_t kNameNotStorable[] = L"这个名称无法按原样保存到数据库，按钮没有添加：\n";
-const wchar_t kNoSortLeft[] = L"数据库中已没有更大的排序号，无法再添加按钮。";
-const wchar_t kNoIdLeft[] = L"数据库给新按钮的编号是保留编号，按钮没有添加。";
-
-// Thrown inside AddButton: the add is refused and the user is told this text.
+// Thrown inside AddButton when an add is refused for a reason that is not a passing store
+// error: nothing is added and the user is told this text.
 struct Refusal {
     std::wstring text;
 };
@@ -83,7 +80,7 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
         if (!rs->AtBOF() && !rs->AtEOF()) {
             const std::int64_t last = SortOfField(rs->Get(L"sort"));
             // No larger sort exists: the new row could not take the last place.
-            if (last == INT64_MAX) throw Refusal{kNoSortLeft};
+            if (last == INT64_MAX) throw Refusal{Text(IDS_NO_SORT_LEFT)};
             next = last + 1;
         }
         rs->AddNew();
@@ -98,8 +95,8 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
         ReadButtonRecord(*rs, stored);
         if (stored.PathName != path || stored.Title != title || stored.Para != para || stored.iType != kind ||
             stored.sort != next)
-            throw Refusal{kNameNotStorable + path};
-        if (IsReservedId(stored.ID)) throw Refusal{kNoIdLeft};
+            throw Refusal{FillIn(Text(IDS_NAME_NOT_STORABLE), {path})};
+        if (IsReservedId(stored.ID)) throw Refusal{Text(IDS_NO_ID_LEFT)};
         if (!store_.CommitTransaction()) {
             store_.RollbackTransaction();
             return false;

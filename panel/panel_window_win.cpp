@@ -8,6 +8,7 @@
 #include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "framework/seams_win.h"
 #include "panel/composition.h"
 #include "panel/drop_rules.h"
@@ -20,7 +21,6 @@ namespace {
 
 const wchar_t kInstanceProp[] = L"qiv_zembrick";
 const wchar_t kHotKeyAtom[] = L"qiv_tool-hotkey-S";
-const wchar_t kTrayTip[] = L"Zanthe桌面";
 const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 
 int FullScreenWidth() { return ::GetSystemMetrics(SM_CXFULLSCREEN); }
@@ -457,7 +457,7 @@ void CQuorlinDlg::AddTrayIcon() {
     trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayData.uCallbackMessage = WM_TRAYICON;
     trayData.hIcon = appIcon;
-    ::lstrcpynW(trayData.szTip, kTrayTip, ARRAYSIZE(trayData.szTip));
+    ::lstrcpynW(trayData.szTip, Text(IDS_TRAY_TIP).c_str(), ARRAYSIZE(trayData.szTip));
     trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
 }
 
@@ -560,7 +560,7 @@ BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) {
             SaveSwitch(kKeyLockButtons, state_.buttonsLocked);
             return TRUE;
         case ID_CLEAR_ALL:
-            if (MessageBoxes().Show(0, L"确认清空所有按钮？", L"请您确认", kMbSystemModal | kMbYesNo) == kIdYes)
+            if (MessageBoxes().Show(0, Text(IDS_CLEAR_ALL_QUESTION), Text(IDS_CLEAR_ALL_CAPTION), kMbSystemModal | kMbYesNo) == kIdYes)
                 ClearAllButtons();
             return TRUE;
         default:
@@ -626,7 +626,7 @@ std::wstring CQuorlinDlg::ResolveShortcut(const std::wstring& path) {
 
 void CQuorlinDlg::AddDroppedFiles(HDROP drop) {
     if (state_.buttonsLocked &&
-        MessageBoxes().Show(0, kLockedDropQuestion, kLockedDropCaption, kMbSystemModal | kMbYesNo) != kIdYes) {
+        MessageBoxes().Show(0, Text(IDS_LOCKED_DROP_QUESTION), Text(IDS_NOTICE_CAPTION), kMbSystemModal | kMbYesNo) != kIdYes) {
         ::DragFinish(drop);
         return;
     }
