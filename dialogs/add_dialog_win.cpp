@@ -20,6 +20,7 @@ BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
 #include <cstdint>
 #include <string>
 
+#include "buttons/builtin_entries.h"
 #include "buttons/icon_imaging_win.h"
 #include "dialogs/add_dialog_logic.h"
 #include "framework/seams.h"
@@ -29,8 +30,6 @@ BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
 using namespace quorlin;
 
 namespace {
-
-const wchar_t kFileFilter[] = L"All files(*.*)\0*.*\0";
 
 // Room for any path SHGetPathFromIDListW writes (it assumes at least MAX_PATH).
 constexpr int kShellPathChars = 512;
@@ -91,7 +90,12 @@ BOOL CAddDlg::OnInitDialog() {
         ButtonRecord button;
         if (Record(button)) {
             kind_ = recordKind_ = button.iType;
-            ::SetDlgItemTextW(hwnd_, IDC_TITLE, button.Title.c_str());
+            // A shell entry's title is shown greyed and never written back (OK only closes):
+            // a built-in one reads in the interface language.
+            const std::wstring title = ConfirmActionFor(true, button.iType) == ConfirmAction::CloseOnly
+                                           ? ShownTitle(button.iType, button.Title)
+                                           : button.Title;
+            ::SetDlgItemTextW(hwnd_, IDC_TITLE, title.c_str());
             ::SetDlgItemTextW(hwnd_, IDC_PATH, button.PathName.c_str());
             ::SetDlgItemTextW(hwnd_, IDC_PARA, button.Para.c_str());
             // Our own copy: the button may be deleted while the dialog is still open.
@@ -176,7 +180,9 @@ void CAddDlg::OnBrowse() {
             OPENFILENAMEW ofn{};
             ofn.lStructSize = sizeof(ofn);
             ofn.hwndOwner = hwnd_;
-            ofn.lpstrFilter = kFileFilter;
+            // One filter: its name, its pattern, and the empty entry that ends the list.
+            const std::wstring filter = Text(IDS_FILE_FILTER) + L'\0' + L"*.*" + L'\0' + L'\0';
+            ofn.lpstrFilter = filter.c_str();
             ofn.nFilterIndex = 1;
             ofn.lpstrFile = file.data();
             ofn.nMaxFile = kFileNameChars;

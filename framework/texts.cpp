@@ -37,6 +37,7 @@ std::wstring ChineseText(unsigned id) {
         case IDS_ROW_GONE: return L"不存在或已被删除";
         case IDS_FOLDER_INSTRUCTION: return L"请选择文件夹";
         case IDS_FOLDER_CAPTION: return L"选择文件夹目录";
+        case IDS_FILE_FILTER: return L"All files(*.*)";
         case IDS_OPEN_DATA_FAILED: return L"打开数据失败！";
         case IDS_NAME_NOT_STORABLE: return L"这个名称无法按原样保存到数据库，按钮没有添加：\n%s";
         case IDS_NO_SORT_LEFT: return L"数据库中已没有更大的排序号，无法再添加按钮。";
