@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "buttons/builtin_entries.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
 #include "store/button_table.h"
@@ -107,9 +106,9 @@ std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title,
     if (kind == ItemKind::BrowserUrl || kind == ItemKind::Url) {
         icon = LoadOwnIcon(IDI_WEB);
     } else if (kind == ItemKind::ShellEntry) {
-        if (title == kComputerTitle) icon = LoadOwnIcon(IDI_COMPUTER);
-        else if (title == kRecycleBinTitle) icon = LoadOwnIcon(IDI_RECYCLE);
-        else if (title == kControlPanelTitle) icon = LoadOwnIcon(IDI_CONTROL);
+        if (title == L"我的电脑") icon = LoadOwnIcon(IDI_COMPUTER);
+        else if (title == L"回收站") icon = LoadOwnIcon(IDI_RECYCLE);
+        else if (title == L"控制面板") icon = LoadOwnIcon(IDI_CONTROL);
         else if (pathName == L"iexplore.exe") icon = LoadOwnIcon(IDI_IE);
     } else {
         icon = ShellIconOf(pathName);
