@@ -7,7 +7,6 @@
 #include "buttons/item_actions_logic.h"
 #include "buttons/menu_rules.h"
 #include "framework/seams.h"
-#include "framework/texts.h"
 #include "update/browser_win.h"
 
 using namespace quorlin;
@@ -144,7 +143,7 @@ namespace {
 
 void OfferRemovalOf(ButtonWindowHost& host, const ButtonRecord& item) {
     const int answer =
-        MessageBoxes().Show(0, RemovalPromptText(item.PathName), Text(IDS_NOTICE_CAPTION), kMbYesNo | kMbSystemModal);
+        MessageBoxes().Show(0, RemovalPromptText(item.PathName), RemovalPromptCaption(), kMbYesNo | kMbSystemModal);
     if (answer == kIdYes) host.DeleteButton(item.ID);  // only that row, if it is still there
 }
 

@@ -37,6 +37,10 @@ std::wstring RemovalPromptText(const std::wstring& path) {
     return FillIn(Text(IDS_REMOVAL_PROMPT), {path});
 }
 
+std::wstring RemovalPromptCaption() {
+    return Text(IDS_NOTICE_CAPTION);
+}
+
 std::wstring ContainingFolderParams(const std::wstring& path) {
     // Quoted, so that a comma in the path is not taken as the next explorer switch. A quote
     // cannot occur in a Windows file name; one in a stored path is dropped. Trailing

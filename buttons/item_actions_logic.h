@@ -24,9 +24,10 @@ OpenPlan OpenPlanFor(int iType, const std::wstring& path, const std::wstring& pa
 // True when a ShellExecuteW result reports failure (below 32; 32 itself succeeds).
 bool IsShellFailure(std::intptr_t result);
 
-// Text of the Yes/No question that offers to delete a button whose target failed to open
-// (caption Text(IDS_NOTICE_CAPTION)).
+// Text and caption of the Yes/No question that offers to delete a button whose target
+// failed to open.
 std::wstring RemovalPromptText(const std::wstring& path);
+std::wstring RemovalPromptCaption();
 
 // Parameters for explorer.exe that open the folder holding `path` with it selected:
 // "/select, " and the path in quotes (a drive root as it is).
