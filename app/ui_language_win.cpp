@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/texts_win.h"
+#include "framework/user_texts.h"
 
 namespace quorlin {
 
@@ -20,6 +21,7 @@ void ApplyUiLanguage(UiLanguage language) {
     static ResourceTexts chinese(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
     static ResourceTexts english(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     SetTexts(language == UiLanguage::Chinese ? &chinese : &english);
+    SetTextLanguage(language == UiLanguage::Chinese ? TextLanguage::Chinese : TextLanguage::English);
 }
 
 }  // namespace quorlin
