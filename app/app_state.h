@@ -11,6 +11,7 @@ struct AppState {
     std::wstring appDir;   // the executable's directory without a trailing backslash
     std::wstring dataDir;  // where bts.db and setting.ini live (app/data_location.h); "" means appDir
     std::wstring appName;  // the executable's file name without extension: caption of our own boxes
+    std::wstring profileDir;  // the user's profile folder: export files name paths under it relative to it
 
     int transparency = 255;      // TRANS: read and kept; the panel always draws at full opacity
     bool fixed = false;          // LOCK: the panel cannot be dragged

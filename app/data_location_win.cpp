@@ -39,6 +39,12 @@ std::wstring UserAppDataFolder() {
     return path;
 }
 
+std::wstring UserProfileFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
+    return path;
+}
+
 bool CanWriteInFolder(const std::wstring& folder) {
     const std::wstring probe =
         folder + L"\\~quorlin-write-test-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";

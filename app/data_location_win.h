@@ -8,6 +8,9 @@ namespace quorlin {
 
 // The user's application-data folder (%APPDATA%), "" when unknown.
 std::wstring UserAppDataFolder();
+// The user's profile folder (%USERPROFILE%), "" when unknown: export files name paths under
+// it relative to it.
+std::wstring UserProfileFolder();
 
 // Whether a file can be created (and removed again) in the folder: tried, not derived
 // from permissions.

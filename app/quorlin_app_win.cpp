@@ -8,6 +8,7 @@
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "panel/panel_window_win.h"
+#include "store/backups.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ bool CQuorlinApp::PrepareRuntime() {
     ::CoInitialize(nullptr);  // the result is not examined; uninitialised once at the end
     comInitialized_ = true;
     state.appName = AppName();
-    if (!store.OpenDatabase(state.DataDir(), L"bts.db", state.appName)) {
+    // A bts.db that is missing or damaged is offered the newest good backup first.
+    if (!quorlin::OpenDatabaseOrRestore(store, state.DataDir(), L"bts.db", state.appName, quorlin::CurrentDateTime())) {
         ::CoUninitialize();
         comInitialized_ = false;
         return false;
@@ -83,6 +85,7 @@ BOOL CQuorlinApp::InitInstance() {
     state.appDir = GetAppDir();
     state.appName = AppName();
     state.dataDir = quorlin::SetUpDataAndLanguage(state.appDir, state.appName);
+    state.profileDir = quorlin::UserProfileFolder();
     if (!PrepareRuntime()) return FALSE;
     RunPanel();
     return FALSE;

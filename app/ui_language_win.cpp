@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/user_texts.h"
 #include "framework/window_win.h"
 
 namespace quorlin {
@@ -17,6 +18,7 @@ void ApplyUiLanguage(UiLanguage language) {
                                                       : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     ::SetThreadUILanguage(id);
     ::SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
+    SetTextLanguage(language == UiLanguage::Chinese ? TextLanguage::Chinese : TextLanguage::English);
 }
 
 std::wstring LoadText(unsigned id) {

@@ -1,20 +1,5 @@
 #include "dialogs/add_dialog_win.h"
 
-#include <commdlg.h>
-
-
-namespace {
-
-// The file chooser's library is loaded only when the chooser is used: linking it would
-// cost every start of the program its load time and memory.
-BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
-    using Chooser = BOOL(WINAPI*)(OPENFILENAMEW*);
-    static HMODULE library = ::LoadLibraryW(L"comdlg32.dll");
-    static auto chooser = library ? reinterpret_cast<Chooser>(::GetProcAddress(library, "GetOpenFileNameW")) : nullptr;
-    return chooser ? chooser(ofn) : FALSE;
-}
-
-}  // namespace
 #include <shlobj.h>
 
 #include <cstdint>
@@ -23,6 +8,7 @@ BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
 #include "buttons/icon_imaging_win.h"
 #include "dialogs/add_dialog_logic.h"
 #include "framework/seams.h"
+#include "framework/seams_win.h"
 #include "store/button_table.h"
 
 using namespace quorlin;
@@ -182,7 +168,7 @@ void CAddDlg::OnBrowse() {
             ofn.lpstrFile = file.data();
             ofn.nMaxFile = kFileNameChars;
             ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-            if (OpenFileChooser(&ofn)) {
+            if (FileChooser().Open(&ofn)) {
                 file.resize(wcslen(file.c_str()));
                 ::SetDlgItemTextW(hwnd_, IDC_PATH, file.c_str());
             }

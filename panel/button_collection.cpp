@@ -1,9 +1,12 @@
 #include "panel/button_collection.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "framework/seams.h"
+#include "panel/drop_rules.h"
 #include "panel/ring_layout.h"
+#include "store/backups.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
 
@@ -122,9 +125,17 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
     return true;
 }
 
-bool ButtonCollection::DeleteButton(std::int64_t id) {
+bool ButtonCollection::DeleteButton(std::int64_t id) { return DeleteRow(id, UndoKind::Deleted); }
+
+bool ButtonCollection::DeleteRow(std::int64_t id, UndoKind kind) {
     if (IsReservedId(id)) return false;
-    if (!store_.ExecuteSql(statements::DeleteOne(id))) return false;
+    // The row and its undo step are stored together or not at all.
+    if (!store_.BeginTransaction()) return false;
+    if (!RecordDeleteOne(store_.Handle(), kind, id) || !store_.ExecuteSql(statements::DeleteOne(id)) ||
+        !store_.CommitTransaction()) {
+        store_.RollbackTransaction();
+        return false;
+    }
     RemoveButtonById(id);
     Sound().PlayResource(kRemoveSound, kSoundFlags);
     return true;
@@ -147,7 +158,13 @@ bool ButtonCollection::RemoveButtonById(std::int64_t id) {
 }
 
 bool ButtonCollection::ClearAllButtons() {
-    if (!store_.ExecuteSql(statements::DeleteAllButReserved())) return false;
+    BackupUnlessUnchanged(store_, CurrentDateTime());
+    if (!store_.BeginTransaction()) return false;
+    if (!RecordClearAll(store_.Handle()) || !store_.ExecuteSql(statements::DeleteAllButReserved()) ||
+        !store_.CommitTransaction()) {
+        store_.RollbackTransaction();
+        return false;
+    }
     const size_t before = buttons.size();
     for (size_t i = buttons.size(); i-- > 0;) {
         if (i < buttons.size() && buttons[i]->ID > kLastReservedId) RemoveButtonById(buttons[i]->ID);
@@ -165,8 +182,74 @@ void ButtonCollection::PruneMissingTargets() {
         if (i >= buttons.size()) continue;
         LauncherButton& b = *buttons[i];
         if ((b.iType == ItemKind::File || b.iType == ItemKind::Folder) && !host_.TargetExists(b.PathName))
-            DeleteButton(b.ID);
+            DeleteRow(b.ID, UndoKind::Pruned);
     }
+}
+
+UndoOutcome ButtonCollection::Undo() {
+    UndoOutcome out = UndoNewest(store_, kMaxButtons);
+    if (!out.restored.empty()) {
+        SyncWithStore();
+        Sound().PlayResource(kAddSound, kSoundFlags);
+    }
+    return out;
+}
+
+std::optional<UndoSummary> ButtonCollection::NewestUndo() const { return quorlin::NewestUndo(store_.Handle()); }
+
+std::wstring ButtonCollection::UndoMenuText() const { return quorlin::UndoMenuText(NewestUndo()); }
+
+bool ButtonCollection::SyncWithStore() {
+    bool ok = false;
+    std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::LoadAll(), ok);
+    if (!ok) return false;
+    // Read everything first: the ring is only touched once the store has answered.
+    struct Entry {
+        std::int64_t id, sort;
+        std::unique_ptr<LauncherButton> made;  // for a row that has no button yet
+    };
+    std::vector<Entry> rows;
+    try {
+        while (!rs->AtEOF()) {
+            // The rows LoadButtons shows, and no others.
+            const FieldValue id = rs->Get(L"ID");
+            if (id.type == FieldValue::Type::Int && !IsShownId(id.integer)) {
+                rs->MoveNext();
+                continue;
+            }
+            Entry e{id.integer, SortOfField(rs->Get(L"sort")), nullptr};
+            if (!FindById(e.id)) {
+                e.made = host_.CreateButtonWindow();
+                e.made->LoadFromRecord(*rs);
+            }
+            rows.push_back(std::move(e));
+            rs->MoveNext();
+        }
+        rs->Close();
+    } catch (const StoreError&) {
+        return false;
+    }
+    std::vector<std::unique_ptr<LauncherButton>> next;
+    for (Entry& e : rows) {
+        if (e.made) {
+            next.push_back(std::move(e.made));
+            continue;
+        }
+        for (auto& b : buttons) {
+            if (b && b->ID == e.id) {
+                b->sort = e.sort;
+                next.push_back(std::move(b));
+                break;
+            }
+        }
+    }
+    // Buttons whose rows are gone go with their windows once the new order stands.
+    std::vector<std::unique_ptr<LauncherButton>> gone = std::move(buttons);
+    buttons = std::move(next);
+    gone.clear();
+    host_.LayoutButtons();
+    host_.RenderPanel();
+    return true;
 }
 
 bool ButtonCollection::SetButtonSort(LauncherButton& button, std::int64_t value) {

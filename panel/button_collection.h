@@ -10,6 +10,7 @@
 
 #include "buttons/launcher_button.h"
 #include "framework/geometry.h"
+#include "store/undo_history.h"
 
 namespace quorlin {
 
@@ -66,10 +67,27 @@ public:
     bool AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind, const std::wstring& para);
     // Fails closed: true also when the test cannot run.
     bool IsDuplicate(const std::wstring& path, std::int32_t kind);
+    // Deletes the row and records it as an undo step in the same transaction.
     bool DeleteButton(std::int64_t id);
     bool RemoveButtonById(std::int64_t id);
+    // Writes a backup of bts.db first (a failed backup does not stop the clear: the undo
+    // step still holds every row), then deletes and records the rows as one undo step.
     bool ClearAllButtons();
+    // Each removed button is an undo step of its own (UndoKind::Pruned).
     void PruneMissingTargets();
+
+    // Takes back the newest deletion step (see UndoNewest; the ring's limit is 66). The
+    // restored buttons appear in their places with the add sound; the ring is laid out
+    // and rendered. stored is false when the store refused (nothing changed).
+    UndoOutcome Undo();
+    // What Undo would bring back, and the tray entry's text for it.
+    std::optional<UndoSummary> NewestUndo() const;
+    std::wstring UndoMenuText() const;
+    // Brings the ring in step with tb_Btns after another process changed it (an import
+    // from the command line): buttons of new rows are made, those of rows gone are
+    // removed, all in ascending sort; existing buttons keep their windows and pictures.
+    // Prunes nothing. Lays out and renders; false on a store error (ring unchanged).
+    bool SyncWithStore();
     // Swaps the dragged button with the first eligible one under the ghost (screen
     // rectangle); both sorts are stored in one transaction, or neither is and the ring
     // stays as it was. Two buttons that hold the same sort are not swapped.
@@ -84,6 +102,7 @@ public:
     size_t Count() const { return buttons.size(); }
 
 private:
+    bool DeleteRow(std::int64_t id, UndoKind kind);
     enum class Presence { Absent, Present, Unknown };
     Presence FindDuplicate(const std::wstring& path, std::int32_t kind);
     // Reads the button's row again.

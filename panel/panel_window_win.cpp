@@ -11,9 +11,13 @@
 #include "buttons/menu_rules.h"
 #include "framework/seams.h"
 #include "framework/seams_win.h"
+#include "framework/user_texts.h"
 #include "panel/composition.h"
 #include "panel/drop_rules.h"
 #include "panel/placement.h"
+#include "store/backups.h"
+#include "store/button_transfer.h"
+#include "store/db_session.h"
 #include "update/version_check_win.h"
 
 using namespace quorlin;
@@ -24,6 +28,8 @@ const wchar_t kInstanceProp[] = L"qiv_zembrick";
 const wchar_t kHotKeyAtom[] = L"qiv_tool-hotkey-S";
 const wchar_t kTrayTip[] = L"Zanthe桌面";
 const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+// Another process (quorlin.exe --import) changed bts.db: load the ring again.
+const UINT g_reload = ::RegisterWindowMessageW(L"quorlin-reload");
 
 int FullScreenWidth() { return ::GetSystemMetrics(SM_CXFULLSCREEN); }
 int FullScreenHeight() { return ::GetSystemMetrics(SM_CYFULLSCREEN); }
@@ -33,7 +39,7 @@ int FullScreenHeight() { return ::GetSystemMetrics(SM_CYFULLSCREEN); }
 UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
 
 CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
-    : state_(state), icons_(store), collection_(store, *this) {
+    : state_(state), icons_(store), store_(store), collection_(store, *this) {
     appIcon = ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     fw::LoadPngResource(IDB_RING, ringImage);
     fw::LoadPngResource(IDB_FACE, faceImage);
@@ -184,11 +190,22 @@ BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
         ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
         desktopOwner = nullptr;
     }
+    // Ctrl+Z while the panel (or one of its buttons) has the keyboard: undo the newest deletion.
+    if (msg->message == WM_KEYDOWN && msg->wParam == 'Z' && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_MENU) >= 0 && (msg->hwnd == hwnd_ || ::IsChild(hwnd_, msg->hwnd))) {
+        UndoLastDeletion();
+        return TRUE;
+    }
     if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN)) return TRUE;
     return FALSE;
 }
 
 bool CQuorlinDlg::OnUnlistedMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != 0 && msg == g_reload) {
+        SyncWithStore();  // lays the ring out and renders it
+        result = 0;
+        return true;
+    }
     if (msg != 0 && msg == TaskbarCreatedMessage()) {
         ::SetTimer(hwnd_, TIMER_TRAY, 2500, nullptr);
         result = 1;
@@ -201,6 +218,8 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
     handled = false;  // default processing follows for every timer
     if (wp == TIMER_CLOCK) {
         RenderClockTick();
+    } else if (wp == TIMER_BACKUP) {
+        DailyBackupIfChanged(store_, CurrentDateTime());
     } else if (wp == TIMER_TRAY) {
         ::KillTimer(hwnd_, TIMER_TRAY);
         trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
@@ -214,6 +233,7 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     clockRunning_ = false;
     StopWatchingVisibility();
     ::KillTimer(hwnd_, TIMER_TRAY);
+    ::KillTimer(hwnd_, TIMER_BACKUP);
     ::UnregisterHotKey(hwnd_, hotKeyId);
     if (hotKeyId) ::GlobalDeleteAtom(static_cast<ATOM>(hotKeyId));
     Tray().Notify(NIM_DELETE, &trayData);
@@ -256,6 +276,9 @@ LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
     StartVersionCheck(false, state_.SettingsFile());
     ::PostMessageW(hwnd_, WM_REFRESH_PICTURES, 0, 0);
     WatchVisibility();
+    // The day's backup, off the way to the first frame; then looked at now and then.
+    DailyBackupIfChanged(store_, CurrentDateTime());
+    ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);
     return 0;
 }
 
@@ -702,6 +725,10 @@ HMENU CQuorlinDlg::BuildTrayMenu() const {
     ::RemoveMenu(menu, kTrayPopupIndex, MF_BYPOSITION);  // the caller owns the popup alone
     ::DestroyMenu(menu);
     if (IsAutoRunEnabled()) ::CheckMenuItem(popup, ID_AUTORUN, MF_BYCOMMAND | MF_CHECKED);
+    // The undo entry names what it brings back, and is grey when there is nothing.
+    const std::optional<UndoSummary> undo = collection_.NewestUndo();
+    ::ModifyMenuW(popup, ID_UNDO, MF_BYCOMMAND | MF_STRING | (undo ? MF_ENABLED : MF_GRAYED), ID_UNDO,
+                  quorlin::UndoMenuText(undo).c_str());
     return popup;
 }
 
@@ -776,6 +803,15 @@ BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) {
             state_.buttonsLocked = !state_.buttonsLocked;
             SaveSwitch(kKeyLockButtons, state_.buttonsLocked);
             return TRUE;
+        case ID_UNDO:
+            UndoLastDeletion();
+            return TRUE;
+        case ID_EXPORT_BUTTONS:
+            ExportButtons();
+            return TRUE;
+        case ID_IMPORT_BUTTONS:
+            ImportButtons();
+            return TRUE;
         case ID_CLEAR_ALL:
             if (MessageBoxes().Show(0, L"确认清空所有按钮？", L"请您确认", kMbSystemModal | kMbYesNo) == kIdYes)
                 ClearAllButtons();
@@ -786,6 +822,51 @@ BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) {
 }
 
 void CQuorlinDlg::OnAutoRun() { SetAutoRun(!IsAutoRunEnabled()); }
+
+std::wstring CQuorlinDlg::ChooseButtonFile(bool save) {
+    // The filter: its name, then the pattern, each ended by a zero, and one zero more.
+    const std::wstring filter = MenuText(TextId::ChooserFilter) + std::wstring(1, L'\0') + L"*.json" +
+                                std::wstring(1, L'\0') + std::wstring(1, L'\0');
+    const std::wstring title = MenuText(save ? TextId::ExportChooserTitle : TextId::ImportChooserTitle);
+    std::wstring file = save ? L"quorlin-buttons.json" : L"";
+    file.resize(4096, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = L"json";
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
+                (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+    const BOOL chosen = save ? FileChooser().Save(&ofn) : FileChooser().Open(&ofn);
+    if (!chosen) return std::wstring();
+    file.resize(wcslen(file.c_str()));
+    return file;
+}
+
+void CQuorlinDlg::ShowTransferResult(const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (const std::wstring& l : lines) text += (text.empty() ? L"" : L"\n") + l;
+    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), text, state_.appName, kMbOk);
+}
+
+void CQuorlinDlg::ExportButtons() {
+    const std::wstring file = ChooseButtonFile(true);
+    if (file.empty()) return;
+    const TransferResult r = ExportToFile(store_, file, state_.profileDir);
+    ShowTransferResult(r.lines);
+}
+
+void CQuorlinDlg::ImportButtons() {
+    const std::wstring file = ChooseButtonFile(false);
+    if (file.empty()) return;
+    const TransferResult r = ImportFromFile(store_, file, state_.profileDir, kMaxButtons, CurrentDateTime());
+    if (r.added > 0) SyncWithStore();
+    ShowTransferResult(r.lines);
+}
 
 void CQuorlinDlg::AddCommonEntry(int commandId) {
     std::wstring documents;

@@ -39,6 +39,9 @@ constexpr UINT WM_REFRESH_PICTURES = WM_APP + 2;
 constexpr UINT WM_CHECK_FRONT_WINDOW = WM_APP + 3;
 constexpr UINT_PTR TIMER_CLOCK = 1525;
 constexpr UINT_PTR TIMER_TRAY = 502;
+// Looks every few hours whether the day's backup of bts.db is due.
+constexpr UINT_PTR TIMER_BACKUP = 1526;
+constexpr UINT kBackupCheckMs = 3 * 60 * 60 * 1000;
 
 // The identifier of the registered message "TaskbarCreated" (registered at static start).
 UINT TaskbarCreatedMessage();
@@ -136,6 +139,10 @@ public:
     bool RemoveButtonById(std::int64_t id) { return collection_.RemoveButtonById(id); }
     bool ClearAllButtons() { return collection_.ClearAllButtons(); }
     void PruneMissingTargets() { collection_.PruneMissingTargets(); }
+    // Takes back the newest deletion (Ctrl+Z on the panel, the tray's undo entry).
+    quorlin::UndoOutcome UndoLastDeletion() { return collection_.Undo(); }
+    // Brings the ring in step with bts.db (another process imported): the "quorlin-reload" message.
+    bool SyncWithStore() { return collection_.SyncWithStore(); }
     bool SwapWhileDragging(const RECT& ghost, std::int64_t draggedId) override {
         return collection_.SwapWhileDragging(quorlin::Rect{ghost.left, ghost.top, ghost.right, ghost.bottom},
                                              draggedId);
@@ -297,6 +304,12 @@ private:
     void OnAutoRun();
     void AddCommonEntry(int commandId);
 
+    void ExportButtons();
+    void ImportButtons();
+    // The file the user chose in the system's chooser ("" when cancelled).
+    std::wstring ChooseButtonFile(bool save);
+    void ShowTransferResult(const std::vector<std::wstring>& lines);
+
     void AddTrayIcon();
     void ShowTrayMenu();
     void ShowPanelMenu();
@@ -304,6 +317,7 @@ private:
     // Writes one switch to setting.ini.
     void SaveSwitch(const wchar_t* key, bool on) const;
 
+    quorlin::DbSession& store_;
     quorlin::ButtonCollection collection_;
     quorlin::PanelGeometry geometry_;
 };

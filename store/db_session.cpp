@@ -425,6 +425,7 @@ bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fil
                              const std::wstring& messageCaption) {
     Close();
     const std::wstring path = appDir + kPathSeparator + fileName;
+    path_ = path;
     try {
         sqlite3* raw = nullptr;
         // Read-write, never create: the file is delivered with the program.

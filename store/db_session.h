@@ -146,6 +146,8 @@ public:
     void RollbackTransaction();
 
     bool IsOpen() const { return db_ != nullptr; }
+    // The database file's path as OpenDatabase built it ("" before the first open).
+    const std::wstring& Path() const { return path_; }
     // The raw connection, for tests and tools that inspect the file (integrity checks).
     sqlite3* Handle() const { return db_.get(); }
     // Closes the connection if open and releases the recordset.
@@ -159,6 +161,7 @@ private:
     std::shared_ptr<sqlite3> db_;
     std::shared_ptr<Recordset> recordset_;
     std::wstring lastError_;
+    std::wstring path_;
 };
 
 // Whether tb_Btns is a table the program can address row by row: a rowid table whose ID

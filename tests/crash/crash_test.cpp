@@ -8,7 +8,10 @@
 //    before the kill) - never half of an operation (one sort of a swap, a partial clear);
 //  - no two rows share a sort, and the reserved rows are there;
 //  - every "ready" and "done" report of the child matched our own model of the table, so
-//    the collection on the ring was in step with what was stored.
+//    the collection on the ring was in step with what was stored;
+//  - the undo history in the file (tb_Undo, tb_UndoRows) is exactly the model's: each
+//    deletion and clear stored its step with it, each undo took its step back whole;
+//  - every finished backup beside the store is a good database.
 //
 // Then the next child starts on the same file (recovering whatever the kill left behind).
 //
@@ -43,6 +46,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/text.h"
+#include "store/backups.h"
 #include "support/table_model.h"
 #include "support/temp_dir.h"
 
@@ -130,6 +135,7 @@ struct Stats {
     long hotJournal = 0;      // a journal was left: the kill came inside a write transaction
     long inFlightStored = 0;  // the announced operation turned out to be committed
     long reported = 0;        // operations the children reported as done
+    long undos = 0, imports = 0;  // of those: undos that brought rows back, imports that added rows
 };
 
 class Run {
@@ -140,11 +146,11 @@ public:
     bool Start() {
         Db db(file_);
         std::string error;
-        if (!db.db || !db.Read(model_, error)) {
+        if (!db.db || !db.Read(model_.table, error)) {
             std::printf("crash: cannot read the new database: %s\n", error.c_str());
             return false;
         }
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
         return true;
     }
 
@@ -208,8 +214,8 @@ private:
     void Follow(const std::string& line, std::optional<Intent>& pending, bool& ready, Stats& s) {
         if (line.rfind("ready ", 0) == 0) {
             ready = true;
-            if (line.substr(6) != RingOf(model_))
-                Fail("loaded ring " + line.substr(6) + " but the table holds " + RingOf(model_));
+            if (line.substr(6) != RingOf(model_.table))
+                Fail("loaded ring " + line.substr(6) + " but the table holds " + RingOf(model_.table));
         } else if (line.rfind("begin ", 0) == 0) {
             if (pending) Fail("announced an operation while another was unreported");
             pending = ParseIntent(line);
@@ -225,21 +231,23 @@ private:
             in >> word;
             if (word == "done") in >> newId;
             in >> ring;
-            Table next = model_;
+            State next = model_;
             const bool allowed = Apply(next, *pending, newId);
             const bool ok = word == "done";
             if (ok != allowed) {
                 Fail("operation " + std::string(allowed ? "should have succeeded" : "should have been refused") +
                      ": " + line);
             } else if (ok) {
-                const bool added = next.size() > model_.size();
+                const bool added = NewIds(next) > 0;
                 if (added && newId <= maxId_) Fail("new row got ID " + std::to_string(newId) + ", not a fresh one");
                 if (!added && newId != 0) Fail("no row was due, yet the add reported ID " + std::to_string(newId));
-                model_ = next;
-                maxId_ = std::max(maxId_, newId);
+                if (added && pending->kind == Intent::Kind::Undo) ++s.undos;
+                if (added && pending->kind == Intent::Kind::Import) ++s.imports;
+                Accept(next);
                 ++s.reported;
             }
-            if (ring != RingOf(model_)) Fail("ring " + ring + " after '" + line.substr(0, 20) + "' but the table holds " + RingOf(model_));
+            if (ring != RingOf(model_.table))
+                Fail("ring " + ring + " after '" + line.substr(0, 20) + "' but the table holds " + RingOf(model_.table));
             pending.reset();
         } else {
             Fail("unreadable line: " + line.substr(0, 80));
@@ -261,31 +269,48 @@ private:
         }
         const auto sameSort = db.Column("select sort from tb_Btns group by sort having count(*) > 1", error);
         if (!sameSort.empty()) Fail("two rows share sort " + sameSort[0]);
-        Table actual;
-        if (!db.Read(actual, error)) {
+        State actual;
+        if (!db.Read(actual.table, error)) {
             Fail("cannot read tb_Btns: " + error);
             return;
         }
-        if (!actual.count(1) || !actual.count(2)) Fail("a reserved row is gone");
-        if (actual == model_) return;
+        if (!db.ReadUndo(actual.undo, error)) Fail("cannot read the undo history: " + error);
+        if (!actual.table.count(1) || !actual.table.count(2)) Fail("a reserved row is gone");
+        CheckBackups();
+        if (Same(actual, model_)) return;
         // The announced operation may have been committed before the kill: then exactly it.
         if (pending) {
             std::int64_t newId = 0;
-            for (const auto& [id, r] : actual)
-                if (!model_.count(id)) newId = std::max(newId, id);
-            Table next = model_;
-            if (Apply(next, *pending, newId) && next == actual &&
-                (next.size() <= model_.size() || newId > maxId_)) {
-                model_ = next;
-                maxId_ = std::max(maxId_, newId);
+            for (const auto& [id, r] : actual.table)
+                if (!model_.table.count(id) && (newId == 0 || id < newId)) newId = id;
+            State next = model_;
+            if (Apply(next, *pending, newId) && Same(next, actual) && (NewIds(next) == 0 || newId > maxId_)) {
+                Accept(next);
                 ++s.inFlightStored;
                 return;
             }
         }
-        Fail("the table is neither the reported state nor that plus the announced operation:\n" +
-             Diff(model_, actual));
-        model_ = actual;  // go on from what is there
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        Fail("the file is neither the reported state nor that plus the announced operation:\n" +
+             Diff(model_.table, actual.table) + UndoDiff(model_.undo, actual.undo));
+        Accept(actual);  // go on from what is there
+    }
+
+    // Rows of `next` that the model does not have.
+    size_t NewIds(const State& next) const {
+        size_t n = 0;
+        for (const auto& [id, r] : next.table) n += model_.table.count(id) == 0;
+        return n;
+    }
+
+    void Accept(const State& next) {
+        model_ = next;
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
+    }
+
+    // A backup that was finished (renamed to its name) is a whole, good database.
+    void CheckBackups() {
+        for (const auto& b : quorlin::ListBackups(quorlin::FromUtf8(file_)))
+            if (!quorlin::IsGoodDatabase(b.path)) Fail("backup " + quorlin::ToUtf8(b.path) + " is not a good database");
     }
 
     void Finish(Stats& s) {
@@ -302,7 +327,7 @@ private:
     std::string child_, dir_, file_;
     std::mt19937_64 rng_;
     unsigned long long seed_;
-    Table model_;
+    State model_;
     std::int64_t maxId_ = 0;
     std::vector<std::string> failures_;
 };
@@ -357,10 +382,10 @@ int main(int argc, char** argv) {
         }
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    std::printf("crash: %.1f s; %ld operations reported committed; kills: %ld during start-up, %ld with an "
+    std::printf("crash: %.1f s; %ld operations reported committed (%ld undos and %ld imports that added rows); kills: %ld during start-up, %ld with an "
                 "operation in flight (%ld of those found committed), %ld inside a write transaction (hot journal "
                 "left)\n",
-                seconds, s.reported, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
+                seconds, s.reported, s.undos, s.imports, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
     // A run whose kills mostly miss the writes proves little: a good share must have come
     // inside a write transaction (a hot journal left behind).
     if (s.kills >= 50 && s.hotJournal * 5 < s.kills) {

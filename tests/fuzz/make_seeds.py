@@ -116,6 +116,27 @@ def find_duplicate_seeds():
     return seeds
 
 
+def import_seeds():
+    files = [
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"title":"a","path":"C:\\a.txt","kind":0,"parameter":"-x"}]}',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"path":"%USERPROFILE%\\Desktop","kind":2},'
+        '{"title":"\u684c\u9762","path":"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}","kind":3,"parameter":null}]}',
+        '{"format":"quorlin-buttons","version":2,"buttons":[]}',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"kind":0},{"path":"x","kind":9},7,[]]}',
+        '{"format":"quorlin-buttons","version":1.0,"buttons":{}}',
+        '[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]',
+        '\ufeff{"format":"quorlin-buttons","version":1,"buttons":[{"path":"a\\u0000b","kind":0}]}',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\ud800","kind":0}]}',
+        'not json at all',
+        '',
+    ]
+    seeds = []
+    for i, f in enumerate(files):
+        seeds.append(bytes([i & 1]) + utf8(f))
+    seeds.append(bytes([1]) + b'{"format":"quorlin-buttons","version":1,"buttons":[{"path":"\xff\xfe","kind":0}]}')
+    return seeds
+
+
 def odd_values_seeds():
     def value(kind, v):
         if kind == 0:
@@ -145,6 +166,7 @@ def main():
         "browser_command_fuzz": browser_seeds(),
         "placement_fuzz": placement_seeds(),
         "find_duplicate_fuzz": find_duplicate_seeds(),
+        "import_fuzz": import_seeds(),
         "odd_values_fuzz": odd_values_seeds(),
     }
     for name, seeds in targets.items():

@@ -8,8 +8,9 @@
 // gone. Then the file is opened again and checked:
 //
 //  - PRAGMA integrity_check says "ok";
-//  - the table is exactly what the writer was told was committed, or that plus the one
-//    operation that was running at the cut, whole;
+//  - the table and its undo history are exactly what the writer was told was committed,
+//    or that plus the one operation that was running at the cut, whole (adds, deletes,
+//    swaps, clears, undos and imports);
 //  - the ring loaded after the restart is that table (checked at the next cycle's load).
 //
 // A killed process (tests/crash) keeps the operating system's page cache; a power loss
@@ -46,8 +47,11 @@
 
 #include "framework/text.h"
 #include "panel/button_collection.h"
+#include "panel/drop_rules.h"
 #include "panel/ring_layout.h"
+#include "store/backups.h"
 #include "store/button_table.h"
+#include "store/button_transfer.h"
 #include "store/db_session.h"
 #include "support/fakes.h"
 #include "support/ring_host.h"
@@ -297,6 +301,8 @@ struct Stats {
     long inFlightStored = 0;
     long inWrite = 0;      // a journal was on disk at the cut: inside a write transaction
     long reported = 0;     // operations reported committed
+    long undos = 0;        // of those, undos and imports that added rows
+    long imports = 0;
 };
 
 class Run {
@@ -307,8 +313,8 @@ public:
     bool Start() {
         Db db(file_);
         std::string error;
-        if (!db.db || !db.Read(model_, error)) return false;
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        if (!db.db || !db.Read(model_.table, error) || !db.ReadUndo(model_.undo, error)) return false;
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
         g_disk.rng = &rng_;
         g_disk.files.clear();
         g_disk.files[file_].durable = ReadAll(file_);
@@ -333,31 +339,32 @@ public:
             if (store.OpenDatabase(FromUtf8(dir_), L"bts.db", L"powerloss") && collection.LoadButtons() &&
                 !g_disk.dead) {
                 loaded = true;
-                if (RingText(collection) != RingOf(model_))
-                    Fail("loaded ring " + RingText(collection) + " but the table holds " + RingOf(model_));
+                if (RingText(collection) != RingOf(model_.table))
+                    Fail("loaded ring " + RingText(collection) + " but the table holds " + RingOf(model_.table));
                 if (fault_ == Fault::SyncOff) store.ExecuteSql(L"PRAGMA synchronous = OFF");
                 if (fault_ == Fault::SyncFull) store.ExecuteSql(L"PRAGMA synchronous = FULL");
                 for (int step = 0; step < 100000 && !g_disk.dead; ++step) {
                     Intent it;
                     std::int64_t newId = 0;
                     bool ran = false;
-                    const bool ok = Step(collection, host, it, newId, ran);
+                    const bool ok = Step(collection, store, host, it, newId, ran);
                     if (!ran) continue;
                     if (g_disk.dead && !ok) {
                         pending = it;
                         break;
                     }
-                    Table next = model_;
+                    State next = model_;
                     const bool allowed = Apply(next, it, newId);
                     if (ok != allowed) {
                         Fail(std::string("an operation ") + (allowed ? "failed" : "succeeded") + " that should not have");
                     } else if (ok) {
-                        model_ = next;
-                        maxId_ = std::max(maxId_, newId);
+                        Accept(next);
                         ++s.reported;
+                        if (it.kind == Intent::Kind::Undo && newId) ++s.undos;
+                        if (it.kind == Intent::Kind::Import && newId) ++s.imports;
                     }
-                    if (RingText(collection) != RingOf(model_))
-                        Fail("ring " + RingText(collection) + " but the table holds " + RingOf(model_));
+                    if (RingText(collection) != RingOf(model_.table))
+                        Fail("ring " + RingText(collection) + " but the table holds " + RingOf(model_.table));
                 }
             } else if (!g_disk.dead) {
                 Fail("cannot open or load the store: " + ToUtf8(store.LastError()));
@@ -400,7 +407,8 @@ private:
     }
 
     // One operation of the collection; ran is false when none was due.
-    bool Step(ButtonCollection& c, quorlin::testing::RingHost& host, Intent& it, std::int64_t& newId, bool& ran) {
+    bool Step(ButtonCollection& c, DbSession& store, quorlin::testing::RingHost& host, Intent& it, std::int64_t& newId,
+              bool& ran) {
         auto movable = Movable(c);
         const int roll = static_cast<int>(rng_() % 100);
         ran = true;
@@ -422,16 +430,24 @@ private:
             if (ok && c.buttons.size() > before) newId = c.buttons.back()->ID;
             return ok;
         }
-        if (roll < 44 || movable.empty()) {
+        if (roll < 48 || movable.empty()) {
             it.kind = Intent::Kind::Del;
-            it.a = movable.empty() || roll < 42 ? std::vector<std::int64_t>{1, 2, 0, -3}[rng_() % 4]
+            it.a = movable.empty() || roll < 41 ? std::vector<std::int64_t>{1, 2, 0, -3}[rng_() % 4]
                                                 : movable[rng_() % movable.size()]->ID;
             return c.DeleteButton(it.a);
         }
-        if (roll < 46) {
+        if (roll < 50) {
             it.kind = Intent::Kind::Clear;
             return c.ClearAllButtons();
         }
+        if (roll < 57) {
+            it.kind = Intent::Kind::Undo;
+            const UndoOutcome out = c.Undo();
+            host.LayoutButtons();
+            if (!out.restored.empty()) newId = out.restored.front();
+            return out.stored;
+        }
+        if (roll < 61) return Import(c, store, host, movable, it, newId);
         if (movable.size() < 2) {
             ran = false;
             return false;
@@ -467,6 +483,45 @@ private:
         return true;
     }
 
+    void Accept(const State& next) {
+        model_ = next;
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
+    }
+
+    // A few buttons, now and then one already on the ring, imported as --import does it
+    // (backup first, then one transaction), then the ring brought in step as the panel does.
+    bool Import(ButtonCollection& c, DbSession& store, quorlin::testing::RingHost& host,
+                const std::vector<LauncherButton*>& movable, Intent& it, std::int64_t& newId) {
+        it.kind = Intent::Kind::Import;
+        std::vector<TransferRow> rows;
+        const int n = 1 + static_cast<int>(rng_() % 4);
+        for (int i = 0; i < n; ++i) {
+            TransferRow r;
+            r.kind = static_cast<std::int32_t>(rng_() % 5);
+            r.title = Text(false);
+            r.path = Text(true);
+            r.parameter = rng_() % 2 ? Text(false) : L"";
+            if (!movable.empty() && rng_() % 5 == 0) {
+                const LauncherButton* b = movable[rng_() % movable.size()];
+                r.kind = b->iType;
+                r.path = b->PathName;
+            }
+            Intent row;
+            row.iType = r.kind;
+            row.title = ToWtf8(r.title);
+            row.path = ToWtf8(r.path);
+            row.para = ToWtf8(r.parameter);
+            it.rows.push_back(row);
+            rows.push_back(std::move(r));
+        }
+        const ImportReport report = ImportRows(store, rows, kMaxButtons, CurrentDateTime());
+        if (report.result != ImportReport::Result::Done) return false;
+        if (!report.added.empty()) newId = report.added.front();
+        const bool synced = c.SyncWithStore();
+        host.LayoutButtons();
+        return synced;
+    }
+
     void Check(const std::optional<Intent>& pending, Stats& s) {
         Db db(file_);
         if (!db.db) {
@@ -480,29 +535,34 @@ private:
             for (const auto& l : integrity) all += l + "; ";
             Fail("integrity_check: " + all + error);
         }
-        Table actual;
-        if (!db.Read(actual, error)) {
+        State actual;
+        if (!db.Read(actual.table, error)) {
             Fail("cannot read tb_Btns: " + error);
-            model_.clear();
+            model_ = State{};
             return;
         }
-        if (!actual.count(1) || !actual.count(2)) Fail("a reserved row is gone");
-        if (actual == model_) return;
+        if (!db.ReadUndo(actual.undo, error)) Fail("cannot read the undo history: " + error);
+        if (!actual.table.count(1) || !actual.table.count(2)) Fail("a reserved row is gone");
+        if (Same(actual, model_)) return;
         if (pending) {
+            // The rows an undo or an import adds take consecutive IDs from the smallest new one.
             std::int64_t newId = 0;
-            for (const auto& [id, r] : actual)
-                if (!model_.count(id)) newId = std::max(newId, id);
-            Table next = model_;
-            if (Apply(next, *pending, newId) && next == actual && (next.size() <= model_.size() || newId > maxId_)) {
-                model_ = next;
-                maxId_ = std::max(maxId_, newId);
+            size_t fresh = 0;
+            for (const auto& [id, r] : actual.table)
+                if (!model_.table.count(id)) {
+                    ++fresh;
+                    if (newId == 0 || id < newId) newId = id;
+                }
+            State next = model_;
+            if (Apply(next, *pending, newId) && Same(next, actual) && (fresh == 0 || newId > maxId_)) {
+                Accept(next);
                 ++s.inFlightStored;
                 return;
             }
         }
-        Fail("the table is neither the committed state nor that plus the running operation:\n" + Diff(model_, actual));
-        model_ = actual;  // go on from what is there
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        Fail("the file is neither the committed state nor that plus the running operation:\n" +
+             Diff(model_.table, actual.table) + UndoDiff(model_.undo, actual.undo));
+        Accept(actual);  // go on from what is there
     }
 
     void Finish(Stats& s) {
@@ -527,7 +587,7 @@ private:
     unsigned long long seed_;
     Fault fault_;
     bool quiet_;
-    Table model_;
+    State model_;
     std::int64_t maxId_ = 0;
     std::vector<std::string> failures_;
     unsigned long counter_ = 0;
@@ -591,9 +651,11 @@ int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     Stats s = RunCuts(cuts, seed, fault, false, 0);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("powerloss: %.1f s; %ld operations reported committed; cuts: %ld during start-up, %ld with an "
-                "operation running (%ld of those found committed), %ld inside a write transaction; %ld torn writes\n",
-                seconds, s.reported, s.startup, s.inFlight, s.inFlightStored, s.inWrite, g_disk.torn);
+    std::printf("powerloss: %.1f s; %ld operations reported committed (%ld undos and %ld imports that added rows); "
+                "cuts: %ld during start-up, %ld with an operation running (%ld of those found committed), %ld inside "
+                "a write transaction; %ld torn writes\n",
+                seconds, s.reported, s.undos, s.imports, s.startup, s.inFlight, s.inFlightStored, s.inWrite,
+                g_disk.torn);
     bool ok = s.failed == 0;
     // Most cuts must land inside a write, or the run proves little.
     if (s.cuts > 0 && s.inWrite * 3 < s.cuts) {

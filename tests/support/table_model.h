@@ -1,5 +1,5 @@
-// A model of tb_Btns for the crash and power-loss tests: the rows, an operation of the
-// collection and what it must do to the table, and a plain reader of the file.
+// A model of tb_Btns and its undo history for the crash and power-loss tests: the rows,
+// an operation of the collection and what it must do to them, and a plain reader of the file.
 #pragma once
 
 #include <sqlite3.h>
@@ -25,6 +25,19 @@ struct Row {
     }
 };
 using Table = std::map<std::int64_t, Row>;
+
+// The undo history as the model keeps it: oldest step first, rows in ring order.
+inline constexpr size_t kUndoSteps = 50;
+inline constexpr std::int64_t kLimit = 66;
+struct Step {
+    std::int64_t kind = 0;
+    std::vector<Row> rows;
+    bool operator==(const Step& o) const { return kind == o.kind && rows == o.rows; }
+};
+struct State {
+    Table table;
+    std::vector<Step> undo;
+};
 
 inline std::string Show(const std::optional<std::string>& s) {
     if (!s) return "NULL";
@@ -63,9 +76,10 @@ inline std::string RingOf(const Table& t) {
 
 // An operation the child announced.
 struct Intent {
-    enum class Kind { Add, Del, Swap, Clear } kind = Kind::Add;
+    enum class Kind { Add, Del, Swap, Clear, Undo, Import } kind = Kind::Add;
     std::int64_t iType = 0, a = 0, b = 0;
     std::string title, path, para;
+    std::vector<Intent> rows;  // an import's buttons (as adds)
 };
 
 inline std::string Unhex(const std::string& h) {
@@ -95,51 +109,159 @@ inline std::optional<Intent> ParseIntent(const std::string& line) {
         if (!(in >> it.a >> it.b)) return std::nullopt;
     } else if (op == "clear") {
         it.kind = Intent::Kind::Clear;
+    } else if (op == "undo") {
+        it.kind = Intent::Kind::Undo;
+    } else if (op == "import") {
+        it.kind = Intent::Kind::Import;
+        size_t n = 0;
+        if (!(in >> n)) return std::nullopt;
+        for (size_t i = 0; i < n; ++i) {
+            Intent r;
+            std::string t, p, q;
+            in >> r.iType >> t >> p >> q;
+            if (!in) return std::nullopt;
+            r.title = Unhex(t);
+            r.path = Unhex(p);
+            r.para = Unhex(q);
+            it.rows.push_back(r);
+        }
     } else {
         return std::nullopt;
     }
     return it;
 }
 
-inline bool IsDuplicateIn(const Table& t, const Intent& it) {
+inline bool IsDuplicateIn(const Table& t, std::int64_t iType, const std::optional<std::string>& path) {
     for (const auto& [id, r] : t)
-        if (r.iType == it.iType && r.path && *r.path == it.path) return true;
+        if (r.iType == iType && r.path == path) return true;
     return false;
 }
 
-// What the table must be after the operation completed. For an add that stores a row,
-// newId is the ID the database gave it. Returns false when the operation must be refused.
-inline bool Apply(Table& t, const Intent& it, std::int64_t newId) {
+inline std::int64_t Shown(const Table& t) {
+    std::int64_t n = 0;
+    for (const auto& [id, r] : t) n += id != 2;
+    return n;
+}
+
+inline bool SortTaken(const Table& t, std::int64_t sort) {
+    for (const auto& [id, r] : t)
+        if (r.sort == sort) return true;
+    return false;
+}
+
+inline void PushStep(State& s, std::int64_t kind, std::vector<Row> rows) {
+    if (rows.empty()) return;
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.sort < b.sort; });
+    s.undo.push_back({kind, std::move(rows)});
+    if (s.undo.size() > kUndoSteps) s.undo.erase(s.undo.begin());
+}
+
+// A row added at the end of the ring (an add, or an import's row); false: not added.
+inline bool AddRow(Table& t, const Intent& it, std::int64_t id) {
+    if (IsDuplicateIn(t, it.iType, it.path)) return false;
+    std::int64_t next = 0;
+    for (const auto& [k, r] : t) next = std::max(next, r.sort + 1);
+    Row r;
+    r.id = id;
+    r.iType = it.iType;
+    r.title = it.title;
+    r.path = it.path;
+    if (!it.para.empty()) r.para = it.para;
+    r.sort = next;
+    t[id] = r;
+    return true;
+}
+
+// What the state must be after the operation completed. Rows it adds take the IDs newId,
+// newId + 1, ... in the order they are added. Returns false when the operation must be
+// refused.
+inline bool Apply(State& s, const Intent& it, std::int64_t newId) {
+    Table& t = s.table;
     switch (it.kind) {
-        case Intent::Kind::Add: {
-            if (IsDuplicateIn(t, it)) return true;
-            std::int64_t next = 0;
-            for (const auto& [id, r] : t) next = std::max(next, r.sort + 1);
-            Row r;
-            r.id = newId;
-            r.iType = it.iType;
-            r.title = it.title;
-            r.path = it.path;
-            if (!it.para.empty()) r.para = it.para;
-            r.sort = next;
-            t[newId] = r;
+        case Intent::Kind::Add:
+            AddRow(t, it, newId);
+            return true;
+        case Intent::Kind::Del: {
+            if (it.a <= 2) return false;
+            auto r = t.find(it.a);
+            if (r != t.end()) {
+                PushStep(s, 0, {r->second});
+                t.erase(r);
+            }
             return true;
         }
-        case Intent::Kind::Del:
-            if (it.a <= 2) return false;
-            t.erase(it.a);
-            return true;
         case Intent::Kind::Swap: {
             auto a = t.find(it.a), b = t.find(it.b);
             if (it.a <= 2 || it.b <= 2 || a == t.end() || b == t.end()) return false;
             std::swap(a->second.sort, b->second.sort);
             return true;
         }
-        case Intent::Kind::Clear:
-            for (auto i = t.begin(); i != t.end();) i = i->first > 2 ? t.erase(i) : std::next(i);
+        case Intent::Kind::Clear: {
+            std::vector<Row> gone;
+            for (auto i = t.begin(); i != t.end();) {
+                if (i->first > 2) {
+                    gone.push_back(i->second);
+                    i = t.erase(i);
+                } else {
+                    ++i;
+                }
+            }
+            PushStep(s, 1, gone);
+            return true;
+        }
+        case Intent::Kind::Undo: {
+            if (s.undo.empty()) return true;
+            std::vector<Row> held;
+            for (Row r : s.undo.back().rows) {
+                if (IsDuplicateIn(t, r.iType, r.path)) continue;
+                if (Shown(t) >= kLimit) {
+                    held.push_back(r);
+                    continue;
+                }
+                // At its old sort; the run of used sorts from there moves up by one.
+                std::int64_t end = r.sort;
+                if (SortTaken(t, r.sort)) {
+                    while (SortTaken(t, end + 1)) ++end;
+                    for (auto& [k, o] : t)
+                        if (o.sort >= r.sort && o.sort <= end) ++o.sort;
+                }
+                r.id = newId++;
+                t[r.id] = r;
+            }
+            if (held.empty()) s.undo.pop_back();
+            else s.undo.back().rows = held;
+            return true;
+        }
+        case Intent::Kind::Import:
+            for (const Intent& row : it.rows) {
+                if (IsDuplicateIn(t, row.iType, row.path) || Shown(t) >= kLimit) continue;
+                AddRow(t, row, newId++);
+            }
             return true;
     }
     return false;
+}
+
+// The table and the undo history alike.
+inline bool Same(const State& a, const State& b) { return a.table == b.table && a.undo == b.undo; }
+
+inline std::string UndoDiff(const std::vector<Step>& expected, const std::vector<Step>& actual) {
+    if (expected == actual) return "";
+    std::string out = "    undo history: expected " + std::to_string(expected.size()) + " steps, found " +
+                      std::to_string(actual.size()) + "\n";
+    for (size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+        if (i < expected.size() && i < actual.size() && expected[i] == actual[i]) continue;
+        auto show = [](const std::vector<Step>& v, size_t k) {
+            if (k >= v.size()) return std::string("(none)");
+            std::string t = "kind " + std::to_string(v[k].kind) + ":";
+            for (const Row& r : v[k].rows) t += " [" + Show(r) + "]";
+            return t;
+        };
+        out += "    step " + std::to_string(i) + " expected " + show(expected, i) + "\n    step " +
+               std::to_string(i) + " found    " + show(actual, i) + "\n";
+        break;
+    }
+    return out;
 }
 
 // ---------------------------------------------------------------- the file
@@ -172,6 +294,43 @@ struct Db {
         sqlite3_finalize(st);
         return out;
     }
+    bool ReadUndo(std::vector<Step>& steps, std::string& error) const {
+        steps.clear();
+        if (Column("select name from sqlite_master where name = 'tb_Undo'", error).empty()) return error.empty();
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db,
+                               "select u.Step, u.Kind, r.ID, r.iType, r.Title, r.PathName, r.Para, r.sort from tb_Undo u "
+                               "left join tb_UndoRows r on r.Step = u.Step order by u.Step, r.sort",
+                               -1, &st, nullptr) != SQLITE_OK) {
+            error = sqlite3_errmsg(db);
+            return false;
+        }
+        auto text = [&](int i) -> std::optional<std::string> {
+            if (sqlite3_column_type(st, i) == SQLITE_NULL) return std::nullopt;
+            const unsigned char* p = sqlite3_column_text(st, i);
+            return std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(st, i));
+        };
+        std::int64_t current = -1;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (sqlite3_column_int64(st, 0) != current) {
+                current = sqlite3_column_int64(st, 0);
+                steps.push_back({sqlite3_column_int64(st, 1), {}});
+            }
+            if (sqlite3_column_type(st, 2) == SQLITE_NULL) continue;  // a step without rows
+            Row r;
+            r.id = sqlite3_column_int64(st, 2);
+            r.iType = sqlite3_column_int64(st, 3);
+            r.title = text(4);
+            r.path = text(5);
+            r.para = text(6);
+            r.sort = sqlite3_column_int64(st, 7);
+            steps.back().rows.push_back(r);
+        }
+        if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
+        sqlite3_finalize(st);
+        return rc == SQLITE_DONE;
+    }
     bool Read(Table& t, std::string& error) const {
         t.clear();
         sqlite3_stmt* st = nullptr;
@@ -201,5 +360,4 @@ struct Db {
         return rc == SQLITE_DONE;
     }
 };
-
 }  // namespace quorlin::testing::model
