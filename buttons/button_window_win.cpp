@@ -20,7 +20,7 @@ bool CButtonEx::CreateIn(HWND panel) {
 
 void CButtonEx::RebuildImage() {
     image_.reset();
-    image_ = IconForItem(iType, Title, PathName);
+    image_ = host_.PictureFor(*this);
 }
 
 Rect CButtonEx::ScreenRect() const {

@@ -100,12 +100,16 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
             stored.sort != next)
             throw Refusal{FillIn(Text(IDS_NAME_NOT_STORABLE), {path})};
         if (IsReservedId(stored.ID)) throw Refusal{Text(IDS_NO_ID_LEFT)};
-        if (!store_.CommitTransaction()) {
+        // The button and its picture are made before the commit: the picture is kept with
+        // the row, in the same transaction.
+        std::unique_ptr<LauncherButton> button = host_.CreateButtonWindow();
+        button->LoadFromRecord(*rs);
+        rs->Close();
+        if (!host_.KeepPicture(*button) || !store_.CommitTransaction()) {
             store_.RollbackTransaction();
             return false;
         }
-        CreateButtonFromRecord(*rs);
-        rs->Close();
+        buttons.push_back(std::move(button));
     } catch (const Refusal& r) {
         store_.RollbackTransaction();
         host_.ShowAddRefusal(r.text);
@@ -296,13 +300,27 @@ LauncherButton* ButtonCollection::FindById(std::int64_t id) const {
     return nullptr;
 }
 
+void ButtonCollection::ReloadButton(LauncherButton& button) {
+    bool ok = false;
+    std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::SelectById(button.ID), ok);
+    try {
+        if (ok && !rs->AtEOF()) button.LoadFromRecord(*rs);
+        rs->Close();
+    } catch (const StoreError&) {
+        // The button keeps what it shows.
+    }
+}
+
 EditOutcome ButtonCollection::UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                                            const std::wstring& para) {
+    // The row and the picture kept with it change together.
+    if (!store_.BeginTransaction()) return EditOutcome::StoreFailed;
     bool opened = false;  // a failed open shows up as a store error below
     std::shared_ptr<Recordset> rs = store_.OpenRecordset(statements::SelectById(id), opened);
     try {
         if (rs->AtBOF() && rs->AtEOF()) {
             rs->Close();
+            store_.RollbackTransaction();
             return EditOutcome::RowGone;
         }
         rs->Put(L"Title", FieldValue::Text(title));
@@ -310,9 +328,16 @@ EditOutcome ButtonCollection::UpdateButton(std::int64_t id, const std::wstring& 
         rs->Put(L"Para", FieldValue::Text(para));
         rs->Update();
         // Looked up now: the button may have gone while the edit was being made.
-        if (LauncherButton* button = FindById(id)) button->LoadFromRecord(*rs);
+        LauncherButton* button = FindById(id);
+        if (button) button->LoadFromRecord(*rs);
         rs->Close();
+        if ((button && !host_.KeepPicture(*button)) || !store_.CommitTransaction()) {
+            store_.RollbackTransaction();
+            if (button) ReloadButton(*button);  // it shows the row as it is again
+            return EditOutcome::StoreFailed;
+        }
     } catch (const StoreError&) {
+        store_.RollbackTransaction();
         return EditOutcome::StoreFailed;
     }
     return EditOutcome::Stored;
