@@ -6,6 +6,7 @@
 #include "app/data_location.h"
 #include "app/ui_language_win.h"
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "res/resource.h"
 
 namespace quorlin {
@@ -100,10 +101,7 @@ std::wstring SetUpDataAndLanguage(const std::wstring& appDir, const std::wstring
     const PreparedData data = PrepareDataFolder(appDir, UserAppDataFolder());
     ApplyUiLanguage(UiLanguageFor(data.folder + L"\\" + kSettingsFile));
     if (data.moved) {
-        std::wstring text = LoadText(IDS_DATA_MOVED);
-        const size_t at = text.find(L"%s");
-        if (at != std::wstring::npos) text.replace(at, 2, data.folder);
-        MessageBoxes().Show(0, text, appName, kMbOk);
+        MessageBoxes().Show(0, FillIn(Text(IDS_DATA_MOVED), {data.folder}), appName, kMbOk);
     }
     return data.folder;
 }

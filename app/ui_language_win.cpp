@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/texts_win.h"
 #include "framework/user_texts.h"
-#include "framework/window_win.h"
 
 namespace quorlin {
 
@@ -18,14 +18,10 @@ void ApplyUiLanguage(UiLanguage language) {
                                                       : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     ::SetThreadUILanguage(id);
     ::SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
+    static ResourceTexts chinese(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
+    static ResourceTexts english(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    SetTexts(language == UiLanguage::Chinese ? &chinese : &english);
     SetTextLanguage(language == UiLanguage::Chinese ? TextLanguage::Chinese : TextLanguage::English);
-}
-
-std::wstring LoadText(unsigned id) {
-    const wchar_t* text = nullptr;
-    // With a zero length LoadStringW hands out a pointer to the resource itself.
-    const int length = ::LoadStringW(fw::ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
 }  // namespace quorlin

@@ -13,10 +13,8 @@ UiLanguage UiLanguageFor(const std::wstring& settingsPath);
 // Makes LoadMenuW, DialogBoxParamW, CreateDialogParamW and LoadStringW of the calling
 // thread take the resource block of the language: SetThreadUILanguage, which Windows'
 // resource loader follows, and SetThreadLocale, which Wine's follows (Windows ignores it
-// for resources).
+// for resources); and installs the text table of that block (framework/texts.h), for
+// every thread.
 void ApplyUiLanguage(UiLanguage language);
-
-// A string resource of the program in the applied language ("" when there is none).
-std::wstring LoadText(unsigned id);
 
 }  // namespace quorlin

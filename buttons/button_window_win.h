@@ -40,6 +40,8 @@ public:
     virtual bool DeleteButton(std::int64_t id) = 0;
     // The DPI the owner is shown at: the button's picture and drag threshold follow it.
     virtual int Dpi() const { return quorlin::kBaseDpi; }
+    // The picture for a row (null when there is none yet).
+    virtual std::unique_ptr<Gdiplus::Image> PictureFor(const quorlin::ButtonRecord& record) = 0;
 };
 
 class CButtonEx : public quorlin::fw::SubclassedWindow<CButtonEx>, public quorlin::LauncherButton {
@@ -101,6 +103,8 @@ public:
     Gdiplus::Image* Image() const { return image_.get(); }
     // Makes the picture again, at the host's DPI (after a change of DPI).
     void RefreshImage() { RebuildImage(); }
+    // Takes a picture made anew for the same row.
+    void ReplacePicture(std::unique_ptr<Gdiplus::Image> picture) { image_ = std::move(picture); }
 
 protected:
     void RebuildImage() override;

@@ -74,10 +74,19 @@ HICON IconFromSystemList(int list, int index) {
     return icon;
 }
 
+int g_shellIconRequests = 0;
+
 }  // namespace
+
+bool PictureComesFromShell(int kind) {
+    return kind != ItemKind::BrowserUrl && kind != ItemKind::Url && kind != ItemKind::ShellEntry;
+}
+
+int ShellIconRequests() { return g_shellIconRequests; }
 
 HICON ShellIconOf(const std::wstring& path, int side) {
     if (path.empty()) return nullptr;
+    ++g_shellIconRequests;
     SHFILEINFOW info{};
     if (side > kIconImageSide) {
         if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX) == 0) return nullptr;
@@ -135,7 +144,7 @@ std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title,
                                             int side) {
     HICON icon = nullptr;
     bool owned = false;
-    if (kind == ItemKind::BrowserUrl || kind == ItemKind::Url) {
+    if (!PictureComesFromShell(kind) && kind != ItemKind::ShellEntry) {
         icon = LoadOwnIcon(IDI_WEB, side, owned);
     } else if (kind == ItemKind::ShellEntry) {
         if (title == L"我的电脑") icon = LoadOwnIcon(IDI_COMPUTER, side, owned);

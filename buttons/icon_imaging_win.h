@@ -10,8 +10,15 @@
 
 #include "framework/gdiplus_win.h"
 
-// The side of the pictures at 96 DPI.
-constexpr int kIconImageSide = 48;
+// The side of a button's picture at 96 DPI, in pixels (larger at higher DPIs).
+constexpr int kButtonPictureSide = 48;
+constexpr int kIconImageSide = kButtonPictureSide;
+
+// Whether the picture of an item of this kind comes from the shell (files, folders and
+// unknown kinds) rather than from our own icons.
+bool PictureComesFromShell(int kind);
+// How many times the shell was asked for an icon in this process.
+int ShellIconRequests();
 
 // The picture for one button, side x side, or null. The result owns its pixels. Above
 // 48 the icon is taken at a size of at least `side` (the shell's jumbo or extra-large

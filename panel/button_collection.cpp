@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "panel/drop_rules.h"
 #include "panel/ring_layout.h"
 #include "store/backups.h"
@@ -41,12 +42,8 @@ void ButtonCollection::CreateButtonFromRecord(const Recordset& rs) {
 
 namespace {
 
-// What the user is told when an add is refused for a reason that is not a passing store error.
-const wchar_t kNameNotStorable[] = L"这个名称无法按原样保存到数据库，按钮没有添加：\n";
-const wchar_t kNoSortLeft[] = L"数据库中已没有更大的排序号，无法再添加按钮。";
-const wchar_t kNoIdLeft[] = L"数据库给新按钮的编号是保留编号，按钮没有添加。";
-
-// Thrown inside AddButton: the add is refused and the user is told this text.
+// Thrown inside AddButton when an add is refused for a reason that is not a passing store
+// error: nothing is added and the user is told this text.
 struct Refusal {
     std::wstring text;
 };
@@ -86,7 +83,7 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
         if (!rs->AtBOF() && !rs->AtEOF()) {
             const std::int64_t last = SortOfField(rs->Get(L"sort"));
             // No larger sort exists: the new row could not take the last place.
-            if (last == INT64_MAX) throw Refusal{kNoSortLeft};
+            if (last == INT64_MAX) throw Refusal{Text(IDS_NO_SORT_LEFT)};
             next = last + 1;
         }
         rs->AddNew();
@@ -101,14 +98,18 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
         ReadButtonRecord(*rs, stored);
         if (stored.PathName != path || stored.Title != title || stored.Para != para || stored.iType != kind ||
             stored.sort != next)
-            throw Refusal{kNameNotStorable + path};
-        if (IsReservedId(stored.ID)) throw Refusal{kNoIdLeft};
-        if (!store_.CommitTransaction()) {
+            throw Refusal{FillIn(Text(IDS_NAME_NOT_STORABLE), {path})};
+        if (IsReservedId(stored.ID)) throw Refusal{Text(IDS_NO_ID_LEFT)};
+        // The button and its picture are made before the commit: the picture is kept with
+        // the row, in the same transaction.
+        std::unique_ptr<LauncherButton> button = host_.CreateButtonWindow();
+        button->LoadFromRecord(*rs);
+        rs->Close();
+        if (!host_.KeepPicture(*button) || !store_.CommitTransaction()) {
             store_.RollbackTransaction();
             return false;
         }
-        CreateButtonFromRecord(*rs);
-        rs->Close();
+        buttons.push_back(std::move(button));
     } catch (const Refusal& r) {
         store_.RollbackTransaction();
         host_.ShowAddRefusal(r.text);
@@ -299,13 +300,27 @@ LauncherButton* ButtonCollection::FindById(std::int64_t id) const {
     return nullptr;
 }
 
+void ButtonCollection::ReloadButton(LauncherButton& button) {
+    bool ok = false;
+    std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::SelectById(button.ID), ok);
+    try {
+        if (ok && !rs->AtEOF()) button.LoadFromRecord(*rs);
+        rs->Close();
+    } catch (const StoreError&) {
+        // The button keeps what it shows.
+    }
+}
+
 EditOutcome ButtonCollection::UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                                            const std::wstring& para) {
+    // The row and the picture kept with it change together.
+    if (!store_.BeginTransaction()) return EditOutcome::StoreFailed;
     bool opened = false;  // a failed open shows up as a store error below
     std::shared_ptr<Recordset> rs = store_.OpenRecordset(statements::SelectById(id), opened);
     try {
         if (rs->AtBOF() && rs->AtEOF()) {
             rs->Close();
+            store_.RollbackTransaction();
             return EditOutcome::RowGone;
         }
         rs->Put(L"Title", FieldValue::Text(title));
@@ -313,9 +328,16 @@ EditOutcome ButtonCollection::UpdateButton(std::int64_t id, const std::wstring& 
         rs->Put(L"Para", FieldValue::Text(para));
         rs->Update();
         // Looked up now: the button may have gone while the edit was being made.
-        if (LauncherButton* button = FindById(id)) button->LoadFromRecord(*rs);
+        LauncherButton* button = FindById(id);
+        if (button) button->LoadFromRecord(*rs);
         rs->Close();
+        if ((button && !host_.KeepPicture(*button)) || !store_.CommitTransaction()) {
+            store_.RollbackTransaction();
+            if (button) ReloadButton(*button);  // it shows the row as it is again
+            return EditOutcome::StoreFailed;
+        }
     } catch (const StoreError&) {
+        store_.RollbackTransaction();
         return EditOutcome::StoreFailed;
     }
     return EditOutcome::Stored;

@@ -44,6 +44,9 @@ public:
     // An add was refused for a reason the user can act on: tell the user this text. The
     // panel shows it like a load error (a message box owned by the panel).
     virtual void ShowAddRefusal(const std::wstring& text) { ShowLoadError(text); }
+    // Keeps the button's picture with its row (the icon cache), inside the caller's
+    // transaction; false on a store error, which undoes the change.
+    virtual bool KeepPicture(const LauncherButton& button) { return true; }
 };
 
 class ButtonCollection {
@@ -102,6 +105,8 @@ private:
     bool DeleteRow(std::int64_t id, UndoKind kind);
     enum class Presence { Absent, Present, Unknown };
     Presence FindDuplicate(const std::wstring& path, std::int32_t kind);
+    // Reads the button's row again.
+    void ReloadButton(LauncherButton& button);
 
     DbSession& store_;
     ButtonHost& host_;

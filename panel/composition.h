@@ -79,4 +79,10 @@ std::vector<DrawOp> ComposePanel(const PanelGeometry& geometry, int buttonHalf,
 // index of the second hand (everything after it moves with it, or is drawn over it).
 std::size_t FirstTickOp(const std::vector<DrawOp>& ops);
 
+// The part of the panel a clock tick changes when only the second hand moved from
+// `fromDegrees` to `toDegrees`: both positions of the hand's rectangle, rotated about the
+// ring centre, and the hub, widened by a pixel of smoothing on every side and clipped to
+// the panel. Everything outside it is the same in both frames.
+Rect TickDirtyRect(const PanelGeometry& geometry, int fromDegrees, int toDegrees);
+
 }  // namespace quorlin

@@ -44,3 +44,11 @@ bool KeepOnScreen(Rect& r, const std::vector<Rect>& workAreas);
 std::optional<Rect> PlaceBesideAnchor(const Rect& anchor, const Rect& window, const std::vector<Rect>& workAreas);
 
 }  // namespace quorlin
+
+namespace quorlin {
+
+// Whether the window in front hides the whole panel: its rectangle holds the panel's, and
+// the panel is not kept above it. A hidden panel's clock need not move.
+bool FrontWindowHidesPanel(const Rect& panel, const Rect& front, bool panelAbove);
+
+}  // namespace quorlin

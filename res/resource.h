@@ -1,6 +1,9 @@
 // Resource identifiers of the program.
 #pragma once
 
+// The texts' string ids (IDS_TRAY_TIP ...)
+#include "framework/text_ids.h"
+
 // Dialog templates
 #define IDD_QUORLIN_DIALOG 102
 #define IDD_TOOLTIP 134
@@ -47,7 +50,6 @@
 // Strings
 #define IDS_HOME_PAGE 150
 #define IDS_UPDATE_ENDPOINT 151
-#define IDS_DATA_MOVED 160
 
 // Controls
 #ifndef IDC_STATIC

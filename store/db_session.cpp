@@ -12,6 +12,7 @@
 
 #include "framework/seams.h"
 #include "framework/text.h"
+#include "framework/texts.h"
 
 namespace quorlin {
 
@@ -454,7 +455,7 @@ bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fil
     } catch (const StoreError& e) {
         lastError_ = e.Description();
         db_.reset();
-        MessageBoxes().Show(0, L"打开数据失败！", messageCaption, kMbOk);
+        MessageBoxes().Show(0, Text(IDS_OPEN_DATA_FAILED), messageCaption, kMbOk);
         return false;
     }
 }

@@ -40,9 +40,16 @@ std::string IconStamp(const IconSource& s) {
 
 bool IconCache::Ensure() {
     if (ensured_) return true;
+    // The triggers keep the table in step with tb_Btns in the very transaction that deletes
+    // a row or changes what its picture is made of, whoever changes it.
     ensured_ = store_.ExecuteSql(
                    L"create table if not exists tb_IconCache (ID integer not null, Size integer not null, "
-                   L"Stamp text not null, Png blob not null, primary key (ID, Size))") == 1;
+                   L"Stamp text not null, Png blob not null, primary key (ID, Size))") == 1 &&
+               store_.ExecuteSql(L"create trigger if not exists tb_IconCache_rowDeleted after delete on tb_Btns "
+                                 L"begin delete from tb_IconCache where ID = old.ID; end") == 1 &&
+               store_.ExecuteSql(L"create trigger if not exists tb_IconCache_rowChanged after update of iType, "
+                                 L"Title, PathName on tb_Btns "
+                                 L"begin delete from tb_IconCache where ID = old.ID; end") == 1;
     return ensured_;
 }
 

@@ -6,7 +6,8 @@
 //   Size   the picture's side in pixels (48 at 96 DPI; larger ones as pictures follow the DPI)
 //   Stamp  what the picture was made from (IconStamp): a row whose stamp differs is stale
 //   Png    the picture, PNG-encoded
-// A cached picture is only ever a guess to start with: whoever shows it checks the stamp
+// Two triggers on tb_Btns delete a row's pictures when the row is deleted or its kind,
+// title or path change, in the same transaction. A cached picture is only ever a guess to start with: whoever shows it checks the stamp
 // again and makes the picture anew when it differs.
 #pragma once
 
@@ -43,6 +44,8 @@ struct CachedPicture {
 
 class IconCache {
 public:
+    // Makes the table and its triggers if the file has none; false on a store error.
+    bool Ensure();
     explicit IconCache(DbSession& store) : store_(store) {}
 
     // The picture of row `id` at `size`, if one is kept.
@@ -55,7 +58,6 @@ public:
     int RemoveOrphans();
 
 private:
-    bool Ensure();
     DbSession& store_;
     bool ensured_ = false;
 };

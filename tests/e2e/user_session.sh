@@ -19,7 +19,8 @@ check() {  # check NAME COMMAND...
 
 work=$(mktemp -d)
 cp -r "$appdir"/. "$work"/
-printf '[SETTING]\r\nUpdateEndpoint=http://127.0.0.1:9/ad/zembrick/version.php\r\n' >"$work/setting.ini"
+# In Chinese whatever the display language: the session looks for the question "提示".
+printf '[SETTING]\r\nLANG=zh\r\nUpdateEndpoint=http://127.0.0.1:9/ad/zembrick/version.php\r\n' >"$work/setting.ini"
 db="$work/bts.db"
 (cd "$work" && wine quorlin.exe >/dev/null 2>&1 &)
 

@@ -8,6 +8,7 @@
 #include "app/data_location.h"
 #include "app/data_location_win.h"
 #include "app/ui_language_win.h"
+#include "framework/texts.h"
 #include "res/resource.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
@@ -113,12 +114,12 @@ std::wstring FirstMenuText() {
 TEST(UiLanguageWinTest, MenusAndTextsFollowTheAppliedLanguage) {
     ApplyUiLanguage(UiLanguage::English);
     const std::wstring menuEn = FirstMenuText();
-    const std::wstring movedEn = LoadText(IDS_DATA_MOVED);
+    const std::wstring movedEn = Text(IDS_DATA_MOVED);
     ApplyUiLanguage(UiLanguage::Chinese);  // what every other test expects
     EXPECT_EQ(menuEn, L"Start with Windows");
     EXPECT_EQ(movedEn.rfind(L"The program's folder", 0), 0u) << movedEn;
     EXPECT_EQ(FirstMenuText(), L"随系统启动");
-    EXPECT_EQ(LoadText(IDS_DATA_MOVED).rfind(L"程序所在的文件夹", 0), 0u);
+    EXPECT_EQ(Text(IDS_DATA_MOVED).rfind(L"程序所在的文件夹", 0), 0u);
 }
 
 TEST(UiLanguageWinTest, TheLangSettingOverridesTheDisplayLanguage) {
