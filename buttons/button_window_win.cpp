@@ -20,6 +20,7 @@ bool CButtonEx::CreateIn(HWND panel) {
 void CButtonEx::RebuildImage() {
     image_.reset();
     image_ = IconForItem(iType, Title, PathName);
+    if (hwnd_) ::SetWindowTextW(hwnd_, Title.c_str());
 }
 
 Rect CButtonEx::ScreenRect() const {
@@ -54,7 +55,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     if (a.showTip) {
         POINT sp{a.tipPoint.x, a.tipPoint.y};
         ::ClientToScreen(hwnd_, &sp);
-        host_.ShowTip(true, Title, sp.x, sp.y);
+        host_.ShowTip(this, Title, sp.x, sp.y);
     }
     if (a.startDrag) {
         POINT cursor{};
@@ -69,7 +70,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
 LRESULT CButtonEx::OnMouseLeave(WPARAM, LPARAM, bool& handled) {
     ButtonActions a = input_.OnMouseLeave();
     hovered = 0;
-    host_.ShowTip(false, L"", 0, 0);
+    host_.HideTip(this);  // a neighbour may have shown its own tip already
     if (a.requestRepaint) host_.RequestRender();
     handled = !a.passToDefault;
     return 0;
@@ -77,7 +78,7 @@ LRESULT CButtonEx::OnMouseLeave(WPARAM, LPARAM, bool& handled) {
 
 LRESULT CButtonEx::OnLButtonDown(WPARAM, LPARAM lp, bool& handled) {
     input_.OnLeftDown(Point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-    host_.ShowTip(false, L"", 0, 0);
+    host_.HideTip(nullptr);
     // Not passed on: the system button never captures, never looks pushed, never clicks.
     return 0;
 }
