@@ -454,6 +454,19 @@ void CQuorlinDlg::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& 
                                  Gdiplus::MatrixOrderPrepend);
         }
         if (!picture) continue;  // a picture that is missing draws nothing
+        if (op.dimmed) {  // filtered out by typing: the same picture, fainter
+            Gdiplus::ColorMatrix fade = {{{1, 0, 0, 0, 0},
+                                          {0, 1, 0, 0, 0},
+                                          {0, 0, 1, 0, 0},
+                                          {0, 0, 0, kDimmedOpacity, 0},
+                                          {0, 0, 0, 0, 1}}};
+            Gdiplus::ImageAttributes attributes;
+            attributes.SetColorMatrix(&fade);
+            const Gdiplus::RectF r(op.bounds.x, op.bounds.y, op.bounds.width, op.bounds.height);
+            g.DrawImage(picture, r, 0, 0, static_cast<Gdiplus::REAL>(picture->GetWidth()),
+                        static_cast<Gdiplus::REAL>(picture->GetHeight()), Gdiplus::UnitPixel, &attributes);
+            continue;
+        }
         if (op.integerBounds) {
             g.DrawImage(picture, Gdiplus::Rect(static_cast<INT>(op.bounds.x), static_cast<INT>(op.bounds.y),
                                                static_cast<INT>(op.bounds.width), static_cast<INT>(op.bounds.height)));
