@@ -545,6 +545,16 @@ void CQuorlinDlg::LayoutButtons() {
         b.centerY = layout.slots[i].centerY;
         b.Place(layout.slots[i].window);
     }
+    // The button windows stacked in ring order: the order in which the dialog manager, screen
+    // readers and UI automation walk them. Already so after a load; a swap moves two.
+    HWND previous = nullptr;
+    for (size_t i = 0; i < collection_.buttons.size(); ++i) {
+        const HWND w = ButtonAt(i)->hwnd();
+        const HWND expected = previous ? ::GetWindow(previous, GW_HWNDNEXT) : ::GetWindow(hwnd_, GW_CHILD);
+        if (w != expected)
+            ::SetWindowPos(w, previous ? previous : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = w;
+    }
 }
 
 void CQuorlinDlg::ShowLoadError(const std::wstring& description) {

@@ -156,6 +156,21 @@ TEST_F(KeyboardTest, HotkeyBringsTheDesktopPanelInFrontWithTheKeyboardAndAgainSe
     ::DestroyWindow(other);
 }
 
+TEST_F(KeyboardTest, ButtonWindowsAreStackedInRingOrderAfterASwap) {
+    CQuorlinDlg& p = OpenWithTitles();
+    const std::int64_t last = p.ButtonAt(4)->ID;
+    RECT r{};
+    ::GetWindowRect(p.ButtonAt(2)->hwnd(), &r);
+    const int gx = (r.left + r.right) / 2, gy = (r.top + r.bottom) / 2;
+    ASSERT_TRUE(p.SwapWhileDragging(RECT{gx - 11, gy - 11, gx + 11, gy + 11}, last));
+    ASSERT_EQ(p.ButtonAt(2)->ID, last);
+    std::vector<HWND> stacked;
+    for (HWND w = ::GetWindow(p.hwnd(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) stacked.push_back(w);
+    std::vector<HWND> ring;
+    for (size_t i = 0; i < p.ButtonCount(); ++i) ring.push_back(p.ButtonAt(i)->hwnd());
+    EXPECT_EQ(stacked, ring);
+}
+
 TEST_F(KeyboardTest, EveryButtonWindowIsNamedByItsTitle) {
     CQuorlinDlg& p = OpenWithTitles();
     ASSERT_EQ(p.ButtonCount(), 5u);
