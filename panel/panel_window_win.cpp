@@ -250,19 +250,15 @@ LRESULT CQuorlinDlg::OnHotKey(WPARAM wp, LPARAM, bool& handled) {
     return 0;
 }
 
-// The keyboard stays with the panel itself: a button window with the focus would draw
-// itself as a system button over the panel's picture.
-LRESULT CQuorlinDlg::OnActivate(WPARAM wp, LPARAM, bool&) {
-    if (LOWORD(wp) == WA_INACTIVE) {
-        if (inFront_) SendBack(false);
-        else CarryOut(keys_.Reset());
-    } else {
-        ::SetFocus(hwnd_);
-    }
+// Losing the keyboard ends the typing and sends a summoned panel back. The dialog's own
+// handling follows (it keeps track of the focus).
+LRESULT CQuorlinDlg::OnActivate(WPARAM wp, LPARAM, bool& handled) {
+    handled = false;
+    if (LOWORD(wp) != WA_INACTIVE) return 0;
+    if (inFront_) SendBack(false);
+    else CarryOut(keys_.Reset());
     return 0;
 }
-
-LRESULT CQuorlinDlg::OnSetFocus(WPARAM, LPARAM, bool&) { return 0; }
 
 LRESULT CQuorlinDlg::OnKeyDown(WPARAM wp, LPARAM, bool& handled) {
     handled = HandleKey(WM_KEYDOWN, wp);

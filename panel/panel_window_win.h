@@ -66,7 +66,6 @@ public:
             {WM_DROPFILES, &CQuorlinDlg::OnDropFiles},
             {WM_MAKE_HELPERS, &CQuorlinDlg::OnMakeHelpers},
             {WM_ACTIVATE, &CQuorlinDlg::OnActivate},
-            {WM_SETFOCUS, &CQuorlinDlg::OnSetFocus},
             {WM_KEYDOWN, &CQuorlinDlg::OnKeyDown},
             {WM_CHAR, &CQuorlinDlg::OnChar},
         };
@@ -261,7 +260,6 @@ private:
     LRESULT OnDropFiles(WPARAM, LPARAM, bool& handled);
     LRESULT OnMakeHelpers(WPARAM, LPARAM, bool& handled);
     LRESULT OnActivate(WPARAM, LPARAM, bool& handled);
-    LRESULT OnSetFocus(WPARAM, LPARAM, bool& handled);
     LRESULT OnKeyDown(WPARAM, LPARAM, bool& handled);
     LRESULT OnChar(WPARAM, LPARAM, bool& handled);
 
