@@ -14,4 +14,11 @@ std::wstring AppNameOfModulePath(const std::wstring& modulePath) {
     return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
+std::wstring RunValueForPath(const std::wstring& exePath) { return L"\"" + exePath + L"\""; }
+
+bool RunValueNamesPath(const std::wstring& stored, const std::wstring& exePath) {
+    if (exePath.empty()) return false;
+    return stored == exePath || stored == RunValueForPath(exePath);
+}
+
 }  // namespace quorlin

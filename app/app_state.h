@@ -9,15 +9,18 @@ namespace quorlin {
 
 struct AppState {
     std::wstring appDir;   // the executable's directory without a trailing backslash
+    std::wstring dataDir;  // where bts.db and setting.ini live (app/data_location.h); "" means appDir
     std::wstring appName;  // the executable's file name without extension: caption of our own boxes
+    std::wstring profileDir;  // the user's profile folder: export files name paths under it relative to it
 
     int transparency = 255;      // TRANS: read and kept; the panel always draws at full opacity
     bool fixed = false;          // LOCK: the panel cannot be dragged
     bool topMost = false;        // TOPMOST: above all windows instead of on the desktop layer
     bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
 
-    // setting.ini beside the executable.
-    std::wstring SettingsFile() const { return appDir + L"\\setting.ini"; }
+    const std::wstring& DataDir() const { return dataDir.empty() ? appDir : dataDir; }
+    // setting.ini in the data folder.
+    std::wstring SettingsFile() const { return DataDir() + L"\\setting.ini"; }
 };
 
 }  // namespace quorlin

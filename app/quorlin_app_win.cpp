@@ -3,10 +3,12 @@
 #include <objbase.h>
 
 #include "app/app_paths.h"
+#include "app/data_location_win.h"
 #include "app/settings_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
 #include "panel/panel_window_win.h"
+#include "store/backups.h"
 
 namespace {
 
@@ -57,7 +59,8 @@ bool CQuorlinApp::PrepareRuntime() {
     ::CoInitialize(nullptr);  // the result is not examined; uninitialised once at the end
     comInitialized_ = true;
     state.appName = AppName();
-    if (!store.OpenDatabase(state.appDir, L"bts.db", state.appName)) {
+    // A bts.db that is missing or damaged is offered the newest good backup first.
+    if (!quorlin::OpenDatabaseOrRestore(store, state.DataDir(), L"bts.db", state.appName, quorlin::CurrentDateTime())) {
         ::CoUninitialize();
         comInitialized_ = false;
         return false;
@@ -80,6 +83,9 @@ void CQuorlinApp::RunPanel() {
 BOOL CQuorlinApp::InitInstance() {
     if (!CheckSingleInstance()) return FALSE;
     state.appDir = GetAppDir();
+    state.appName = AppName();
+    state.dataDir = quorlin::SetUpDataAndLanguage(state.appDir, state.appName);
+    state.profileDir = quorlin::UserProfileFolder();
     if (!PrepareRuntime()) return FALSE;
     RunPanel();
     return FALSE;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/app_paths.h"
 #include "app/app_state.h"
 
 namespace quorlin {
@@ -67,11 +68,11 @@ bool IsAutoRunEnabled() {
     ::RegCloseKey(key);
     if (rc != ERROR_SUCCESS) return false;
     const std::wstring stored(data.data());  // up to the first terminator, like the shell reads it
-    return stored == ExecutablePath();
+    return RunValueNamesPath(stored, ExecutablePath());
 }
 
 bool SetAutoRun(bool on) {
-    const std::wstring path = ExecutablePath();
+    const std::wstring path = RunValueForPath(ExecutablePath());
     HKEY key = nullptr;
     if (::RegOpenKeyW(HKEY_CURRENT_USER, kRunKey, &key) != ERROR_SUCCESS) return false;
     LONG rc;

@@ -327,6 +327,20 @@ AppDir::AppDir(const std::wstring& quorlinExe, const std::vector<SideDb::Row>& r
     std::filesystem::create_directories(dir.Path() / "Img");
 }
 
+bool AppDir::PrimeIconCache() {
+    const std::filesystem::path db = dir.Path() / "bts.db";
+    const std::string shown = quorlin::testing::QueryText(db, "select count(*) from tb_Btns where ID <> 2");
+    Launch l = StartAndWaitForFrame(exe, L"", dir.WPath(), L"qiv_zembrick");
+    bool filled = false;
+    for (int i = 0; i < 300 && !filled; ++i) {  // the pictures are checked right after the first frame
+        ::Sleep(50);
+        filled = quorlin::testing::QueryText(db, "select count(*) from tb_IconCache") == shown;
+    }
+    ::Sleep(200);
+    Stop(l);
+    return filled;
+}
+
 std::wstring SelfPath() {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -152,6 +152,9 @@ struct AppDir {
     quorlin::testing::TempDir dir;
     std::wstring exe;
     AppDir(const std::wstring& quorlinExe, const std::vector<SideDb::Row>& rows);
+    // Starts the program once and lets it keep every button's picture in the icon cache,
+    // as any start after the first finds it; false when the cache was not filled in time.
+    bool PrimeIconCache();
 };
 
 // quorlin.exe's imports beyond those of the empty program, as the empty program loads them.

@@ -25,6 +25,9 @@ int RunIdle(const Args& args) {
     const std::wstring quorlinExe = args.Str(L"--exe");
     AppDir none(quorlinExe, {});
     AppDir full(quorlinExe, MixedRows(66));
+    // Every start after the first draws the buttons from the icon cache.
+    for (AppDir* d : {&none, &full})
+        if (!d->PrimeIconCache()) Note("icon cache: not filled in time in %ls", d->dir.WPath().c_str());
     // The empty program from a directory of its own, so that its Unix process is found.
     TempDir emptyDir;
     const std::wstring emptyExe = (emptyDir.Path() / "empty_window.exe").wstring();

@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         double t0 = NowMs();
         s.collection.AddButton(L"bench", L"C:\\bench\\extra.txt", ItemKind::File, L"");
         add.push_back(NowMs() - t0);
-        const int id = s.collection.buttons.back()->ID;
+        const std::int64_t id = s.collection.buttons.back()->ID;
         s.host.LayoutButtons();
         t0 = NowMs();
         s.collection.DeleteButton(id);
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     Row("ButtonCollection::DeleteButton (66 -> 65)", Median(del), "ms", "");
     s.Fill(66, ItemKind::Url);
     s.collection.LoadButtons();
-    const int aId = s.collection.buttons[10]->ID, bId = s.collection.buttons[40]->ID;
+    const std::int64_t aId = s.collection.buttons[10]->ID, bId = s.collection.buttons[40]->ID;
     for (int r = 0; r < runs * 5; ++r) {
         LauncherButton* a = s.collection.FindById(aId);
         const double t0 = NowMs();

@@ -60,6 +60,14 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
     Row("  frame section: hour + minute hands", timeOps(hands, second), "ms", "");
     Row("  frame section: second hand + hub", timeOps(second, ops.size()), "ms", "");
     Row("  frame section: UpdateLayeredWindow (whole 240x240)", pushOnly, "ms", "");
+    // What a tick within a minute pushes: the part the second hand swept, at its widest
+    // (the hand at 45 degrees).
+    const quorlin::Rect swept = quorlin::TickDirtyRect(quorlin::PanelGeometry{}, 42, 48);
+    const RECT sweptRect{swept.left, swept.top, swept.right, swept.bottom};
+    const double pushPart = TimeMedian(runs, frames, [&] { kept.PushTo(panel.hwnd(), sweptRect); });
+    Row("  frame section: UpdateLayeredWindowIndirect (the part a tick sweeps, " + std::to_string(swept.Width()) +
+            "x" + std::to_string(swept.Height()) + ")",
+        pushPart, "ms", Ratio(pushPart, pushOnly, "of the whole push"));
 
     // ---- the clock tick: within a minute only the second hand and the hub are drawn over
     // the kept still part; at a new minute the still part is composed again.
@@ -72,7 +80,7 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
         fixed.time = quorlin::LocalTime{11, minute++ % 60, 0};
         panel.RenderClockTick();
     });
-    Row("clock tick within a minute (RenderClockTick), 66 buttons", tick, "ms",
+    Row("clock tick within a minute (RenderClockTick: the swept part only), 66 buttons", tick, "ms",
         Ratio(tick, render66, "of RenderPanel") + (kept66 ? "" : "; STILL PART COMPOSED AGAIN"));
     Row("clock tick at a new minute (still part composed again)", newMinute, "ms", "once a minute");
     Row("clock cost per second, averaged over a minute", (59 * tick + newMinute) / 60, "ms", "");

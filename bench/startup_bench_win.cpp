@@ -106,6 +106,9 @@ int RunStartup(const Args& args) {
     const std::wstring quorlinExe = args.Str(L"--exe"), emptyExe = args.Str(L"--empty");
     AppDir none(quorlinExe, {});
     AppDir full(quorlinExe, MixedRows(66));
+    // Every start after the first draws the buttons from the icon cache.
+    for (AppDir* d : {&none, &full})
+        if (!d->PrimeIconCache()) Note("icon cache: not filled in time in %ls", d->dir.WPath().c_str());
     TempDir emptyDir;
     const std::wstring position = std::to_wstring(kPanelX) + L" " + std::to_wstring(kPanelY);
 

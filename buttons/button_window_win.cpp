@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "buttons/builtin_entries.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/item_actions_logic.h"
 #include "buttons/menu_rules.h"
@@ -19,8 +20,8 @@ bool CButtonEx::CreateIn(HWND panel) {
 
 void CButtonEx::RebuildImage() {
     image_.reset();
-    image_ = IconForItem(iType, Title, PathName);
-    if (hwnd_) ::SetWindowTextW(hwnd_, Title.c_str());
+    image_ = host_.PictureFor(*this);
+    if (hwnd_) ::SetWindowTextW(hwnd_, ShownTitle(iType, Title).c_str());
 }
 
 Rect CButtonEx::ScreenRect() const {
@@ -55,7 +56,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     if (a.showTip) {
         POINT sp{a.tipPoint.x, a.tipPoint.y};
         ::ClientToScreen(hwnd_, &sp);
-        host_.ShowTip(this, Title, sp.x, sp.y);
+        host_.ShowTip(this, ShownTitle(iType, Title), sp.x, sp.y);
     }
     if (a.startDrag) {
         POINT cursor{};
@@ -143,7 +144,7 @@ namespace {
 
 void OfferRemovalOf(ButtonWindowHost& host, const ButtonRecord& item) {
     const int answer =
-        MessageBoxes().Show(0, RemovalPromptText(item.PathName), kRemovalPromptCaption, kMbYesNo | kMbSystemModal);
+        MessageBoxes().Show(0, RemovalPromptText(item.PathName), RemovalPromptCaption(), kMbYesNo | kMbSystemModal);
     if (answer == kIdYes) host.DeleteButton(item.ID);  // only that row, if it is still there
 }
 

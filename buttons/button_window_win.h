@@ -42,6 +42,8 @@ public:
     virtual void EditButton(std::int64_t id, const RECT& anchor) = 0;
     // Deletes the button (row, window, ring, picture); true when it is gone.
     virtual bool DeleteButton(std::int64_t id) = 0;
+    // The picture for a row (null when there is none yet).
+    virtual std::unique_ptr<Gdiplus::Image> PictureFor(const quorlin::ButtonRecord& record) = 0;
 };
 
 class CButtonEx : public quorlin::fw::SubclassedWindow<CButtonEx>, public quorlin::LauncherButton {
@@ -101,6 +103,8 @@ public:
 
     // The picture the panel draws for this button: 48 x 48 ARGB, owned.
     Gdiplus::Image* Image() const { return image_.get(); }
+    // Takes a picture made anew for the same row.
+    void ReplacePicture(std::unique_ptr<Gdiplus::Image> picture) { image_ = std::move(picture); }
 
 protected:
     void RebuildImage() override;

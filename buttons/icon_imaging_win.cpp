@@ -50,10 +50,19 @@ std::unique_ptr<Gdiplus::Bitmap> ScaledTo48(Gdiplus::Image& source) {
 
 HICON LoadOwnIcon(UINT id) { return ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(id)); }
 
+int g_shellIconRequests = 0;
+
 }  // namespace
+
+bool PictureComesFromShell(int kind) {
+    return kind != ItemKind::BrowserUrl && kind != ItemKind::Url && kind != ItemKind::ShellEntry;
+}
+
+int ShellIconRequests() { return g_shellIconRequests; }
 
 HICON ShellIconOf(const std::wstring& path) {
     if (path.empty()) return nullptr;
+    ++g_shellIconRequests;
     SHFILEINFOW info{};
     if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON) == 0) return nullptr;
     return info.hIcon;
@@ -103,7 +112,7 @@ std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon) {
 std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title, const std::wstring& pathName) {
     HICON icon = nullptr;
     bool fromShell = false;
-    if (kind == ItemKind::BrowserUrl || kind == ItemKind::Url) {
+    if (!PictureComesFromShell(kind) && kind != ItemKind::ShellEntry) {
         icon = LoadOwnIcon(IDI_WEB);
     } else if (kind == ItemKind::ShellEntry) {
         if (title == L"我的电脑") icon = LoadOwnIcon(IDI_COMPUTER);

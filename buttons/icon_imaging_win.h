@@ -9,6 +9,15 @@
 
 #include "framework/gdiplus_win.h"
 
+// The side of a button's picture, in pixels.
+constexpr int kButtonPictureSide = 48;
+
+// Whether the picture of an item of this kind comes from the shell (files, folders and
+// unknown kinds) rather than from our own icons.
+bool PictureComesFromShell(int kind);
+// How many times the shell was asked for an icon in this process.
+int ShellIconRequests();
+
 // The picture for one button, or null. The result owns its pixels.
 std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title, const std::wstring& pathName);
 // A 48 x 48 ARGB picture of an icon, keeping its per-pixel alpha when it has any.

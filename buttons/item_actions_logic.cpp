@@ -1,5 +1,6 @@
 #include "buttons/item_actions_logic.h"
 
+#include "framework/texts.h"
 #include "store/button_table.h"
 
 namespace quorlin {
@@ -33,7 +34,11 @@ bool IsShellFailure(std::intptr_t result) {
 }
 
 std::wstring RemovalPromptText(const std::wstring& path) {
-    return L"打开失败{" + path + L"}\r\n\r\n此目标不存在或已失效，是否删除此按钮？";
+    return FillIn(Text(IDS_REMOVAL_PROMPT), {path});
+}
+
+std::wstring RemovalPromptCaption() {
+    return Text(IDS_NOTICE_CAPTION);
 }
 
 std::wstring ContainingFolderParams(const std::wstring& path) {

@@ -9,7 +9,6 @@ namespace quorlin {
 inline constexpr wchar_t kOpenVerb[] = L"open";
 inline constexpr wchar_t kPropertiesVerb[] = L"properties";
 inline constexpr wchar_t kExplorerExe[] = L"explorer.exe";
-inline constexpr wchar_t kRemovalPromptCaption[] = L"提示";
 
 // One ShellExecuteW call (no owner, no directory, SW_SHOWNORMAL), or the default browser instead.
 struct OpenPlan {
@@ -25,8 +24,10 @@ OpenPlan OpenPlanFor(int iType, const std::wstring& path, const std::wstring& pa
 // True when a ShellExecuteW result reports failure (below 32; 32 itself succeeds).
 bool IsShellFailure(std::intptr_t result);
 
-// Text of the Yes/No question that offers to delete a button whose target failed to open.
+// Text and caption of the Yes/No question that offers to delete a button whose target
+// failed to open.
 std::wstring RemovalPromptText(const std::wstring& path);
+std::wstring RemovalPromptCaption();
 
 // Parameters for explorer.exe that open the folder holding `path` with it selected:
 // "/select, " and the path in quotes (a drive root as it is).

@@ -20,7 +20,7 @@ void AddOnce(std::vector<int>& ids, int id) {
 
 }  // namespace
 
-std::vector<int> ButtonMenuRemovals(int id, int itemKind) {
+std::vector<int> ButtonMenuRemovals(std::int64_t id, int itemKind) {
     std::vector<int> removed;
     // Reserved rows can only be opened.
     if (id <= kLastReservedId) {

@@ -1,6 +1,7 @@
 // Which entries the context menus (menu resource 131) lose, which carry a check mark, and
 // which commands a launcher button passes on to the panel.
 #pragma once
+#include <cstdint>
 #include <vector>
 
 namespace quorlin {
@@ -34,7 +35,7 @@ constexpr int kContextPopupIndex = 1;
 constexpr int kPanelMenuLeadingEntriesRemoved = 2;
 
 // Commands to delete from a button's menu for its record ID and kind (iType), in order.
-std::vector<int> ButtonMenuRemovals(int id, int itemKind);
+std::vector<int> ButtonMenuRemovals(std::int64_t id, int itemKind);
 
 // True for the panel-wide commands a button's menu posts on to the panel unchanged.
 bool IsPanelWideCommand(int commandId);

@@ -1,6 +1,7 @@
 #include "dialogs/add_dialog_logic.h"
 
 #include "framework/text.h"
+#include "framework/texts.h"
 #include "store/button_table.h"
 
 namespace quorlin {
@@ -18,15 +19,15 @@ AddDialogFields FieldsForKind(int kind) {
     AddDialogFields f;  // every control shown: the File layout and the fallback for unknown codes
     switch (kind) {
         case ItemKind::File:
-            f.targetLabelText = L"文件：";
+            f.targetLabelText = Text(IDS_LABEL_FILE);
             break;
         case ItemKind::BrowserUrl:
-            f.targetLabelText = L"网址：";
+            f.targetLabelText = Text(IDS_LABEL_URL);
             f.browseVisible = false;
             f.paramsVisible = false;
             break;
         case ItemKind::Folder:
-            f.targetLabelText = L"路径：";
+            f.targetLabelText = Text(IDS_LABEL_FOLDER);
             f.paramsVisible = false;
             f.paramsEnabled = false;
             break;
@@ -39,7 +40,7 @@ AddDialogFields FieldsForKind(int kind) {
             f.paramsVisible = false;
             break;
         case ItemKind::Url:
-            f.targetLabelText = L"网址：";
+            f.targetLabelText = Text(IDS_LABEL_URL);
             f.browseVisible = false;
             f.paramsVisible = false;
             f.paramsEnabled = false;
@@ -57,7 +58,7 @@ BrowseAction BrowseActionFor(int kind) {
 }
 
 std::wstring AddDialogCaption(bool editMode) {
-    return editMode ? L"修改" : L"添加";
+    return Text(editMode ? IDS_EDIT_CAPTION : IDS_ADD_CAPTION);
 }
 
 AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std::wstring& target,
@@ -65,19 +66,19 @@ AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std
     AddEditCheck r;
     r.title = Trim(title);
     if (r.title.empty()) {
-        r.message = L"请输入标题";
+        r.message = Text(IDS_NEED_TITLE);
         r.focusControl = kTitleEditId;
         return r;
     }
     r.target = Trim(target);
     if (r.target.empty()) {
-        r.message = L"请输入目标地址";
+        r.message = Text(IDS_NEED_TARGET);
         r.focusControl = kTargetEditId;
         return r;
     }
     // Only a typed web address is checked; the prefix test is case-sensitive on purpose.
     if (kind == ItemKind::Url && !StartsWith(r.target, L"http://") && !StartsWith(r.target, L"https://")) {
-        r.message = L"请输入正确的网址，必须以http://或https://开头";
+        r.message = Text(IDS_NEED_HTTP);
         return r;
     }
     r.params = Trim(params);

@@ -19,9 +19,6 @@ constexpr int kTargetLabelId = 1005;
 constexpr Point kPreviewOrigin{300, 20};
 constexpr Rect kPreviewRefreshArea{300, 20, 460, 140};
 
-// Shown when the edited row has gone from the table.
-inline constexpr wchar_t kRowGoneMessage[] = L"不存在或已被删除";
-
 // What the browse button 1003 opens.
 enum class BrowseAction { None, FileChooser, FolderChooser };
 
@@ -44,7 +41,8 @@ AddDialogFields FieldsForKind(int kind);
 // What the browse button does for a kind.
 BrowseAction BrowseActionFor(int kind);
 
-// Window text: "修改" in edit mode, "添加" in add mode.
+// Window text: "修改" (Edit) in edit mode, "添加" (Add) in add mode.
+// When the edited row has gone from the table the dialog says Text(IDS_ROW_GONE).
 std::wstring AddDialogCaption(bool editMode);
 
 // Result of the OK checks: trimmed values when ok, else the message and the control to focus.

@@ -1,37 +1,21 @@
 #include "dialogs/add_dialog_win.h"
 
-#include <commdlg.h>
-
-
-namespace {
-
-// The file chooser's library is loaded only when the chooser is used: linking it would
-// cost every start of the program its load time and memory.
-BOOL OpenFileChooser(OPENFILENAMEW* ofn) {
-    using Chooser = BOOL(WINAPI*)(OPENFILENAMEW*);
-    static HMODULE library = ::LoadLibraryW(L"comdlg32.dll");
-    static auto chooser = library ? reinterpret_cast<Chooser>(::GetProcAddress(library, "GetOpenFileNameW")) : nullptr;
-    return chooser ? chooser(ofn) : FALSE;
-}
-
-}  // namespace
 #include <shlobj.h>
 
 #include <cstdint>
 #include <string>
 
+#include "buttons/builtin_entries.h"
 #include "buttons/icon_imaging_win.h"
 #include "dialogs/add_dialog_logic.h"
 #include "framework/seams.h"
+#include "framework/seams_win.h"
+#include "framework/texts.h"
 #include "store/button_table.h"
 
 using namespace quorlin;
 
 namespace {
-
-const wchar_t kFileFilter[] = L"All files(*.*)\0*.*\0";
-const wchar_t kFolderInstruction[] = L"请选择文件夹";
-const wchar_t kFolderBrowserCaption[] = L"选择文件夹目录";
 
 // Room for any path SHGetPathFromIDListW writes (it assumes at least MAX_PATH).
 constexpr int kShellPathChars = 512;
@@ -45,7 +29,7 @@ int CALLBACK FolderBrowserCallback(HWND browser, UINT msg, LPARAM lp, LPARAM dat
         case BFFM_INITIALIZED:
             ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
             ::SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, data);
-            ::SetWindowTextW(browser, kFolderBrowserCaption);
+            ::SetWindowTextW(browser, Text(IDS_FOLDER_CAPTION).c_str());
             break;
         case BFFM_SELCHANGED: {
             wchar_t path[kShellPathChars] = {};
@@ -92,7 +76,12 @@ BOOL CAddDlg::OnInitDialog() {
         ButtonRecord button;
         if (Record(button)) {
             kind_ = recordKind_ = button.iType;
-            ::SetDlgItemTextW(hwnd_, IDC_TITLE, button.Title.c_str());
+            // A shell entry's title is shown greyed and never written back (OK only closes):
+            // a built-in one reads in the interface language.
+            const std::wstring title = ConfirmActionFor(true, button.iType) == ConfirmAction::CloseOnly
+                                           ? ShownTitle(button.iType, button.Title)
+                                           : button.Title;
+            ::SetDlgItemTextW(hwnd_, IDC_TITLE, title.c_str());
             ::SetDlgItemTextW(hwnd_, IDC_PATH, button.PathName.c_str());
             ::SetDlgItemTextW(hwnd_, IDC_PARA, button.Para.c_str());
             // Our own copy: the button may be deleted while the dialog is still open.
@@ -177,12 +166,14 @@ void CAddDlg::OnBrowse() {
             OPENFILENAMEW ofn{};
             ofn.lStructSize = sizeof(ofn);
             ofn.hwndOwner = hwnd_;
-            ofn.lpstrFilter = kFileFilter;
+            // One filter: its name, its pattern, and the empty entry that ends the list.
+            const std::wstring filter = Text(IDS_FILE_FILTER) + L'\0' + L"*.*" + L'\0' + L'\0';
+            ofn.lpstrFilter = filter.c_str();
             ofn.nFilterIndex = 1;
             ofn.lpstrFile = file.data();
             ofn.nMaxFile = kFileNameChars;
             ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-            if (OpenFileChooser(&ofn)) {
+            if (FileChooser().Open(&ofn)) {
                 file.resize(wcslen(file.c_str()));
                 ::SetDlgItemTextW(hwnd_, IDC_PATH, file.c_str());
             }
@@ -195,7 +186,8 @@ void CAddDlg::OnBrowse() {
             bi.hwndOwner = hwnd_;
             bi.pidlRoot = nullptr;
             bi.pszDisplayName = displayName;
-            bi.lpszTitle = kFolderInstruction;
+            const std::wstring instruction = Text(IDS_FOLDER_INSTRUCTION);
+            bi.lpszTitle = instruction.c_str();
             bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
             bi.lpfn = FolderBrowserCallback;
             bi.lParam = reinterpret_cast<LPARAM>(start.c_str());
@@ -240,7 +232,7 @@ bool CAddDlg::WriteRecord(const std::wstring& title, const std::wstring& target,
         case EditOutcome::Stored:
             return true;
         case EditOutcome::RowGone:
-            ShowNotice(kRowGoneMessage);
+            ShowNotice(Text(IDS_ROW_GONE));
             return false;
         case EditOutcome::StoreFailed:
             break;  // silent; the dialog stays open. What was already stored stays stored.

@@ -57,9 +57,9 @@ GhostMove TrackGhostMove(bool wasOutside, const Rect& ghostScreenRect, const Rec
     return move;
 }
 
-bool ShouldDeleteOnDrop(bool outside, int draggedId) { return outside && draggedId > kLastReservedId; }
+bool ShouldDeleteOnDrop(bool outside, std::int64_t draggedId) { return outside && draggedId > kLastReservedId; }
 
-GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, const Rect& clientRect) {
+GhostPicture PlanGhostPicture(bool outside, std::int64_t draggedId, int iconHalfSize, const Rect& clientRect) {
     const Point c = CentreOf(clientRect);
     const int r = iconHalfSize;
     const RectF iconBox{static_cast<float>(c.x - r), static_cast<float>(c.y - r), static_cast<float>(2 * r),

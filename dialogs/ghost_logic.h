@@ -41,7 +41,7 @@ GhostMove TrackGhostMove(bool wasOutside, const Rect& ghostScreenRect, const Rec
                          int iconHalfSize);
 
 // True when a drop deletes the dragged button (delete zone, not a reserved row).
-bool ShouldDeleteOnDrop(bool outside, int draggedId);
+bool ShouldDeleteOnDrop(bool outside, std::int64_t draggedId);
 
 // The picture drawn above the ghost's icon.
 enum class GhostLabel { Move, Delete, LockedBadge };
@@ -55,7 +55,7 @@ struct GhostPicture {
 };
 
 // What to draw for the zone and the dragged ID on a canvas of `clientRect`.
-GhostPicture PlanGhostPicture(bool outside, int draggedId, int iconHalfSize, const Rect& clientRect);
+GhostPicture PlanGhostPicture(bool outside, std::int64_t draggedId, int iconHalfSize, const Rect& clientRect);
 
 // Full path of explosion frame `frame` below the application directory.
 std::wstring ExplosionFramePath(const std::wstring& appDir, int frame);

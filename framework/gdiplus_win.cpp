@@ -8,6 +8,64 @@
 
 namespace quorlin::fw {
 
+namespace {
+
+// Decodes a stream completely into a bitmap that owns its pixels; null when it does not decode.
+std::unique_ptr<Gdiplus::Image> DecodeStream(IStream* stream) {
+    Gdiplus::Bitmap decoded(stream);
+    if (decoded.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    const UINT w = decoded.GetWidth(), h = decoded.GetHeight();
+    if (w == 0 || h == 0) return nullptr;
+    auto owned = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(w), static_cast<INT>(h), PixelFormat32bppARGB);
+    Gdiplus::Rect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    Gdiplus::BitmapData src{}, dstData{};
+    if (owned->GetLastStatus() != Gdiplus::Ok ||
+        decoded.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &src) != Gdiplus::Ok)
+        return nullptr;
+    bool copied = false;
+    if (owned->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &dstData) == Gdiplus::Ok) {
+        for (UINT y = 0; y < h; ++y)
+            std::memcpy(static_cast<BYTE*>(dstData.Scan0) + static_cast<ptrdiff_t>(y) * dstData.Stride,
+                        static_cast<const BYTE*>(src.Scan0) + static_cast<ptrdiff_t>(y) * src.Stride, w * 4);
+        owned->UnlockBits(&dstData);
+        copied = true;
+    }
+    decoded.UnlockBits(&src);
+    if (!copied) return nullptr;
+    return owned;
+}
+
+// An IStream over a copy of the bytes (released by the caller, with its memory).
+IStream* StreamOver(const void* data, size_t size) {
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block) return nullptr;
+    std::memcpy(::GlobalLock(block), data, size);
+    ::GlobalUnlock(block);
+    IStream* stream = nullptr;
+    if (::CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+        ::GlobalFree(block);
+        return nullptr;
+    }
+    return stream;
+}
+
+bool PngEncoder(CLSID& clsid) {
+    UINT count = 0, bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
+    std::vector<BYTE> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (codecs[i].MimeType && std::wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+            clsid = codecs[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 LayeredCanvas::LayeredCanvas(HWND window, int width, int height) : window_(window), width_(width), height_(height) {
     windowDC_ = window ? ::GetDC(window) : nullptr;
     memDC_ = ::CreateCompatibleDC(windowDC_);
@@ -57,6 +115,38 @@ unsigned LayeredCanvas::Pixel(int x, int y) const {
     return p[static_cast<size_t>(height_ - 1 - y) * width_ + x];
 }
 
+bool LayeredCanvas::CopyPixelsFrom(const LayeredCanvas& other, const RECT& area) {
+    if (!bits_ || !other.bits_ || width_ != other.width_ || height_ != other.height_) return false;
+    const LONG left = std::max<LONG>(area.left, 0), right = std::min<LONG>(area.right, width_);
+    const LONG top = std::max<LONG>(area.top, 0), bottom = std::min<LONG>(area.bottom, height_);
+    if (left >= right || top >= bottom) return true;
+    ::GdiFlush();
+    auto* dst = static_cast<unsigned*>(bits_);
+    const auto* src = static_cast<const unsigned*>(other.bits_);
+    for (LONG y = top; y < bottom; ++y) {  // bottom-up rows
+        const size_t row = static_cast<size_t>(height_ - 1 - y) * width_;
+        std::memcpy(dst + row + left, src + row + left, static_cast<size_t>(right - left) * 4);
+    }
+    return true;
+}
+
+bool LayeredCanvas::PushTo(HWND window, const RECT& dirty) const {
+    if (!bits_) return false;
+    SIZE size{width_, height_};
+    POINT src{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UPDATELAYEREDWINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    info.hdcDst = windowDC_;
+    info.psize = &size;
+    info.hdcSrc = memDC_;
+    info.pptSrc = &src;
+    info.pblend = &blend;
+    info.dwFlags = ULW_ALPHA;
+    info.prcDirty = &dirty;
+    return ::UpdateLayeredWindowIndirect(window, &info) != FALSE;
+}
+
 bool LayeredCanvas::PushTo(HWND window) const {
     if (!bits_) return false;
     SIZE size{width_, height_};
@@ -73,43 +163,42 @@ bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out) {
     HGLOBAL loaded = ::LoadResource(module, res);
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data || size == 0) return false;
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block) return false;
-    void* dst = ::GlobalLock(block);
-    std::memcpy(dst, data, size);
-    ::GlobalUnlock(block);
+    IStream* stream = StreamOver(data, size);
+    if (!stream) return false;
+    std::unique_ptr<Gdiplus::Image> decoded = DecodeStream(stream);
+    stream->Release();
+    // A picture that cannot be decoded: an empty image object that draws nothing, as an
+    // image from a broken stream does.
+    out = decoded ? std::move(decoded) : std::unique_ptr<Gdiplus::Image>(new Gdiplus::Bitmap(static_cast<IStream*>(nullptr)));
+    return true;
+}
+
+std::vector<std::uint8_t> EncodePng(Gdiplus::Image* picture) {
+    std::vector<std::uint8_t> out;
+    CLSID png{};
+    if (!picture || !PngEncoder(png)) return out;
     IStream* stream = nullptr;
-    if (::CreateStreamOnHGlobal(block, FALSE, &stream) != S_OK) {
-        ::GlobalFree(block);
-        return false;
-    }
-    // Decode completely into a bitmap that owns its pixels before the block goes away.
-    {
-        Gdiplus::Bitmap decoded(stream);
-        if (decoded.GetLastStatus() == Gdiplus::Ok) {
-            const UINT w = decoded.GetWidth(), h = decoded.GetHeight();
-            auto owned = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(w), static_cast<INT>(h), PixelFormat32bppARGB);
-            Gdiplus::Rect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
-            Gdiplus::BitmapData src{}, dstData{};
-            if (owned->GetLastStatus() == Gdiplus::Ok &&
-                decoded.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &src) == Gdiplus::Ok) {
-                if (owned->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &dstData) == Gdiplus::Ok) {
-                    for (UINT y = 0; y < h; ++y)
-                        std::memcpy(static_cast<BYTE*>(dstData.Scan0) + static_cast<ptrdiff_t>(y) * dstData.Stride,
-                                    static_cast<const BYTE*>(src.Scan0) + static_cast<ptrdiff_t>(y) * src.Stride, w * 4);
-                    owned->UnlockBits(&dstData);
-                }
-                decoded.UnlockBits(&src);
-            }
-            out = std::move(owned);
-        } else {
-            // A picture that cannot be decoded: an empty image object that draws nothing.
-            out.reset(new Gdiplus::Bitmap(static_cast<IStream*>(nullptr)));
+    if (::CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return out;
+    if (picture->Save(stream, &png, nullptr) == Gdiplus::Ok) {
+        HGLOBAL block = nullptr;
+        STATSTG stat{};
+        if (::GetHGlobalFromStream(stream, &block) == S_OK && stream->Stat(&stat, STATFLAG_NONAME) == S_OK) {
+            const auto* bytes = static_cast<const std::uint8_t*>(::GlobalLock(block));
+            if (bytes) out.assign(bytes, bytes + static_cast<size_t>(stat.cbSize.QuadPart));
+            ::GlobalUnlock(block);
         }
     }
     stream->Release();
-    ::GlobalFree(block);
-    return true;
+    return out;
+}
+
+std::unique_ptr<Gdiplus::Image> DecodePicture(const void* data, size_t size) {
+    if (!data || size == 0) return nullptr;
+    IStream* stream = StreamOver(data, size);
+    if (!stream) return nullptr;
+    std::unique_ptr<Gdiplus::Image> picture = DecodeStream(stream);
+    stream->Release();
+    return picture;
 }
 
 GdiplusSession::GdiplusSession() {

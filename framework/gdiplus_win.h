@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Gdiplus {
 using std::max;
@@ -37,9 +39,14 @@ public:
     void Clear();
     // Takes every pixel of a canvas of the same size; false (and nothing copied) otherwise.
     bool CopyPixelsFrom(const LayeredCanvas& other);
+    // Takes the pixels of `area` (clipped to the canvas) from a canvas of the same size.
+    bool CopyPixelsFrom(const LayeredCanvas& other, const RECT& area);
     // UpdateLayeredWindow with per-pixel alpha and constant alpha 255; the window keeps
     // its position. False when the call failed.
     bool PushTo(HWND window) const;
+    // The same for the pixels of `dirty` only (UpdateLayeredWindowIndirect): the rest of
+    // the window keeps what the last push gave it, so the canvas must hold the whole picture.
+    bool PushTo(HWND window, const RECT& dirty) const;
 
 private:
     HWND window_;
@@ -56,6 +63,12 @@ private:
 // Returns null when the resource is missing; a picture that fails to decode yields a
 // bitmap that draws nothing, as an image from a broken stream does.
 bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out);
+
+// A picture as PNG bytes (lossless, with its alpha); empty when it cannot be encoded.
+std::vector<std::uint8_t> EncodePng(Gdiplus::Image* picture);
+// PNG (or any format GDI+ reads) bytes, fully decoded into a 32-bit ARGB bitmap that
+// owns its pixels; null when they do not decode.
+std::unique_ptr<Gdiplus::Image> DecodePicture(const void* data, size_t size);
 
 // Starts GDI+ for the lifetime of the object (for tests and tools; the program's
 // application object starts it itself).

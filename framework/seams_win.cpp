@@ -66,11 +66,27 @@ public:
     BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override { return ::Shell_NotifyIconW(message, data); }
 };
 
+class Win32FileChooser : public IFileChooser {
+public:
+    BOOL Open(OPENFILENAMEW* ofn) override { return Call("GetOpenFileNameW", ofn); }
+    BOOL Save(OPENFILENAMEW* ofn) override { return Call("GetSaveFileNameW", ofn); }
+
+private:
+    static BOOL Call(const char* name, OPENFILENAMEW* ofn) {
+        using Chooser = BOOL(WINAPI*)(OPENFILENAMEW*);
+        static HMODULE library = ::LoadLibraryW(L"comdlg32.dll");
+        auto chooser = library ? reinterpret_cast<Chooser>(::GetProcAddress(library, name)) : nullptr;
+        return chooser ? chooser(ofn) : FALSE;
+    }
+};
+
 Win32MessageBoxes g_boxes;
 Win32Shell g_shell;
 Win32Sound g_sound;
 Win32Tray g_realTray;
 std::atomic<ITray*> g_tray{nullptr};
+Win32FileChooser g_realChooser;
+std::atomic<IFileChooser*> g_chooser{nullptr};
 
 }  // namespace
 
@@ -86,5 +102,12 @@ ITray& Tray() {
 }
 
 ITray* SetTray(ITray* impl) { return g_tray.exchange(impl); }
+
+IFileChooser& FileChooser() {
+    IFileChooser* c = g_chooser.load();
+    return c ? *c : g_realChooser;
+}
+
+IFileChooser* SetFileChooser(IFileChooser* impl) { return g_chooser.exchange(impl); }
 
 }  // namespace quorlin

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commdlg.h>
 
 namespace quorlin {
 
@@ -18,5 +19,16 @@ public:
 };
 ITray& Tray();
 ITray* SetTray(ITray* impl);
+
+class IFileChooser {
+public:
+    virtual ~IFileChooser() = default;
+    // GetOpenFileNameW and GetSaveFileNameW. Their library (comdlg32) is loaded on first
+    // use: linking it would cost every start of the program its load time and memory.
+    virtual BOOL Open(OPENFILENAMEW* ofn) = 0;
+    virtual BOOL Save(OPENFILENAMEW* ofn) = 0;
+};
+IFileChooser& FileChooser();
+IFileChooser* SetFileChooser(IFileChooser* impl);
 
 }  // namespace quorlin

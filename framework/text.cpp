@@ -38,7 +38,7 @@ void AppendWide(std::wstring& out, char32_t cp) {
 
 }  // namespace
 
-std::string ToUtf8(const std::wstring& text) {
+static std::string Encode(const std::wstring& text, bool keepSurrogates) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -53,13 +53,14 @@ std::string ToUtf8(const std::wstring& text) {
                 }
             }
         }
-        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;  // lone surrogate
+        if (cp >= 0xD800 && cp <= 0xDFFF && !keepSurrogates) cp = 0xFFFD;  // lone surrogate
+        if (cp > 0x10FFFF) cp = 0xFFFD;
         AppendUtf8(out, cp);
     }
     return out;
 }
 
-std::wstring FromUtf8(const std::string& text) {
+static std::wstring Decode(const std::string& text, bool keepSurrogates) {
     std::wstring out;
     out.reserve(text.size());
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
@@ -81,7 +82,7 @@ std::wstring FromUtf8(const std::string& text) {
             cp = (cp << 6) | (s[i + k] & 0x3F);
         }
         static const char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        if (!ok || cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF && !keepSurrogates)) {
             AppendWide(out, 0xFFFD);
             ++i;
             continue;
@@ -91,6 +92,11 @@ std::wstring FromUtf8(const std::string& text) {
     }
     return out;
 }
+
+std::string ToUtf8(const std::wstring& text) { return Encode(text, false); }
+std::wstring FromUtf8(const std::string& text) { return Decode(text, false); }
+std::string ToWtf8(const std::wstring& text) { return Encode(text, true); }
+std::wstring FromWtf8(const std::string& text) { return Decode(text, true); }
 
 std::wstring Trim(const std::wstring& text) {
     auto isSpace = [](wchar_t c) {

@@ -10,6 +10,7 @@
 
 #include "buttons/launcher_button.h"
 #include "framework/geometry.h"
+#include "store/undo_history.h"
 
 namespace quorlin {
 
@@ -40,6 +41,12 @@ public:
     virtual void ShowLoadError(const std::wstring& description) = 0;
     // An existence-only access test of a file or folder path.
     virtual bool TargetExists(const std::wstring& path) = 0;
+    // An add was refused for a reason the user can act on: tell the user this text. The
+    // panel shows it like a load error (a message box owned by the panel).
+    virtual void ShowAddRefusal(const std::wstring& text) { ShowLoadError(text); }
+    // Keeps the button's picture with its row (the icon cache), inside the caller's
+    // transaction; false on a store error, which undoes the change.
+    virtual bool KeepPicture(const LauncherButton& button) { return true; }
 };
 
 class ButtonCollection {
@@ -49,28 +56,58 @@ public:
     // Ring order: ascending sort.
     std::vector<std::unique_ptr<LauncherButton>> buttons;
 
+    // Rows whose ID is 0 or below are not shown (no button can address them).
     bool LoadButtons();
     void CreateButtonFromRecord(const Recordset& rs);
+    // All or nothing, in one transaction: the duplicate test, the insert and the row read
+    // back, which must be the row asked for (same texts, kind and sort, an ID above the
+    // reserved ones). True when the row and its button were made, or when the same kind and
+    // path were already stored; false, with nothing stored, otherwise (also when the
+    // duplicate test cannot run).
     bool AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind, const std::wstring& para);
+    // Fails closed: true also when the test cannot run.
     bool IsDuplicate(const std::wstring& path, std::int32_t kind);
-    bool DeleteButton(std::int32_t id);
-    bool RemoveButtonById(std::int32_t id);
+    // Deletes the row and records it as an undo step in the same transaction.
+    bool DeleteButton(std::int64_t id);
+    bool RemoveButtonById(std::int64_t id);
+    // Writes a backup of bts.db first (a failed backup does not stop the clear: the undo
+    // step still holds every row), then deletes and records the rows as one undo step.
     bool ClearAllButtons();
+    // Each removed button is an undo step of its own (UndoKind::Pruned).
     void PruneMissingTargets();
+
+    // Takes back the newest deletion step (see UndoNewest; the ring's limit is 66). The
+    // restored buttons appear in their places with the add sound; the ring is laid out
+    // and rendered. stored is false when the store refused (nothing changed).
+    UndoOutcome Undo();
+    // What Undo would bring back, and the tray entry's text for it.
+    std::optional<UndoSummary> NewestUndo() const;
+    std::wstring UndoMenuText() const;
+    // Brings the ring in step with tb_Btns after another process changed it (an import
+    // from the command line): buttons of new rows are made, those of rows gone are
+    // removed, all in ascending sort; existing buttons keep their windows and pictures.
+    // Prunes nothing. Lays out and renders; false on a store error (ring unchanged).
+    bool SyncWithStore();
     // Swaps the dragged button with the first eligible one under the ghost (screen
     // rectangle); both sorts are stored in one transaction, or neither is and the ring
-    // stays as it was.
-    bool SwapWhileDragging(const Rect& ghostScreenRect, std::int32_t draggedId);
-    bool SetButtonSort(LauncherButton& button, std::int32_t value);
+    // stays as it was. Two buttons that hold the same sort are not swapped.
+    bool SwapWhileDragging(const Rect& ghostScreenRect, std::int64_t draggedId);
+    bool SetButtonSort(LauncherButton& button, std::int64_t value);
     // Stores new title, path and parameters of a row and reloads its button, if it has one.
-    EditOutcome UpdateButton(std::int32_t id, const std::wstring& title, const std::wstring& path,
+    EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                              const std::wstring& para);
 
     // The button with this ID, or null (how dialogs find a button again safely).
-    LauncherButton* FindById(std::int32_t id) const;
+    LauncherButton* FindById(std::int64_t id) const;
     size_t Count() const { return buttons.size(); }
 
 private:
+    bool DeleteRow(std::int64_t id, UndoKind kind);
+    enum class Presence { Absent, Present, Unknown };
+    Presence FindDuplicate(const std::wstring& path, std::int32_t kind);
+    // Reads the button's row again.
+    void ReloadButton(LauncherButton& button);
+
     DbSession& store_;
     ButtonHost& host_;
 };

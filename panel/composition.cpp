@@ -1,5 +1,8 @@
 #include "panel/composition.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace quorlin {
 
 namespace {
@@ -30,7 +33,7 @@ ClockHands HandAngles(int hour, int minute, int second) {
 }
 
 std::vector<DrawOp> ComposePanel(const PanelGeometry& g, int buttonHalf,
-                                 const std::vector<ButtonView>& buttons, int draggedId,
+                                 const std::vector<ButtonView>& buttons, std::int64_t draggedId,
                                  const ClockTime& time) {
     std::vector<DrawOp> ops;
     ops.reserve(buttons.size() + 8);
@@ -69,6 +72,35 @@ std::size_t FirstTickOp(const std::vector<DrawOp>& ops) {
     for (std::size_t k = 0; k < ops.size(); ++k)
         if (ops[k].kind == DrawOp::Kind::DrawPicture && ops[k].picture == PanelPicture::SecondHand) return k;
     return ops.size();
+}
+
+Rect TickDirtyRect(const PanelGeometry& g, int fromDegrees, int toDegrees) {
+    const RectF hand = g.HandRect();
+    const double cx = g.ringCenterX, cy = g.ringCenterY;
+    double left = hand.x, top = hand.y, right = hand.x + hand.width, bottom = hand.y + hand.height;  // the hub
+    for (int degrees : {fromDegrees, toDegrees}) {
+        const double a = degrees * 3.14159265358979323846 / 180.0;
+        const double c = std::cos(a), s = std::sin(a);
+        for (double x : {static_cast<double>(hand.x), static_cast<double>(hand.x + hand.width)}) {
+            for (double y : {static_cast<double>(hand.y), static_cast<double>(hand.y + hand.height)}) {
+                // Clockwise on screen (y grows downwards), as GDI+ rotates.
+                const double rx = cx + (x - cx) * c - (y - cy) * s;
+                const double ry = cy + (x - cx) * s + (y - cy) * c;
+                left = std::min(left, rx);
+                right = std::max(right, rx);
+                top = std::min(top, ry);
+                bottom = std::max(bottom, ry);
+            }
+        }
+    }
+    constexpr int kSmoothing = 2;
+    Rect r{static_cast<int>(std::floor(left)) - kSmoothing, static_cast<int>(std::floor(top)) - kSmoothing,
+           static_cast<int>(std::ceil(right)) + kSmoothing, static_cast<int>(std::ceil(bottom)) + kSmoothing};
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, g.panelWidth);
+    r.bottom = std::min(r.bottom, g.panelHeight);
+    return r;
 }
 
 }  // namespace quorlin

@@ -37,7 +37,7 @@ struct DrawOp {
 
 // What the frame needs to know about one launcher button.
 struct ButtonView {
-    int id = 0;
+    std::int64_t id = 0;
     int centerX = 0;
     int centerY = 0;
     bool hovered = false;
@@ -74,7 +74,7 @@ ClockHands HandAngles(int hour, int minute, int second);
 // The operations of one frame: ring, buttons (minus the dragged one), disc, face, hands, hub.
 // `draggedId` is -1 while nothing is being dragged.
 std::vector<DrawOp> ComposePanel(const PanelGeometry& geometry, int buttonHalf,
-                                 const std::vector<ButtonView>& buttons, int draggedId,
+                                 const std::vector<ButtonView>& buttons, std::int64_t draggedId,
                                  const ClockTime& time);
 
 // Where a frame's operations split into the still part and the part that moves every
@@ -82,5 +82,11 @@ std::vector<DrawOp> ComposePanel(const PanelGeometry& geometry, int buttonHalf,
 // the hour and the minute, so their picture can be kept between clock ticks. It is the
 // index of the second hand (everything after it moves with it, or is drawn over it).
 std::size_t FirstTickOp(const std::vector<DrawOp>& ops);
+
+// The part of the panel a clock tick changes when only the second hand moved from
+// `fromDegrees` to `toDegrees`: both positions of the hand's rectangle, rotated about the
+// ring centre, and the hub, widened by a pixel of smoothing on every side and clipped to
+// the panel. Everything outside it is the same in both frames.
+Rect TickDirtyRect(const PanelGeometry& geometry, int fromDegrees, int toDegrees);
 
 }  // namespace quorlin

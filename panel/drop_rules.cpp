@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
+#include "buttons/builtin_entries.h"
 #include "framework/text.h"
+#include "framework/texts.h"
 #include "store/button_table.h"
 
 namespace quorlin {
@@ -44,24 +46,21 @@ bool CanDropMore(int count) {
 }
 
 std::wstring DropLimitMessage() {
-    std::wstring text = L"最多只能添加%d个按钮";
-    const size_t at = text.find(L"%d");
-    text.replace(at, 2, IntToText(kMaxButtons));
-    return text;
+    return FillIn(Text(IDS_DROP_LIMIT), {IntToText(kMaxButtons)});
 }
 
 std::optional<CommonEntry> CommonEntryFor(int commandId, const std::wstring& documentsFolder) {
     switch (commandId) {
         case 32792:
-            return CommonEntry{L"我的电脑", L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", ItemKind::ShellEntry, L""};
+            return CommonEntry{kComputerTitle, L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", ItemKind::ShellEntry, L""};
         case 32793:
-            return CommonEntry{L"控制面板", L"::{21EC2020-3AEA-1069-A2DD-08002B30309D}", ItemKind::ShellEntry, L""};
+            return CommonEntry{kControlPanelTitle, L"::{21EC2020-3AEA-1069-A2DD-08002B30309D}", ItemKind::ShellEntry, L""};
         case 32794:
-            return CommonEntry{L"我的文档", documentsFolder, ItemKind::Folder, L""};
+            return CommonEntry{kDocumentsTitle, documentsFolder, ItemKind::Folder, L""};
         case 32796:
-            return CommonEntry{L"回收站", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""};
+            return CommonEntry{kRecycleBinTitle, L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""};
         case 32797:
-            return CommonEntry{L"IE浏览器", L"iexplore.exe", ItemKind::ShellEntry, kBrowserHomePage};
+            return CommonEntry{kBrowserTitle, L"iexplore.exe", ItemKind::ShellEntry, kBrowserHomePage};
         default:
             return std::nullopt;
     }

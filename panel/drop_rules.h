@@ -8,10 +8,6 @@ namespace quorlin {
 // A drop adds names only while the panel holds fewer buttons than this.
 constexpr int kMaxButtons = 66;
 
-// Asked (system-modal, Yes/No, no owner) before a drop onto locked buttons.
-inline constexpr wchar_t kLockedDropQuestion[] = L"按钮已经锁定，是否强行拖入？";
-inline constexpr wchar_t kLockedDropCaption[] = L"提示";
-
 // What a shortcut that cannot be read resolves to; pruning removes such a button later.
 inline constexpr wchar_t kUnreadableShortcutTarget[] = L" ";
 
@@ -30,7 +26,8 @@ int DropKindFor(bool isDirectory);
 // True while a drop may still add a name to a panel holding `count` buttons.
 bool CanDropMore(int count);
 
-// The message shown once when a drop reaches kMaxButtons.
+// The message shown once when a drop reaches kMaxButtons. (Before a drop onto locked
+// buttons the panel asks Text(IDS_LOCKED_DROP_QUESTION), caption Text(IDS_NOTICE_CAPTION).)
 std::wstring DropLimitMessage();
 
 // One row that a common-entry command adds.

@@ -1,5 +1,7 @@
 #include "panel/hotkey_text.h"
 
+#include "framework/texts.h"
+
 #include <cstdio>
 
 namespace quorlin {
@@ -148,20 +150,20 @@ std::vector<Hotkey> HotkeyCandidates(const std::wstring& settingText) {
 }
 
 std::wstring HotkeyMenuText(const Hotkey& hotkey) {
-    return L"热键：" + FormatHotkey(hotkey);
+    return FillIn(Text(IDS_HOTKEY_MENU), {FormatHotkey(hotkey)});
 }
 
 std::wstring NoHotkeyMenuText() {
-    return L"热键：无（已被占用）";
+    return Text(IDS_HOTKEY_NONE);
 }
 
 std::wstring HotkeyRefusedText(const std::vector<Hotkey>& tried) {
     std::wstring names;
     for (const Hotkey& h : tried) {
-        if (!names.empty()) names += L"、";
+        if (!names.empty()) names += Text(IDS_LIST_SEPARATOR);
         names += FormatHotkey(h);
     }
-    return L"热键 " + names + (tried.size() > 1 ? L" 都" : L" ") + L"已被其他程序占用，无法用键盘唤出面板。\r\n请在 setting.ini 的 [SETTING] HOTKEY 中换一个组合键（写法如 Ctrl+Shift+F9），然后重新启动程序。";
+    return FillIn(Text(tried.size() > 1 ? IDS_HOTKEY_REFUSED_ALL : IDS_HOTKEY_REFUSED_ONE), {names});
 }
 
 }  // namespace quorlin

@@ -4,14 +4,22 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstring>
+
 #include "app/settings_win.h"
+#include "buttons/builtin_entries.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "framework/seams_win.h"
+#include "framework/user_texts.h"
 #include "panel/composition.h"
 #include "panel/drop_rules.h"
 #include "panel/placement.h"
+#include "store/backups.h"
+#include "store/button_transfer.h"
+#include "store/db_session.h"
 #include "update/version_check_win.h"
 
 using namespace quorlin;
@@ -20,8 +28,9 @@ namespace {
 
 const wchar_t kInstanceProp[] = L"qiv_zembrick";
 const wchar_t kHotKeyAtom[] = L"qiv_tool-hotkey-S";
-const wchar_t kTrayTip[] = L"Zanthe桌面";
 const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+// Another process (quorlin.exe --import) changed bts.db: load the ring again.
+const UINT g_reload = ::RegisterWindowMessageW(L"quorlin-reload");
 
 int FullScreenWidth() { return ::GetSystemMetrics(SM_CXFULLSCREEN); }
 int FullScreenHeight() { return ::GetSystemMetrics(SM_CYFULLSCREEN); }
@@ -30,7 +39,8 @@ int FullScreenHeight() { return ::GetSystemMetrics(SM_CYFULLSCREEN); }
 
 UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
 
-CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store) : state_(state), collection_(store, *this) {
+CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
+    : state_(state), icons_(store), store_(store), collection_(store, *this) {
     appIcon = ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     fw::LoadPngResource(IDB_RING, ringImage);
     fw::LoadPngResource(IDB_FACE, faceImage);
@@ -41,7 +51,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store) : state_(state), col
 }
 
 CQuorlinDlg::~CQuorlinDlg() {
-    // The ghost borrows a button's picture: it goes first. Buttons are child windows:
+    // The helper windows go first. Buttons are child windows:
     // release them while the panel window still exists.
     ghost_.reset();
     toolTip_.reset();
@@ -77,12 +87,16 @@ BOOL CQuorlinDlg::OnInitDialog() {
     ModifyStyleEx(0, WS_EX_LAYERED);
     ModifyStyleEx(WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
     MoveToInitialPosition();
+    cacheOnly_ = true;
+    refreshNext_ = 0;
+    icons_.Ensure();
     LoadButtons();
     RenderPanel();
+    cacheOnly_ = false;
     SetTopMost(state_.topMost, false);
     RegisterGlobalHotkey();
-    StartVersionCheck(false, state_.SettingsFile());
-    ::SetTimer(hwnd_, TIMER_CLOCK, 1000, nullptr);
+    clockRunning_ = false;
+    UpdateClock();
     initialised = true;
     return TRUE;
 }
@@ -176,6 +190,13 @@ BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
         ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
         desktopOwner = nullptr;
     }
+    // Ctrl+Z while the panel (or one of its buttons) has the keyboard: undo the newest deletion,
+    // typed filter or not.
+    if (msg->message == WM_KEYDOWN && msg->wParam == 'Z' && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_MENU) >= 0 && (msg->hwnd == hwnd_ || ::IsChild(hwnd_, msg->hwnd))) {
+        UndoLastDeletion();
+        return TRUE;
+    }
     // The keys are the panel's before the dialog manager sees them: it would close the
     // panel on Esc and Enter, move the focus on Tab and arrows, and match typed letters
     // against the buttons' titles as if they were access keys.
@@ -208,7 +229,7 @@ void CQuorlinDlg::ShowHotkeyBalloon() {
     NOTIFYICONDATAW info = trayData;
     info.uFlags = NIF_INFO;
     ::lstrcpynW(info.szInfo, HotkeyRefusedText(hotkeysTried_).c_str(), ARRAYSIZE(info.szInfo));
-    ::lstrcpynW(info.szInfoTitle, kTrayTip, ARRAYSIZE(info.szInfoTitle));
+    ::lstrcpynW(info.szInfoTitle, Text(IDS_TRAY_TIP).c_str(), ARRAYSIZE(info.szInfoTitle));
     info.dwInfoFlags = NIIF_WARNING;
     if (Tray().Notify(NIM_MODIFY, &info)) hotkeyBalloonDue_ = false;
 }
@@ -226,6 +247,9 @@ void CQuorlinDlg::Summon() {
     ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::SetForegroundWindow(hwnd_);
     ::SetFocus(hwnd_);
+    // In front of everything it can be seen: the clock runs again, showing the time at once.
+    hiddenByFrontWindow_ = false;
+    UpdateClock();
 }
 
 void CQuorlinDlg::SendBack(bool restoreForeground) {
@@ -273,7 +297,7 @@ LRESULT CQuorlinDlg::OnChar(WPARAM wp, LPARAM, bool&) {
 void CQuorlinDlg::SyncKeyTitles() {
     std::vector<std::wstring> titles;
     titles.reserve(collection_.buttons.size());
-    for (const auto& b : collection_.buttons) titles.push_back(b->Title);
+    for (const auto& b : collection_.buttons) titles.push_back(ShownTitle(b->iType, b->Title));
     if (titles == keyTitles_) return;
     keyTitles_ = titles;
     keys_.SetTitles(std::move(titles));
@@ -299,7 +323,7 @@ void CQuorlinDlg::CarryOut(const KeyActions& a) {
         const CButtonEx* selected = keys_.selected() >= 0 ? ButtonAt(static_cast<size_t>(keys_.selected())) : nullptr;
         if (selected) {
             const Rect r = selected->ScreenRect();
-            ShowTip(this, selected->Title, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            ShowTip(this, ShownTitle(selected->iType, selected->Title), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
         } else {
             HideTip(this);
         }
@@ -314,6 +338,11 @@ void CQuorlinDlg::CarryOut(const KeyActions& a) {
 }
 
 bool CQuorlinDlg::OnUnlistedMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != 0 && msg == g_reload) {
+        SyncWithStore();  // lays the ring out and renders it
+        result = 0;
+        return true;
+    }
     if (msg != 0 && msg == TaskbarCreatedMessage()) {
         ::SetTimer(hwnd_, TIMER_TRAY, 2500, nullptr);
         result = 1;
@@ -326,6 +355,8 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
     handled = false;  // default processing follows for every timer
     if (wp == TIMER_CLOCK) {
         RenderClockTick();
+    } else if (wp == TIMER_BACKUP) {
+        DailyBackupIfChanged(store_, CurrentDateTime());
     } else if (wp == TIMER_TRAY) {
         ::KillTimer(hwnd_, TIMER_TRAY);
         trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
@@ -337,7 +368,10 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
 
 LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     ::KillTimer(hwnd_, TIMER_CLOCK);
+    clockRunning_ = false;
+    StopWatchingVisibility();
     ::KillTimer(hwnd_, TIMER_TRAY);
+    ::KillTimer(hwnd_, TIMER_BACKUP);
     ::UnregisterHotKey(hwnd_, hotKeyId);
     if (hotKeyId) ::GlobalDeleteAtom(static_cast<ATOM>(hotKeyId));
     Tray().Notify(NIM_DELETE, &trayData);
@@ -348,6 +382,7 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     toolTip_.reset();
     ringImage.reset();
     stillLayer_.reset();
+    frame_.reset();
     stillOps_.clear();
     stillPictures_.clear();
     // Buttons go with their windows, before the panel's handle is gone.
@@ -373,7 +408,184 @@ LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
 }
 
 LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
+    // Whatever the first frame does not need: the pop-ups, the silent version check, the
+    // pictures checked against their targets, and the watch over what hides the panel.
     EnsureHelperWindows();
+    StartVersionCheck(false, state_.SettingsFile());
+    ::PostMessageW(hwnd_, WM_REFRESH_PICTURES, 0, 0);
+    WatchVisibility();
+    // The day's backup, off the way to the first frame; then looked at now and then.
+    DailyBackupIfChanged(store_, CurrentDateTime());
+    ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);
+    return 0;
+}
+
+// ---------------------------------------------------------------- a clock nobody can see
+
+namespace {
+
+// The panel watching the window in front (a WinEvent callback carries no context).
+HWND g_frontWatcher = nullptr;
+
+void CALLBACK FrontWindowChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    if (g_frontWatcher) ::PostMessageW(g_frontWatcher, WM_CHECK_FRONT_WINDOW, 0, 0);
+}
+
+using RegisterSessionNotification = BOOL(WINAPI*)(HWND, DWORD);
+using UnregisterSessionNotification = BOOL(WINAPI*)(HWND);
+
+// wtsapi32 only when the panel is up, not at the program's start.
+HMODULE SessionLibrary() {
+    static HMODULE library = ::LoadLibraryW(L"wtsapi32.dll");
+    return library;
+}
+
+}  // namespace
+
+void CQuorlinDlg::WatchVisibility() {
+    if (HMODULE wts = SessionLibrary()) {
+        if (auto reg = reinterpret_cast<RegisterSessionNotification>(::GetProcAddress(wts, "WTSRegisterSessionNotification")))
+            sessionNotification_ = reg(hwnd_, 0 /* NOTIFY_FOR_THIS_SESSION */) != FALSE;
+    }
+    if (!displayNotification_)
+        displayNotification_ = ::RegisterPowerSettingNotification(hwnd_, &GUID_CONSOLE_DISPLAY_STATE,
+                                                                  DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (!frontWindowHook_) {
+        g_frontWatcher = hwnd_;
+        frontWindowHook_ = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                             FrontWindowChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
+    }
+}
+
+void CQuorlinDlg::StopWatchingVisibility() {
+    if (sessionNotification_) {
+        if (auto unreg = reinterpret_cast<UnregisterSessionNotification>(
+                ::GetProcAddress(SessionLibrary(), "WTSUnRegisterSessionNotification")))
+            unreg(hwnd_);
+        sessionNotification_ = false;
+    }
+    if (displayNotification_) ::UnregisterPowerSettingNotification(displayNotification_);
+    displayNotification_ = nullptr;
+    if (frontWindowHook_) ::UnhookWinEvent(frontWindowHook_);
+    frontWindowHook_ = nullptr;
+    if (g_frontWatcher == hwnd_) g_frontWatcher = nullptr;
+}
+
+void CQuorlinDlg::UpdateClock() {
+    const bool run = !displayOff_ && !sessionLocked_ && !hiddenByFrontWindow_;
+    if (run == clockRunning_) return;
+    clockRunning_ = run;
+    if (run) {
+        ::SetTimer(hwnd_, TIMER_CLOCK, 1000, nullptr);
+        RenderClockTick();  // the right time at once, not a second later
+    } else {
+        ::KillTimer(hwnd_, TIMER_CLOCK);
+    }
+}
+
+LRESULT CQuorlinDlg::OnSessionChange(WPARAM wp, LPARAM, bool& handled) {
+    constexpr WPARAM kLock = 0x7, kUnlock = 0x8;  // WTS_SESSION_LOCK, WTS_SESSION_UNLOCK
+    if (wp == kLock || wp == kUnlock) {
+        sessionLocked_ = wp == kLock;
+        UpdateClock();
+    }
+    handled = false;
+    return 0;
+}
+
+LRESULT CQuorlinDlg::OnPowerBroadcast(WPARAM wp, LPARAM lp, bool& handled) {
+    handled = false;
+    if (wp != PBT_POWERSETTINGCHANGE || !lp) return TRUE;
+    const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lp);
+    if (setting->PowerSetting != GUID_CONSOLE_DISPLAY_STATE || setting->DataLength < sizeof(DWORD)) return TRUE;
+    DWORD state = 0;
+    std::memcpy(&state, setting->Data, sizeof(state));
+    displayOff_ = state == 0;  // 1 on, 2 dimmed: both can be seen
+    UpdateClock();
+    return TRUE;
+}
+
+LRESULT CQuorlinDlg::OnCheckFrontWindow(WPARAM, LPARAM, bool&) {
+    HWND front = ::GetForegroundWindow();
+    bool hidden = false;
+    if (front && front != hwnd_ && ::IsWindowVisible(front) && !::IsIconic(front)) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(front, cls, 32);
+        const bool shell = std::wcscmp(cls, L"Progman") == 0 || std::wcscmp(cls, L"WorkerW") == 0 ||
+                           std::wcscmp(cls, L"Shell_TrayWnd") == 0;
+        RECT p{}, f{};
+        if (!shell && ::GetWindowRect(hwnd_, &p) && ::GetWindowRect(front, &f)) {
+            const bool frontOnTop = (::GetWindowLongW(front, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            hidden = FrontWindowHidesPanel(Rect{p.left, p.top, p.right, p.bottom}, Rect{f.left, f.top, f.right, f.bottom},
+                                           (state_.topMost || inFront_) && !frontOnTop);
+        }
+    }
+    hiddenByFrontWindow_ = hidden;
+    UpdateClock();
+    return 0;
+}
+
+// ---------------------------------------------------------------- pictures and their cache
+
+IconSource CQuorlinDlg::SourceOf(const ButtonRecord& record) {
+    IconSource source{record.iType, record.Title, record.PathName, 0, 0};
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (PictureComesFromShell(record.iType) && !record.PathName.empty() &&
+        ::GetFileAttributesExW(record.PathName.c_str(), GetFileExInfoStandard, &data)) {
+        source.targetSize = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        source.targetTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                            data.ftLastWriteTime.dwLowDateTime;
+    }
+    return source;
+}
+
+std::unique_ptr<Gdiplus::Image> CQuorlinDlg::PictureFor(const ButtonRecord& record) {
+    // While starting, only the row's part of the stamp is checked: the target on disk is
+    // looked at by the refresh after the first frame.
+    const std::string wanted = cacheOnly_ ? IconRowStamp(record.iType, record.Title, record.PathName)
+                                          : IconStamp(SourceOf(record));
+    if (std::optional<CachedPicture> cached = icons_.Find(record.ID, kButtonPictureSide)) {
+        if (cached->stamp.compare(0, wanted.size(), wanted) == 0 && (cacheOnly_ || cached->stamp == wanted)) {
+            if (auto picture = fw::DecodePicture(cached->png.data(), cached->png.size())) return picture;
+        }
+    }
+    if (cacheOnly_ && PictureComesFromShell(record.iType)) return nullptr;  // made after the first frame
+    return IconForItem(record.iType, record.Title, record.PathName);
+}
+
+bool CQuorlinDlg::KeepPicture(const LauncherButton& button) {
+    const auto& b = static_cast<const CButtonEx&>(button);
+    if (!b.Image()) return true;  // nothing to keep
+    const std::vector<std::uint8_t> png = fw::EncodePng(b.Image());
+    if (png.empty()) return true;  // kept by the next refresh instead
+    return icons_.Put(b.ID, kButtonPictureSide, IconStamp(SourceOf(b)), png);
+}
+
+LRESULT CQuorlinDlg::OnRefreshPictures(WPARAM, LPARAM, bool&) {
+    // A few buttons per message, so that the user's input is never kept waiting long.
+    constexpr size_t kPerMessage = 8;
+    if (refreshNext_ == kRefreshDone) return 0;
+    size_t done = 0;
+    for (; refreshNext_ < collection_.buttons.size() && done < kPerMessage; ++refreshNext_) {
+        CButtonEx* b = ButtonAt(refreshNext_);
+        const std::string stamp = IconStamp(SourceOf(*b));
+        const std::optional<CachedPicture> cached = icons_.Find(b->ID, kButtonPictureSide);
+        if (b->Image() && cached && cached->stamp == stamp) continue;
+        ++done;
+        std::unique_ptr<Gdiplus::Image> picture = IconForItem(b->iType, b->Title, b->PathName);
+        const std::vector<std::uint8_t> png = fw::EncodePng(picture.get());
+        if (!png.empty()) icons_.Put(b->ID, kButtonPictureSide, stamp, png);
+        b->ReplacePicture(std::move(picture));
+        refreshChanged_ = true;
+    }
+    if (refreshNext_ < collection_.buttons.size()) {
+        ::PostMessageW(hwnd_, WM_REFRESH_PICTURES, 0, 0);
+        return 0;
+    }
+    refreshNext_ = kRefreshDone;
+    icons_.RemoveOrphans();
+    if (refreshChanged_) RenderPanel();
+    refreshChanged_ = false;
     return 0;
 }
 
@@ -428,9 +640,11 @@ Gdiplus::Image* CQuorlinDlg::PictureFor(const DrawOp& op) const {
     return nullptr;
 }
 
-void CQuorlinDlg::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& ops, size_t from, size_t to) const {
+void CQuorlinDlg::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& ops, size_t from, size_t to,
+                          const RECT* clip) const {
     if (!canvas.Ok() || from >= to) return;
     Gdiplus::Graphics g(canvas.MemoryDC());
+    if (clip) g.SetClip(Gdiplus::Rect(clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top));
     g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
     for (size_t k = from; k < to && k < ops.size(); ++k) {
@@ -478,31 +692,31 @@ void CQuorlinDlg::ComposeInto(fw::LayeredCanvas& canvas) {
     DrawOps(canvas, ops, 0, ops.size());
 }
 
-void CQuorlinDlg::ComposeTickInto(fw::LayeredCanvas& canvas, bool stillChanged) {
-    if (!canvas.Ok()) return;
-    const std::vector<DrawOp> ops = PlanFrame();
-    const size_t split = FirstTickOp(ops);
+bool CQuorlinDlg::UpdateStillLayer(const std::vector<DrawOp>& ops, size_t split, bool stillChanged, int width,
+                                   int height) {
     std::vector<DrawOp> still(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split));
     std::vector<const Gdiplus::Image*> pictures;
     pictures.reserve(still.size());
     for (const DrawOp& op : still) pictures.push_back(PictureFor(op));
 
-    if (!stillLayer_ || !stillLayer_->Ok() || stillLayer_->Width() != canvas.Width() ||
-        stillLayer_->Height() != canvas.Height()) {
-        stillLayer_ = std::make_unique<fw::LayeredCanvas>(canvas.Width(), canvas.Height());
+    if (!stillLayer_ || !stillLayer_->Ok() || stillLayer_->Width() != width || stillLayer_->Height() != height) {
+        stillLayer_ = std::make_unique<fw::LayeredCanvas>(width, height);
         stillChanged = true;  // a new layer holds nothing yet
     }
-    if (stillChanged || still != stillOps_ || pictures != stillPictures_) {
-        stillOps_.clear();
-        stillPictures_.clear();
-        stillLayer_->Clear();
-        DrawOps(*stillLayer_, ops, 0, split);
-        ++stillCompositions_;
-        if (stillLayer_->Ok()) {
-            stillOps_ = std::move(still);
-            stillPictures_ = std::move(pictures);
-        }
+    if (!stillChanged && still == stillOps_ && pictures == stillPictures_) return false;
+    stillOps_.clear();
+    stillPictures_.clear();
+    stillLayer_->Clear();
+    DrawOps(*stillLayer_, ops, 0, split);
+    ++stillCompositions_;
+    if (stillLayer_->Ok()) {
+        stillOps_ = std::move(still);
+        stillPictures_ = std::move(pictures);
     }
+    return true;
+}
+
+void CQuorlinDlg::ComposeFrameInto(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& ops, size_t split) const {
     if (canvas.CopyPixelsFrom(*stillLayer_)) {
         DrawOps(canvas, ops, split, ops.size());
     } else {  // no memory for the kept layer: the whole picture, every time
@@ -511,13 +725,44 @@ void CQuorlinDlg::ComposeTickInto(fw::LayeredCanvas& canvas, bool stillChanged) 
     }
 }
 
+void CQuorlinDlg::ComposeTickInto(fw::LayeredCanvas& canvas, bool stillChanged) {
+    if (!canvas.Ok()) return;
+    const std::vector<DrawOp> ops = PlanFrame();
+    const size_t split = FirstTickOp(ops);
+    UpdateStillLayer(ops, split, stillChanged, canvas.Width(), canvas.Height());
+    ComposeFrameInto(canvas, ops, split);
+}
+
 void CQuorlinDlg::RenderFrame(bool stillChanged) {
     if (!hwnd_) return;
     // Buttons added, deleted, moved or renamed while a filter is typed: dim and select anew.
     if (!keys_.filter().empty() || keys_.selected() >= 0) SyncKeyTitles();
-    fw::LayeredCanvas canvas(hwnd_, panelWidth, panelHeight);
-    ComposeTickInto(canvas, stillChanged);
-    canvas.PushTo(hwnd_);
+    const std::vector<DrawOp> ops = PlanFrame();
+    const size_t split = FirstTickOp(ops);
+    const bool recomposed = UpdateStillLayer(ops, split, stillChanged, panelWidth, panelHeight);
+    const std::optional<int> second =
+        split < ops.size() ? ops[split].rotationDegrees : std::optional<int>();
+    if (!frame_ || !frame_->Ok() || frame_->Width() != panelWidth || frame_->Height() != panelHeight) {
+        frame_ = std::make_unique<fw::LayeredCanvas>(panelWidth, panelHeight);
+        frameSecond_.reset();
+    }
+    // Only the second hand moved since the last push: compose and push just the part it
+    // swept; the window keeps the rest of the picture it was given.
+    if (!recomposed && frameSecond_ && second && stillLayer_->Ok() && frame_->Ok()) {
+        const Rect d = TickDirtyRect(geometry_, *frameSecond_, *second);
+        const RECT dirty{d.left, d.top, d.right, d.bottom};
+        frame_->CopyPixelsFrom(*stillLayer_, dirty);
+        DrawOps(*frame_, ops, split, ops.size(), &dirty);
+        if (frame_->PushTo(hwnd_, dirty)) {
+            frameSecond_ = second;
+            lastPush_ = dirty;
+            return;
+        }
+    }
+    ComposeFrameInto(*frame_, ops, split);
+    frame_->PushTo(hwnd_);
+    frameSecond_ = frame_->Ok() ? second : std::optional<int>();
+    lastPush_ = RECT{0, 0, panelWidth, panelHeight};
 }
 
 void CQuorlinDlg::RenderPanel() { RenderFrame(true); }
@@ -630,7 +875,7 @@ void CQuorlinDlg::AddTrayIcon() {
     trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayData.uCallbackMessage = WM_TRAYICON;
     trayData.hIcon = appIcon;
-    ::lstrcpynW(trayData.szTip, kTrayTip, ARRAYSIZE(trayData.szTip));
+    ::lstrcpynW(trayData.szTip, Text(IDS_TRAY_TIP).c_str(), ARRAYSIZE(trayData.szTip));
     trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
 }
 
@@ -658,6 +903,10 @@ HMENU CQuorlinDlg::BuildTrayMenu() const {
     ::RemoveMenu(menu, kTrayPopupIndex, MF_BYPOSITION);  // the caller owns the popup alone
     ::DestroyMenu(menu);
     if (IsAutoRunEnabled()) ::CheckMenuItem(popup, ID_AUTORUN, MF_BYCOMMAND | MF_CHECKED);
+    // The undo entry names what it brings back, and is grey when there is nothing.
+    const std::optional<UndoSummary> undo = collection_.NewestUndo();
+    ::ModifyMenuW(popup, ID_UNDO, MF_BYCOMMAND | MF_STRING | (undo ? MF_ENABLED : MF_GRAYED), ID_UNDO,
+                  quorlin::UndoMenuText(undo).c_str());
     // The hotkey in use, as a line to read, above the commands.
     const std::wstring hotkey = hotkey_ ? HotkeyMenuText(*hotkey_) : NoHotkeyMenuText();
     ::InsertMenuW(popup, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, 0, hotkey.c_str());
@@ -730,8 +979,17 @@ BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) {
             state_.buttonsLocked = !state_.buttonsLocked;
             SaveSwitch(kKeyLockButtons, state_.buttonsLocked);
             return TRUE;
+        case ID_UNDO:
+            UndoLastDeletion();
+            return TRUE;
+        case ID_EXPORT_BUTTONS:
+            ExportButtons();
+            return TRUE;
+        case ID_IMPORT_BUTTONS:
+            ImportButtons();
+            return TRUE;
         case ID_CLEAR_ALL:
-            if (MessageBoxes().Show(0, L"确认清空所有按钮？", L"请您确认", kMbSystemModal | kMbYesNo) == kIdYes)
+            if (MessageBoxes().Show(0, Text(IDS_CLEAR_ALL_QUESTION), Text(IDS_CLEAR_ALL_CAPTION), kMbSystemModal | kMbYesNo) == kIdYes)
                 ClearAllButtons();
             return TRUE;
         default:
@@ -740,6 +998,51 @@ BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) {
 }
 
 void CQuorlinDlg::OnAutoRun() { SetAutoRun(!IsAutoRunEnabled()); }
+
+std::wstring CQuorlinDlg::ChooseButtonFile(bool save) {
+    // The filter: its name, then the pattern, each ended by a zero, and one zero more.
+    const std::wstring filter = MenuText(TextId::ChooserFilter) + std::wstring(1, L'\0') + L"*.json" +
+                                std::wstring(1, L'\0') + std::wstring(1, L'\0');
+    const std::wstring title = MenuText(save ? TextId::ExportChooserTitle : TextId::ImportChooserTitle);
+    std::wstring file = save ? L"quorlin-buttons.json" : L"";
+    file.resize(4096, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = L"json";
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
+                (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+    const BOOL chosen = save ? FileChooser().Save(&ofn) : FileChooser().Open(&ofn);
+    if (!chosen) return std::wstring();
+    file.resize(wcslen(file.c_str()));
+    return file;
+}
+
+void CQuorlinDlg::ShowTransferResult(const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (const std::wstring& l : lines) text += (text.empty() ? L"" : L"\n") + l;
+    MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), text, state_.appName, kMbOk);
+}
+
+void CQuorlinDlg::ExportButtons() {
+    const std::wstring file = ChooseButtonFile(true);
+    if (file.empty()) return;
+    const TransferResult r = ExportToFile(store_, file, state_.profileDir);
+    ShowTransferResult(r.lines);
+}
+
+void CQuorlinDlg::ImportButtons() {
+    const std::wstring file = ChooseButtonFile(false);
+    if (file.empty()) return;
+    const TransferResult r = ImportFromFile(store_, file, state_.profileDir, kMaxButtons, CurrentDateTime());
+    if (r.added > 0) SyncWithStore();
+    ShowTransferResult(r.lines);
+}
 
 void CQuorlinDlg::AddCommonEntry(int commandId) {
     std::wstring documents;
@@ -797,7 +1100,7 @@ std::wstring CQuorlinDlg::ResolveShortcut(const std::wstring& path) {
 
 void CQuorlinDlg::AddDroppedFiles(HDROP drop) {
     if (state_.buttonsLocked &&
-        MessageBoxes().Show(0, kLockedDropQuestion, kLockedDropCaption, kMbSystemModal | kMbYesNo) != kIdYes) {
+        MessageBoxes().Show(0, Text(IDS_LOCKED_DROP_QUESTION), Text(IDS_NOTICE_CAPTION), kMbSystemModal | kMbYesNo) != kIdYes) {
         ::DragFinish(drop);
         return;
     }

@@ -25,6 +25,7 @@
 #include "panel/ring_layout.h"
 #include "dialogs/tooltip_logic.h"
 #include "res/resource.h"
+#include "store/icon_cache.h"
 
 namespace quorlin {
 class DbSession;
@@ -34,8 +35,16 @@ class DbSession;
 constexpr UINT WM_TRAYICON = WM_USER + 500;
 // Posted to itself at initialisation: make the tooltip and the ghost once the first frame is shown.
 constexpr UINT WM_MAKE_HELPERS = WM_APP + 1;
+// Posted to itself after the first frame, and again until done: check the buttons' pictures
+// against what they are made from, a few at a time, and make the stale ones anew.
+constexpr UINT WM_REFRESH_PICTURES = WM_APP + 2;
+// Posted to itself when another window came to the front: is the panel hidden behind it?
+constexpr UINT WM_CHECK_FRONT_WINDOW = WM_APP + 3;
 constexpr UINT_PTR TIMER_CLOCK = 1525;
 constexpr UINT_PTR TIMER_TRAY = 502;
+// Looks every few hours whether the day's backup of bts.db is due.
+constexpr UINT_PTR TIMER_BACKUP = 1526;
+constexpr UINT kBackupCheckMs = 3 * 60 * 60 * 1000;
 
 // The identifier of the registered message "TaskbarCreated" (registered at static start).
 UINT TaskbarCreatedMessage();
@@ -68,6 +77,10 @@ public:
             {WM_ACTIVATE, &CQuorlinDlg::OnActivate},
             {WM_KEYDOWN, &CQuorlinDlg::OnKeyDown},
             {WM_CHAR, &CQuorlinDlg::OnChar},
+            {WM_REFRESH_PICTURES, &CQuorlinDlg::OnRefreshPictures},
+            {WM_WTSSESSION_CHANGE, &CQuorlinDlg::OnSessionChange},
+            {WM_POWERBROADCAST, &CQuorlinDlg::OnPowerBroadcast},
+            {WM_CHECK_FRONT_WINDOW, &CQuorlinDlg::OnCheckFrontWindow},
         };
         return map;
     }
@@ -116,7 +129,11 @@ public:
     // by the benchmark to time the sections of a frame).
     std::vector<quorlin::DrawOp> PlanFrame() const;
     void DrawOps(quorlin::fw::LayeredCanvas& canvas, const std::vector<quorlin::DrawOp>& ops, size_t from,
-                 size_t to) const;
+                 size_t to, const RECT* clip = nullptr) const;
+    // The whole picture as last pushed to the window (null before the first push), and the
+    // part of the window the last push updated.
+    const quorlin::fw::LayeredCanvas* PushedFrame() const { return frame_.get(); }
+    RECT LastPush() const { return lastPush_; }
 
     // The button collection (ring order = ascending sort).
     bool LoadButtons() { return collection_.LoadButtons(); }
@@ -128,6 +145,10 @@ public:
     bool RemoveButtonById(std::int64_t id) { return collection_.RemoveButtonById(id); }
     bool ClearAllButtons() { return collection_.ClearAllButtons(); }
     void PruneMissingTargets() { collection_.PruneMissingTargets(); }
+    // Takes back the newest deletion (Ctrl+Z on the panel, the tray's undo entry).
+    quorlin::UndoOutcome UndoLastDeletion() { return collection_.Undo(); }
+    // Brings the ring in step with bts.db (another process imported): the "quorlin-reload" message.
+    bool SyncWithStore() { return collection_.SyncWithStore(); }
     bool SwapWhileDragging(const RECT& ghost, std::int64_t draggedId) override {
         return collection_.SwapWhileDragging(quorlin::Rect{ghost.left, ghost.top, ghost.right, ghost.bottom},
                                              draggedId);
@@ -147,6 +168,7 @@ public:
     void LayoutButtons() override;
     void ShowLoadError(const std::wstring& description) override;
     bool TargetExists(const std::wstring& path) override;
+    bool KeepPicture(const quorlin::LauncherButton& button) override;
 
     // ButtonWindowHost, GhostHost, AddDialogHost (the windows the panel owns)
     const quorlin::AppState& State() const override { return state_; }
@@ -163,6 +185,15 @@ public:
     quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                                       const std::wstring& para) override;
     const std::wstring& AppName() const override { return state_.appName; }
+    // The cached picture while the panel starts (the row's part of the stamp must match;
+    // a file's picture that is not cached waits for the refresh after the first frame);
+    // afterwards the cached one whose whole stamp matches, or one made anew.
+    std::unique_ptr<Gdiplus::Image> PictureFor(const quorlin::ButtonRecord& record) override;
+    // Whether the clock's timer runs: not while the display is off, the session is locked
+    // or the window in front hides the whole panel.
+    bool ClockRunning() const { return clockRunning_; }
+    // Whether the refresh of the pictures after the first frame has finished.
+    bool PicturesRefreshed() const { return !cacheOnly_ && refreshNext_ == kRefreshDone; }
 
     // Menus (exposed for tests: the menu a right click would show, already pruned and checked).
     HMENU BuildPanelMenu() const;
@@ -234,16 +265,42 @@ private:
     std::vector<std::wstring> keyTitles_;  // the titles the session was last given
     quorlin::TipOwner tipOwner_;
 
+    quorlin::IconCache icons_;
+    bool cacheOnly_ = true;  // until the first frame: no picture from the shell
+    static constexpr size_t kRefreshDone = static_cast<size_t>(-1);
+    size_t refreshNext_ = 0;  // the next button the refresh looks at
+    bool refreshChanged_ = false;
+
+    bool clockRunning_ = false;
+    bool displayOff_ = false;
+    bool sessionLocked_ = false;
+    bool hiddenByFrontWindow_ = false;
+    HPOWERNOTIFY displayNotification_ = nullptr;
+    HWINEVENTHOOK frontWindowHook_ = nullptr;
+    bool sessionNotification_ = false;
+
     std::unique_ptr<CToolTipDlg> toolTip_;
     std::unique_ptr<CDelDlg> ghost_;
     int stillCompositions_ = 0;
 
     Gdiplus::Image* PictureFor(const quorlin::DrawOp& op) const;
     void RenderFrame(bool stillChanged);
+    // Composes the still part again when its steps or pictures changed (or always when
+    // `stillChanged`); true when it did.
+    bool UpdateStillLayer(const std::vector<quorlin::DrawOp>& ops, size_t split, bool stillChanged, int width,
+                          int height);
+    // The kept still part, then the steps from `split` on, into a canvas of the panel's size.
+    void ComposeFrameInto(quorlin::fw::LayeredCanvas& canvas, const std::vector<quorlin::DrawOp>& ops,
+                          size_t split) const;
 
     // The picture of everything but the second hand and the hub, with what it was made
     // of: the operations and the pictures they drew.
     std::unique_ptr<quorlin::fw::LayeredCanvas> stillLayer_;
+    // The picture last pushed, kept whole so that a tick can push only what it changed, and
+    // the second hand's angle in it.
+    std::unique_ptr<quorlin::fw::LayeredCanvas> frame_;
+    std::optional<int> frameSecond_;
+    RECT lastPush_{0, 0, 0, 0};
     std::vector<quorlin::DrawOp> stillOps_;
     std::vector<const Gdiplus::Image*> stillPictures_;
 
@@ -269,6 +326,19 @@ private:
     void SyncKeyTitles();
     void CarryOut(const quorlin::KeyActions& actions);
 
+    LRESULT OnRefreshPictures(WPARAM, LPARAM, bool& handled);
+    LRESULT OnSessionChange(WPARAM, LPARAM, bool& handled);
+    LRESULT OnPowerBroadcast(WPARAM, LPARAM, bool& handled);
+    LRESULT OnCheckFrontWindow(WPARAM, LPARAM, bool& handled);
+    // Starts or stops the clock's timer as the panel can be seen or not; a clock that starts
+    // again shows the right time at once.
+    void UpdateClock();
+    // Asks to be told about the session, the display and the window in front.
+    void WatchVisibility();
+    void StopWatchingVisibility();
+    // What the picture of a row is made from, the target on disk looked at.
+    static quorlin::IconSource SourceOf(const quorlin::ButtonRecord& record);
+
     void OnAddComputer();
     void OnAddControlPanel();
     void OnAddDocuments();
@@ -278,6 +348,12 @@ private:
     void OnAutoRun();
     void AddCommonEntry(int commandId);
 
+    void ExportButtons();
+    void ImportButtons();
+    // The file the user chose in the system's chooser ("" when cancelled).
+    std::wstring ChooseButtonFile(bool save);
+    void ShowTransferResult(const std::vector<std::wstring>& lines);
+
     void AddTrayIcon();
     void ShowTrayMenu();
     void ShowPanelMenu();
@@ -285,6 +361,7 @@ private:
     // Writes one switch to setting.ini.
     void SaveSwitch(const wchar_t* key, bool on) const;
 
+    quorlin::DbSession& store_;
     quorlin::ButtonCollection collection_;
     quorlin::PanelGeometry geometry_;
 };

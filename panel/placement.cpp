@@ -62,3 +62,13 @@ std::optional<Rect> PlaceBesideAnchor(const Rect& anchor, const Rect& window, in
 }
 
 }  // namespace quorlin
+
+namespace quorlin {
+
+bool FrontWindowHidesPanel(const Rect& panel, const Rect& front, bool panelAbove) {
+    if (panelAbove || panel.IsEmpty() || front.IsEmpty()) return false;
+    return front.left <= panel.left && front.top <= panel.top && front.right >= panel.right &&
+           front.bottom >= panel.bottom;
+}
+
+}  // namespace quorlin

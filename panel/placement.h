@@ -21,3 +21,11 @@ bool KeepOnScreen(Rect& r, int cxFull, int cyFull);
 std::optional<Rect> PlaceBesideAnchor(const Rect& anchor, const Rect& window, int cxFull, int cyFull);
 
 }  // namespace quorlin
+
+namespace quorlin {
+
+// Whether the window in front hides the whole panel: its rectangle holds the panel's, and
+// the panel is not kept above it. A hidden panel's clock need not move.
+bool FrontWindowHidesPanel(const Rect& panel, const Rect& front, bool panelAbove);
+
+}  // namespace quorlin

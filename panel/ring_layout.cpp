@@ -78,7 +78,7 @@ RingLayout LayoutRings(std::size_t buttonCount, const PanelGeometry& g) {
     return layout;
 }
 
-std::optional<std::size_t> FindSwapTarget(const Rect& ghostScreenRect, int draggedId,
+std::optional<std::size_t> FindSwapTarget(const Rect& ghostScreenRect, std::int64_t draggedId,
                                           const std::vector<SwapCandidate>& candidates) {
     if (draggedId <= kLastReservedId) return std::nullopt;
     const int gx = CentreOf(ghostScreenRect.left, ghostScreenRect.right);

@@ -1,6 +1,7 @@
 // Ring geometry of the panel: where each launcher button sits on its ring, and which
 // button a dragged ghost is held over.
 #pragma once
+#include <cstdint>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -62,12 +63,12 @@ RingLayout LayoutRings(std::size_t buttonCount, const PanelGeometry& geometry = 
 
 // A button that a dragged ghost may swap with; `screenRect` is its window in screen pixels.
 struct SwapCandidate {
-    int id = 0;
+    std::int64_t id = 0;
     Rect screenRect;
 };
 
 // Index of the first candidate (collection order) the ghost's centre is over, if any.
-std::optional<std::size_t> FindSwapTarget(const Rect& ghostScreenRect, int draggedId,
+std::optional<std::size_t> FindSwapTarget(const Rect& ghostScreenRect, std::int64_t draggedId,
                                           const std::vector<SwapCandidate>& candidates);
 
 }  // namespace quorlin

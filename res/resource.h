@@ -1,6 +1,9 @@
 // Resource identifiers of the program.
 #pragma once
 
+// The texts' string ids (IDS_TRAY_TIP ...)
+#include "framework/text_ids.h"
+
 // Dialog templates
 #define IDD_QUORLIN_DIALOG 102
 #define IDD_TOOLTIP 134
@@ -69,3 +72,6 @@
 #define ID_PROPERTIES 32808
 #define ID_OPEN_FOLDER 32810
 #define ID_ADD_URL 32813
+#define ID_UNDO 32815
+#define ID_EXPORT_BUTTONS 32816
+#define ID_IMPORT_BUTTONS 32817

@@ -4,12 +4,46 @@
 
 namespace quorlin {
 
+namespace {
+const std::uint32_t SQLITE_MISMATCH_CODE = 20;  // SQLITE_MISMATCH
+}  // namespace
+
+std::int64_t SortOfField(const FieldValue& value) {
+    switch (value.type) {
+        case FieldValue::Type::Null:
+            return INT64_MIN;
+        case FieldValue::Type::Int:
+            return value.integer;
+        case FieldValue::Type::Real:
+            return SaturatedInt64(value.real);
+        case FieldValue::Type::Text:
+            return INT64_MAX;
+    }
+    return INT64_MIN;
+}
+
+std::int32_t KindOfField(const FieldValue& value) {
+    std::int64_t v = 0;
+    if (value.type == FieldValue::Type::Int) {
+        v = value.integer;
+    } else if (value.type == FieldValue::Type::Real && value.real >= INT32_MIN && value.real <= INT32_MAX &&
+               value.real == static_cast<double>(static_cast<std::int64_t>(value.real))) {
+        v = static_cast<std::int64_t>(value.real);
+    } else {
+        return kUnknownKind;
+    }
+    if (v < INT32_MIN || v > INT32_MAX) return kUnknownKind;
+    return static_cast<std::int32_t>(v);
+}
+
 void ReadButtonRecord(const Recordset& rs, ButtonRecord& record) {
-    record.ID = rs.GetInt(L"ID");
-    record.iType = rs.GetInt(L"iType");
+    const FieldValue id = rs.Get(L"ID");
+    if (id.type != FieldValue::Type::Int) throw StoreError(SQLITE_MISMATCH_CODE, L"a row without an integer ID");
+    record.ID = id.integer;
+    record.iType = KindOfField(rs.Get(L"iType"));
     record.Title = rs.GetText(L"Title");
     record.PathName = rs.GetText(L"PathName");
-    record.sort = rs.GetInt(L"sort");
+    record.sort = SortOfField(rs.Get(L"sort"));
     FieldValue para = rs.Get(L"Para");
     record.Para = para.IsNull() ? std::wstring() : rs.GetText(L"Para");
 }
@@ -35,17 +69,17 @@ std::wstring FindDuplicate(std::int32_t kind, const std::wstring& pathName) {
 
 std::wstring LastBySort() { return L"select top 1 * from tb_Btns order by sort desc"; }
 
-std::wstring DeleteOne(std::int32_t id) { return L"delete from tb_Btns where ID = " + std::to_wstring(id); }
+std::wstring DeleteOne(std::int64_t id) { return L"delete from tb_Btns where ID = " + std::to_wstring(id); }
 
 std::wstring DeleteAllButReserved() {
     return L"delete from tb_Btns where ID > " + std::to_wstring(kLastReservedId);
 }
 
-std::wstring SetSort(std::int32_t sort, std::int32_t id) {
+std::wstring SetSort(std::int64_t sort, std::int64_t id) {
     return L"update tb_Btns set [sort] = " + std::to_wstring(sort) + L" where ID = " + std::to_wstring(id);
 }
 
-std::wstring SelectById(std::int32_t id) { return L"select * from tb_Btns where ID = " + std::to_wstring(id); }
+std::wstring SelectById(std::int64_t id) { return L"select * from tb_Btns where ID = " + std::to_wstring(id); }
 
 }  // namespace statements
 

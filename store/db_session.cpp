@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <cwctype>
 #ifdef _WIN32
 #include <io.h>
@@ -11,6 +12,7 @@
 
 #include "framework/seams.h"
 #include "framework/text.h"
+#include "framework/texts.h"
 
 namespace quorlin {
 
@@ -46,7 +48,8 @@ struct Statement {
 };
 
 void Prepare(sqlite3* db, const std::wstring& text, Statement& st) {
-    const std::string sql = ToUtf8(ToSqliteStatement(text));
+    // WTF-8, as the texts are stored: a name in a statement finds the row that holds it.
+    const std::string sql = ToWtf8(ToSqliteStatement(text));
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st.stmt, &tail);
     if (rc != SQLITE_OK) ThrowSqlite(db, rc);
@@ -65,11 +68,11 @@ FieldValue ReadColumn(sqlite3_stmt* stmt, int i) {
         case SQLITE_INTEGER:
             return FieldValue::Int(sqlite3_column_int64(stmt, i));
         case SQLITE_FLOAT:
-            return FieldValue::Int(static_cast<std::int64_t>(sqlite3_column_double(stmt, i)));
+            return FieldValue::Real(sqlite3_column_double(stmt, i));
         default: {
             const unsigned char* t = sqlite3_column_text(stmt, i);
             int n = sqlite3_column_bytes(stmt, i);
-            return FieldValue::Text(FromUtf8(std::string(reinterpret_cast<const char*>(t ? t : (const unsigned char*)""), n)));
+            return FieldValue::Text(FromWtf8(std::string(reinterpret_cast<const char*>(t ? t : (const unsigned char*)""), n)));
         }
     }
 }
@@ -83,8 +86,11 @@ void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const FieldValue& v) {
         case FieldValue::Type::Int:
             rc = sqlite3_bind_int64(stmt, index, v.integer);
             break;
+        case FieldValue::Type::Real:
+            rc = sqlite3_bind_double(stmt, index, v.real);
+            break;
         case FieldValue::Type::Text: {
-            std::string u = ToUtf8(v.text);
+            std::string u = ToWtf8(v.text);
             rc = sqlite3_bind_text(stmt, index, u.data(), static_cast<int>(u.size()), SQLITE_TRANSIENT);
             break;
         }
@@ -138,6 +144,13 @@ bool Writable(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::int64_t SaturatedInt64(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 9223372036854775808.0) return INT64_MAX;
+    if (v < -9223372036854775808.0) return INT64_MIN;
+    return static_cast<std::int64_t>(v);
+}
 
 StoreError::StoreError(std::uint32_t code, std::wstring description)
     : code_(code), description_(std::move(description)), narrow_(ToUtf8(description_)) {}
@@ -236,12 +249,13 @@ FieldValue Recordset::Get(const std::wstring& field) const {
     return rows_[pos_][i];
 }
 
-std::int32_t Recordset::GetInt(const std::wstring& field) const {
+std::int64_t Recordset::GetInt64(const std::wstring& field) const {
     FieldValue v = Get(field);
-    if (v.type == FieldValue::Type::Int) return static_cast<std::int32_t>(v.integer);
+    if (v.type == FieldValue::Type::Int) return v.integer;
+    if (v.type == FieldValue::Type::Real) return SaturatedInt64(v.real);
     if (v.type == FieldValue::Type::Text) {
         try {
-            return static_cast<std::int32_t>(std::stoll(ToUtf8(v.text)));
+            return std::stoll(ToUtf8(v.text));
         } catch (...) {
             return 0;
         }
@@ -249,10 +263,22 @@ std::int32_t Recordset::GetInt(const std::wstring& field) const {
     return 0;
 }
 
+std::int32_t Recordset::GetInt(const std::wstring& field) const {
+    const std::int64_t v = GetInt64(field);
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(v);
+}
+
 std::wstring Recordset::GetText(const std::wstring& field) const {
     FieldValue v = Get(field);
     if (v.type == FieldValue::Type::Text) return v.text;
     if (v.type == FieldValue::Type::Int) return std::to_wstring(v.integer);
+    if (v.type == FieldValue::Type::Real) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.17g", v.real);
+        return FromUtf8(buf);
+    }
     return L"";
 }
 
@@ -345,12 +371,62 @@ void Recordset::Close() {
 
 // ---------------------------------------------------------------- DbSession
 
+std::wstring CheckButtonTable(sqlite3* db) {
+    try {
+        Statement table;
+        Prepare(db, L"select count(*) from sqlite_master where type = 'table' and name = 'tb_Btns'", table);
+        int rc = sqlite3_step(table.stmt);
+        if (rc != SQLITE_ROW) ThrowSqlite(db, rc);
+        if (sqlite3_column_int(table.stmt, 0) != 1) return L"tb_Btns is missing";
+
+        // A WITHOUT ROWID table has no rowid for ID to stand for.
+        Statement list;
+        Prepare(db, L"select wr from pragma_table_list where schema = 'main' and name = 'tb_Btns'", list);
+        rc = sqlite3_step(list.stmt);
+        if (rc != SQLITE_ROW) ThrowSqlite(db, rc);
+        if (sqlite3_column_int(list.stmt, 0) != 0) return L"tb_Btns is a WITHOUT ROWID table";
+
+        Statement info;
+        Prepare(db, L"select name, type, pk from pragma_table_info('tb_Btns')", info);
+        bool idIsKey = false;
+        int keyColumns = 0;
+        std::vector<std::wstring> names;
+        while ((rc = sqlite3_step(info.stmt)) == SQLITE_ROW) {
+            const char* name = reinterpret_cast<const char*>(sqlite3_column_text(info.stmt, 0));
+            const char* type = reinterpret_cast<const char*>(sqlite3_column_text(info.stmt, 1));
+            const int pk = sqlite3_column_int(info.stmt, 2);
+            names.push_back(FromUtf8(name ? name : ""));
+            if (pk > 0) ++keyColumns;
+            // Only the declared type "INTEGER" makes the key the rowid itself.
+            if (SameName(names.back(), L"ID") && pk == 1 && SameName(FromUtf8(type ? type : ""), L"INTEGER"))
+                idIsKey = true;
+        }
+        if (rc != SQLITE_DONE) ThrowSqlite(db, rc);
+        if (!idIsKey || keyColumns != 1) return L"tb_Btns.ID is not its INTEGER PRIMARY KEY";
+        for (const wchar_t* needed : {L"iType", L"Title", L"PathName", L"Para", L"sort"}) {
+            bool found = false;
+            for (const auto& n : names) found = found || SameName(n, needed);
+            if (!found) return std::wstring(L"tb_Btns has no column ") + needed;
+        }
+        // "INTEGER PRIMARY KEY DESC" is no rowid alias: SQLite then keeps an index for the key.
+        Statement indexes;
+        Prepare(db, L"select count(*) from pragma_index_list('tb_Btns') where origin = 'pk'", indexes);
+        rc = sqlite3_step(indexes.stmt);
+        if (rc != SQLITE_ROW) ThrowSqlite(db, rc);
+        if (sqlite3_column_int(indexes.stmt, 0) != 0) return L"tb_Btns.ID is not the rowid";
+        return L"";
+    } catch (const StoreError& e) {
+        return e.Description().empty() ? L"tb_Btns cannot be read" : e.Description();
+    }
+}
+
 DbSession::~DbSession() { Close(); }
 
 bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fileName,
                              const std::wstring& messageCaption) {
     Close();
     const std::wstring path = appDir + kPathSeparator + fileName;
+    path_ = path;
     try {
         sqlite3* raw = nullptr;
         // Read-write, never create: the file is delivered with the program.
@@ -362,14 +438,14 @@ bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fil
         // A file we may not write (read-only attribute, read-only medium) cannot hold buttons.
         if (sqlite3_db_readonly(raw, "main") == 1 || !Writable(path))
             throw StoreError(SQLITE_READONLY, L"the database file is read-only");
-        Statement check;
-        Prepare(raw, L"select count(*) from sqlite_master where type = 'table' and name = 'tb_Btns'", check);
-        rc = sqlite3_step(check.stmt);
-        if (rc != SQLITE_ROW) ThrowSqlite(raw, rc);
-        if (sqlite3_column_int(check.stmt, 0) != 1) throw StoreError(SQLITE_NOTFOUND, L"tb_Btns is missing");
-        // Every committed change must survive a crash or a power loss.
+        const std::wstring unusable = CheckButtonTable(raw);
+        if (!unusable.empty()) throw StoreError(SQLITE_NOTFOUND, unusable);
+        // Every committed change must survive a crash or a power loss. EXTRA, not FULL: a
+        // commit deletes the journal, and only a sync of the folder after that makes the
+        // delete durable; without it the journal may come back after a power loss and roll
+        // the committed change back (tests/powerloss shows it).
         char* err = nullptr;
-        if (sqlite3_exec(raw, "PRAGMA synchronous = FULL", nullptr, nullptr, &err) != SQLITE_OK) {
+        if (sqlite3_exec(raw, "PRAGMA synchronous = EXTRA", nullptr, nullptr, &err) != SQLITE_OK) {
             std::wstring m = FromUtf8(err ? err : "");
             sqlite3_free(err);
             throw StoreError(SQLITE_ERROR, m);
@@ -379,7 +455,7 @@ bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fil
     } catch (const StoreError& e) {
         lastError_ = e.Description();
         db_.reset();
-        MessageBoxes().Show(0, L"打开数据失败！", messageCaption, kMbOk);
+        MessageBoxes().Show(0, Text(IDS_OPEN_DATA_FAILED), messageCaption, kMbOk);
         return false;
     }
 }

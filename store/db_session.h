@@ -41,11 +41,17 @@ private:
     std::string narrow_;
 };
 
-// A field value as it crosses the store boundary: NULL, an integer or a text.
+// A real cut to its whole part and held within 64 bits (NaN reads as 0): never the
+// undefined conversion of an out-of-range double.
+std::int64_t SaturatedInt64(double v);
+
+// A field value as it crosses the store boundary: NULL, an integer, a real or a text (a
+// blob reads as a text). Texts are kept in the file as WTF-8 (framework/text.h).
 struct FieldValue {
-    enum class Type { Null, Int, Text };
+    enum class Type { Null, Int, Real, Text };
     Type type = Type::Null;
     std::int64_t integer = 0;
+    double real = 0;
     std::wstring text;
 
     static FieldValue Null() { return FieldValue{}; }
@@ -53,6 +59,12 @@ struct FieldValue {
         FieldValue f;
         f.type = Type::Int;
         f.integer = v;
+        return f;
+    }
+    static FieldValue Real(double v) {
+        FieldValue f;
+        f.type = Type::Real;
+        f.real = v;
         return f;
     }
     static FieldValue Text(std::wstring v) {
@@ -77,7 +89,10 @@ public:
 
     // Field access by name (case-insensitive, as the table's columns are).
     FieldValue Get(const std::wstring& field) const;
-    std::int32_t GetInt(const std::wstring& field) const;   // a NULL reads as 0
+    // A NULL reads as 0, a real is cut to its whole part and held within the type's range,
+    // a text reads as the number it starts with (0 if none).
+    std::int32_t GetInt(const std::wstring& field) const;
+    std::int64_t GetInt64(const std::wstring& field) const;
     std::wstring GetText(const std::wstring& field) const;  // a NULL reads as ""
     void Put(const std::wstring& field, const FieldValue& value);
 
@@ -113,8 +128,9 @@ public:
     DbSession& operator=(const DbSession&) = delete;
 
     // Opens appDir + separator + fileName read-write. The file is never created: a missing,
-    // unreadable, read-only or locked file, one that is not a database, or one without
-    // tb_Btns shows "打开数据失败！" (captioned messageCaption) and returns false.
+    // unreadable, read-only or locked file, one that is not a database, or one whose tb_Btns
+    // the program cannot use safely (CheckButtonTable) shows "打开数据失败！" (captioned
+    // messageCaption) and returns false, having written nothing.
     bool OpenDatabase(const std::wstring& appDir, const std::wstring& fileName,
                       const std::wstring& messageCaption);
     // Runs a statement; 1 on success, 0 on a store error (no message).
@@ -130,6 +146,8 @@ public:
     void RollbackTransaction();
 
     bool IsOpen() const { return db_ != nullptr; }
+    // The database file's path as OpenDatabase built it ("" before the first open).
+    const std::wstring& Path() const { return path_; }
     // The raw connection, for tests and tools that inspect the file (integrity checks).
     sqlite3* Handle() const { return db_.get(); }
     // Closes the connection if open and releases the recordset.
@@ -143,7 +161,14 @@ private:
     std::shared_ptr<sqlite3> db_;
     std::shared_ptr<Recordset> recordset_;
     std::wstring lastError_;
+    std::wstring path_;
 };
+
+// Whether tb_Btns is a table the program can address row by row: a rowid table whose ID
+// column is its INTEGER PRIMARY KEY (so the row's own 64-bit rowid: unique, never NULL),
+// with the columns iType, Title, PathName, Para and sort. Empty when it is; otherwise what
+// is wrong. Reads only.
+std::wstring CheckButtonTable(sqlite3* db);
 
 // The statement as SQLite takes it: "select top N ..." becomes "select ... limit N".
 std::wstring ToSqliteStatement(const std::wstring& statement);

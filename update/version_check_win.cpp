@@ -14,6 +14,7 @@
 #include "app/app_paths.h"
 #include "app/settings_win.h"
 #include "framework/seams.h"
+#include "framework/texts.h"
 #include "framework/text.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
@@ -163,7 +164,7 @@ void RunCheck(bool interactive, const std::wstring& endpoint) {
     if (!ShowsVersionMessage(report.outcome, interactive)) return;
     const bool offer = report.outcome == VersionOutcome::Newer;
     // No owner: the box belongs to no window of the panel, which goes on working meanwhile.
-    const int answer = MessageBoxes().Show(0, report.message, kVersionCheckCaption,
+    const int answer = MessageBoxes().Show(0, report.message, Text(IDS_VERSION_CAPTION),
                                            kMbSystemModal | (offer ? kMbYesNo : kMbOk));
     if (offer && answer == kIdYes) OpenInDefaultBrowser(home);  // its result is not examined
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/text.h"
+#include "framework/texts.h"
 
 namespace quorlin {
 
@@ -93,20 +94,19 @@ std::wstring BuildVersionQuery(const std::wstring& endpoint, const std::wstring&
 
 VersionReport AnalyseVersionReply(const std::wstring& reply, const std::wstring& running) {
     VersionReport report;
-    report.message = kVersionFailedText;
+    report.message = Text(IDS_VERSION_FAILED);
     if (reply.empty() || Utf16Length(reply) > kMaxReplyUnits) return report;
     const std::vector<std::wstring> fields = SplitTerminated(reply, L'|');
     if (fields.empty()) return report;
     if (VersionToNumber(fields[0]) <= VersionToNumber(running)) {
         report.outcome = VersionOutcome::UpToDate;
-        report.message = kVersionUpToDateText;
+        report.message = Text(IDS_VERSION_UP_TO_DATE);
         return report;
     }
     // Field 1 belongs to the reply format but is never shown; notes start at field 2.
-    std::wstring notes = L"新版更新内容：\r\n";
-    for (std::size_t i = 2; i < fields.size(); ++i) notes += fields[i] + L"\r\n";
     report.outcome = VersionOutcome::Newer;
-    report.message = L"发现新版本:" + fields[0] + L" 是否下载更新?" + L"\r\n" + notes;
+    report.message = FillIn(Text(IDS_VERSION_NEWER), {fields[0]});
+    for (std::size_t i = 2; i < fields.size(); ++i) report.message += fields[i] + L"\r\n";
     return report;
 }
 

@@ -10,10 +10,6 @@ namespace quorlin {
 // Replies longer than this many UTF-16 units are refused (an error page, not a version reply).
 constexpr std::size_t kMaxReplyUnits = 500;
 
-inline constexpr wchar_t kVersionCheckCaption[] = L"Zanthe桌面-版本检测";
-inline constexpr wchar_t kVersionFailedText[] = L"版本检测失败,请稍候重试!";
-inline constexpr wchar_t kVersionUpToDateText[] = L"已经是最新版本, 无须升级。";
-
 // Pieces of `text` that end with `sep`, separators removed; text after the last one is dropped.
 std::vector<std::wstring> SplitTerminated(const std::wstring& text, wchar_t sep);
 
@@ -34,7 +30,7 @@ std::wstring BuildVersionQuery(const std::wstring& endpoint, const std::wstring&
 
 enum class VersionOutcome { Failure, UpToDate, Newer };
 
-// What the check concludes and the text of its message box (caption kVersionCheckCaption;
+// What the check concludes and the text of its message box (caption Text(IDS_VERSION_CAPTION);
 // OK for Failure and UpToDate, Yes/No for Newer, where Yes opens the home page).
 struct VersionReport {
     VersionOutcome outcome = VersionOutcome::Failure;

@@ -8,8 +8,11 @@
 //   begin del <id>
 //   begin swap <draggedId> <targetId>
 //   begin clear
+//   begin undo
+//   begin import <n> (<kind> <title> <path> <para>){n}   an import file of n buttons
 //   done <newId> <ring>                  the operation returned true (newId: the ID of an
-//                                        added row, else 0)
+//                                        added row, the first of the rows an undo or an
+//                                        import added (the others follow it), else 0)
 //   false <ring>                         the operation returned false
 //
 // <ring> is the collection in ring order as "ID:sort,ID:sort,...". A "done" line is written
@@ -22,6 +25,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +36,8 @@
 
 #include "framework/text.h"
 #include "panel/button_collection.h"
+#include "panel/drop_rules.h"
+#include "store/button_transfer.h"
 #include "panel/ring_layout.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
@@ -84,7 +90,10 @@ std::string RingText(const ButtonCollection& c) {
 
 class Stream {
 public:
-    Stream(ButtonCollection& c, ChildHost& host, unsigned long seed) : c_(c), host_(host), rng_(seed), seed_(seed) {}
+    Stream(ButtonCollection& c, ChildHost& host, DbSession& store, std::wstring dir, unsigned long seed)
+        : c_(c), host_(host), store_(store), dir_(std::move(dir)), rng_(seed), seed_(seed) {
+        for (const auto& b : c_.buttons) maxSeen_ = std::max(maxSeen_, b->ID);
+    }
 
     void Step() {
         const size_t movable = Movable().size();
@@ -94,7 +103,9 @@ public:
         if (movable < 3 ? roll < 80 : movable > 40 ? roll < 15 : roll < 38) return Add();
         if (roll < 42) return DeleteOdd();
         if (roll < 44) return Clear();
-        if (roll < 70) return Delete();
+        if (roll < 50) return Undo();
+        if (roll < 56) return Import();
+        if (roll < 74) return Delete();
         Swap();
     }
 
@@ -124,7 +135,8 @@ private:
         return s;
     }
 
-    void Report(bool ok, std::int32_t newId) {
+    void Report(bool ok, std::int64_t newId) {
+        for (const auto& b : c_.buttons) maxSeen_ = std::max(maxSeen_, b->ID);
         Emit(std::string(ok ? "done " + std::to_string(newId) : "false") + " " + RingText(c_));
     }
 
@@ -151,15 +163,15 @@ private:
     void Delete() {
         auto movable = Movable();
         if (movable.empty()) return Add();
-        const std::int32_t id = Pick(movable)->ID;
+        const std::int64_t id = Pick(movable)->ID;
         Emit("begin del " + std::to_string(id));
         Report(c_.DeleteButton(id), 0);
     }
 
     // A reserved row or a row that is not there.
     void DeleteOdd() {
-        static const std::vector<std::int32_t> ids = {1, 2, 0, -5, 999999};
-        const std::int32_t id = Pick(ids);
+        static const std::vector<std::int64_t> ids = {1, 2, 0, -5, 999999, 4294967297};
+        const std::int64_t id = Pick(ids);
         Emit("begin del " + std::to_string(id));
         Report(c_.DeleteButton(id), 0);
     }
@@ -167,6 +179,57 @@ private:
     void Clear() {
         Emit("begin clear");
         Report(c_.ClearAllButtons(), 0);
+    }
+
+    void Undo() {
+        Emit("begin undo");
+        const UndoOutcome out = c_.Undo();
+        Report(out.stored, out.restored.empty() ? 0 : out.restored.front());
+    }
+
+    // A file of a few buttons, some already on the ring, imported as --import does it,
+    // then the ring brought in step as the panel does on the reload message.
+    void Import() {
+        std::vector<TransferRow> rows;
+        std::string line;
+        const int n = std::uniform_int_distribution<int>(1, 4)(rng_);
+        auto movable = Movable();
+        for (int i = 0; i < n; ++i) {
+            TransferRow r;
+            r.kind = std::uniform_int_distribution<int>(0, 4)(rng_);
+            r.title = ShortText(L"");
+            r.path = ShortText(L"C:\\i") + std::to_wstring(counter_++);
+            r.parameter = std::uniform_int_distribution<int>(0, 1)(rng_) ? ShortText(L"") : L"";
+            if (!movable.empty() && std::uniform_int_distribution<int>(0, 4)(rng_) == 0) {
+                const LauncherButton* b = Pick(movable);
+                r.kind = b->iType;
+                r.path = b->PathName;
+                if (r.path.size() > 200) continue;
+            }
+            line += " " + std::to_string(r.kind) + " " + Hex(r.title) + " " + Hex(r.path) + " " + Hex(r.parameter);
+            rows.push_back(std::move(r));
+        }
+        const std::wstring file = dir_ + L"/import.json";
+        if (!WriteFileReplacing(file, MakeTransferJson(rows, L""))) std::_Exit(6);
+        Emit("begin import " + std::to_string(rows.size()) + line);
+        const TransferResult r = ImportFromFile(store_, file, L"", kMaxButtons, CurrentDateTime());
+        const bool ok = r.exitCode == 0 && c_.SyncWithStore();
+        // The IDs an import gives follow each other; the first is the smallest new one.
+        std::int64_t first = 0;
+        if (ok && r.added > 0) {
+            for (const auto& b : c_.buttons)
+                if (b->ID > maxSeen_ && (first == 0 || b->ID < first)) first = b->ID;
+        }
+        host_.LayoutButtons();
+        Report(ok, first);
+    }
+
+    std::wstring ShortText(const std::wstring& head) {
+        static const std::vector<std::wstring> pieces = {L"a", L"It's", L"桌面", L"%d", L"😀", L" ", L"\\", L"\"q\""};
+        std::wstring s = head;
+        const int n = std::uniform_int_distribution<int>(0, 3)(rng_);
+        for (int i = 0; i < n; ++i) s += Pick(pieces);
+        return s;
     }
 
     void Swap() {
@@ -190,6 +253,9 @@ private:
 
     ButtonCollection& c_;
     ChildHost& host_;
+    DbSession& store_;
+    std::wstring dir_;
+    std::int64_t maxSeen_ = 0;  // the largest ID the ring has shown
     std::mt19937_64 rng_;
     unsigned long seed_;
     unsigned long counter_ = 0;
@@ -219,7 +285,7 @@ int main(int argc, char** argv) {
         return 3;
     }
     Emit("ready " + RingText(collection));
-    Stream stream(collection, host, std::strtoul(argv[2], nullptr, 10));
+    Stream stream(collection, host, store, FromUtf8(argv[1]), std::strtoul(argv[2], nullptr, 10));
     // The test kills us within milliseconds; the bound only keeps a lost child from running on.
     for (long i = 0; i < 2000000; ++i) stream.Step();
     return 5;

@@ -8,7 +8,10 @@
 //    before the kill) - never half of an operation (one sort of a swap, a partial clear);
 //  - no two rows share a sort, and the reserved rows are there;
 //  - every "ready" and "done" report of the child matched our own model of the table, so
-//    the collection on the ring was in step with what was stored.
+//    the collection on the ring was in step with what was stored;
+//  - the undo history in the file (tb_Undo, tb_UndoRows) is exactly the model's: each
+//    deletion and clear stored its step with it, each undo took its step back whole;
+//  - every finished backup beside the store is a good database.
 //
 // Then the next child starts on the same file (recovering whatever the kill left behind).
 //
@@ -16,6 +19,7 @@
 //   QUORLIN_CRASH_KILLS=N   number of kills (default 400; the long run uses 5000)
 //   QUORLIN_CRASH_SEED=S    seed of the whole run (default: from the clock; printed)
 // Prints "crash: N kills, N checks passed, N failed" last; exit status 0 when none failed.
+// At least a fifth of the kills must come inside a write transaction, or the run fails.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -42,201 +46,16 @@
 #include <string>
 #include <vector>
 
+#include "framework/text.h"
+#include "store/backups.h"
+#include "support/table_model.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
 
 namespace {
 
-// ---------------------------------------------------------------- the model of tb_Btns
-
-struct Row {
-    std::int64_t id = 0;
-    std::int64_t iType = 0;
-    std::optional<std::string> title, path, para;  // nullopt: NULL
-    std::int64_t sort = 0;
-    bool operator==(const Row& o) const {
-        return id == o.id && iType == o.iType && title == o.title && path == o.path && para == o.para &&
-               sort == o.sort;
-    }
-};
-using Table = std::map<std::int64_t, Row>;
-
-std::string Show(const std::optional<std::string>& s) {
-    if (!s) return "NULL";
-    std::string t = *s;
-    if (t.size() > 40) t = t.substr(0, 40) + "...(" + std::to_string(s->size()) + ")";
-    return "'" + t + "'";
-}
-
-std::string Show(const Row& r) {
-    return std::to_string(r.id) + "|" + std::to_string(r.iType) + "|" + Show(r.title) + "|" + Show(r.path) + "|" +
-           Show(r.para) + "|sort " + std::to_string(r.sort);
-}
-
-std::string Diff(const Table& expected, const Table& actual) {
-    std::string out;
-    for (const auto& [id, r] : expected) {
-        auto it = actual.find(id);
-        if (it == actual.end()) out += "    missing  " + Show(r) + "\n";
-        else if (!(it->second == r)) out += "    expected " + Show(r) + "\n    found    " + Show(it->second) + "\n";
-    }
-    for (const auto& [id, r] : actual)
-        if (!expected.count(id)) out += "    extra    " + Show(r) + "\n";
-    return out;
-}
-
-// "ID:sort,..." in ring order: every row but row 2, by ascending sort.
-std::string RingOf(const Table& t) {
-    std::vector<const Row*> rows;
-    for (const auto& [id, r] : t)
-        if (id != 2) rows.push_back(&r);
-    std::sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->sort < b->sort; });
-    std::string s;
-    for (const Row* r : rows) s += (s.empty() ? "" : ",") + std::to_string(r->id) + ":" + std::to_string(r->sort);
-    return s.empty() ? "-" : s;
-}
-
-// An operation the child announced.
-struct Intent {
-    enum class Kind { Add, Del, Swap, Clear } kind = Kind::Add;
-    std::int64_t iType = 0, a = 0, b = 0;
-    std::string title, path, para;
-};
-
-std::string Unhex(const std::string& h) {
-    std::string out;
-    for (size_t i = 1; i + 1 < h.size(); i += 2) out += static_cast<char>(std::stoi(h.substr(i, 2), nullptr, 16));
-    return out;
-}
-
-std::optional<Intent> ParseIntent(const std::string& line) {
-    std::istringstream in(line);
-    std::string word, op;
-    in >> word >> op;
-    Intent it;
-    if (op == "add") {
-        std::string t, p, q;
-        in >> it.iType >> t >> p >> q;
-        if (!in) return std::nullopt;
-        it.kind = Intent::Kind::Add;
-        it.title = Unhex(t);
-        it.path = Unhex(p);
-        it.para = Unhex(q);
-    } else if (op == "del") {
-        it.kind = Intent::Kind::Del;
-        if (!(in >> it.a)) return std::nullopt;
-    } else if (op == "swap") {
-        it.kind = Intent::Kind::Swap;
-        if (!(in >> it.a >> it.b)) return std::nullopt;
-    } else if (op == "clear") {
-        it.kind = Intent::Kind::Clear;
-    } else {
-        return std::nullopt;
-    }
-    return it;
-}
-
-bool IsDuplicateIn(const Table& t, const Intent& it) {
-    for (const auto& [id, r] : t)
-        if (r.iType == it.iType && r.path && *r.path == it.path) return true;
-    return false;
-}
-
-// What the table must be after the operation completed. For an add that stores a row,
-// newId is the ID the database gave it. Returns false when the operation must be refused.
-bool Apply(Table& t, const Intent& it, std::int64_t newId) {
-    switch (it.kind) {
-        case Intent::Kind::Add: {
-            if (IsDuplicateIn(t, it)) return true;
-            std::int64_t next = 0;
-            for (const auto& [id, r] : t) next = std::max(next, r.sort + 1);
-            Row r;
-            r.id = newId;
-            r.iType = it.iType;
-            r.title = it.title;
-            r.path = it.path;
-            if (!it.para.empty()) r.para = it.para;
-            r.sort = next;
-            t[newId] = r;
-            return true;
-        }
-        case Intent::Kind::Del:
-            if (it.a <= 2) return false;
-            t.erase(it.a);
-            return true;
-        case Intent::Kind::Swap: {
-            auto a = t.find(it.a), b = t.find(it.b);
-            if (it.a <= 2 || it.b <= 2 || a == t.end() || b == t.end()) return false;
-            std::swap(a->second.sort, b->second.sort);
-            return true;
-        }
-        case Intent::Kind::Clear:
-            for (auto i = t.begin(); i != t.end();) i = i->first > 2 ? t.erase(i) : std::next(i);
-            return true;
-    }
-    return false;
-}
-
-// ---------------------------------------------------------------- the file
-
-struct Db {
-    sqlite3* db = nullptr;
-    explicit Db(const std::string& path) {
-        // Read-write, as the program opens it: a hot journal left by the kill is rolled back here.
-        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            sqlite3_close(db);
-            db = nullptr;
-        }
-        if (db) sqlite3_busy_timeout(db, 5000);
-    }
-    ~Db() { sqlite3_close(db); }
-    // All rows of the first column of a query, as text.
-    std::vector<std::string> Column(const char* sql, std::string& error) const {
-        std::vector<std::string> out;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-            error = sqlite3_errmsg(db);
-            return out;
-        }
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            const unsigned char* t = sqlite3_column_text(st, 0);
-            out.push_back(t ? reinterpret_cast<const char*>(t) : "NULL");
-        }
-        if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
-        sqlite3_finalize(st);
-        return out;
-    }
-    bool Read(Table& t, std::string& error) const {
-        t.clear();
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "select ID, iType, Title, PathName, Para, sort from tb_Btns", -1, &st, nullptr) !=
-            SQLITE_OK) {
-            error = sqlite3_errmsg(db);
-            return false;
-        }
-        auto text = [&](int i) -> std::optional<std::string> {
-            if (sqlite3_column_type(st, i) == SQLITE_NULL) return std::nullopt;
-            const unsigned char* p = sqlite3_column_text(st, i);
-            return std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(st, i));
-        };
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            Row r;
-            r.id = sqlite3_column_int64(st, 0);
-            r.iType = sqlite3_column_int64(st, 1);
-            r.title = text(2);
-            r.path = text(3);
-            r.para = text(4);
-            r.sort = sqlite3_column_int64(st, 5);
-            t[r.id] = r;
-        }
-        if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
-        sqlite3_finalize(st);
-        return rc == SQLITE_DONE;
-    }
-};
+using namespace quorlin::testing::model;
 
 // ---------------------------------------------------------------- the child
 
@@ -316,6 +135,7 @@ struct Stats {
     long hotJournal = 0;      // a journal was left: the kill came inside a write transaction
     long inFlightStored = 0;  // the announced operation turned out to be committed
     long reported = 0;        // operations the children reported as done
+    long undos = 0, imports = 0;  // of those: undos that brought rows back, imports that added rows
 };
 
 class Run {
@@ -326,11 +146,11 @@ public:
     bool Start() {
         Db db(file_);
         std::string error;
-        if (!db.db || !db.Read(model_, error)) {
+        if (!db.db || !db.Read(model_.table, error)) {
             std::printf("crash: cannot read the new database: %s\n", error.c_str());
             return false;
         }
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
         return true;
     }
 
@@ -394,8 +214,8 @@ private:
     void Follow(const std::string& line, std::optional<Intent>& pending, bool& ready, Stats& s) {
         if (line.rfind("ready ", 0) == 0) {
             ready = true;
-            if (line.substr(6) != RingOf(model_))
-                Fail("loaded ring " + line.substr(6) + " but the table holds " + RingOf(model_));
+            if (line.substr(6) != RingOf(model_.table))
+                Fail("loaded ring " + line.substr(6) + " but the table holds " + RingOf(model_.table));
         } else if (line.rfind("begin ", 0) == 0) {
             if (pending) Fail("announced an operation while another was unreported");
             pending = ParseIntent(line);
@@ -411,21 +231,23 @@ private:
             in >> word;
             if (word == "done") in >> newId;
             in >> ring;
-            Table next = model_;
+            State next = model_;
             const bool allowed = Apply(next, *pending, newId);
             const bool ok = word == "done";
             if (ok != allowed) {
                 Fail("operation " + std::string(allowed ? "should have succeeded" : "should have been refused") +
                      ": " + line);
             } else if (ok) {
-                const bool added = next.size() > model_.size();
+                const bool added = NewIds(next) > 0;
                 if (added && newId <= maxId_) Fail("new row got ID " + std::to_string(newId) + ", not a fresh one");
                 if (!added && newId != 0) Fail("no row was due, yet the add reported ID " + std::to_string(newId));
-                model_ = next;
-                maxId_ = std::max(maxId_, newId);
+                if (added && pending->kind == Intent::Kind::Undo) ++s.undos;
+                if (added && pending->kind == Intent::Kind::Import) ++s.imports;
+                Accept(next);
                 ++s.reported;
             }
-            if (ring != RingOf(model_)) Fail("ring " + ring + " after '" + line.substr(0, 20) + "' but the table holds " + RingOf(model_));
+            if (ring != RingOf(model_.table))
+                Fail("ring " + ring + " after '" + line.substr(0, 20) + "' but the table holds " + RingOf(model_.table));
             pending.reset();
         } else {
             Fail("unreadable line: " + line.substr(0, 80));
@@ -447,31 +269,48 @@ private:
         }
         const auto sameSort = db.Column("select sort from tb_Btns group by sort having count(*) > 1", error);
         if (!sameSort.empty()) Fail("two rows share sort " + sameSort[0]);
-        Table actual;
-        if (!db.Read(actual, error)) {
+        State actual;
+        if (!db.Read(actual.table, error)) {
             Fail("cannot read tb_Btns: " + error);
             return;
         }
-        if (!actual.count(1) || !actual.count(2)) Fail("a reserved row is gone");
-        if (actual == model_) return;
+        if (!db.ReadUndo(actual.undo, error)) Fail("cannot read the undo history: " + error);
+        if (!actual.table.count(1) || !actual.table.count(2)) Fail("a reserved row is gone");
+        CheckBackups();
+        if (Same(actual, model_)) return;
         // The announced operation may have been committed before the kill: then exactly it.
         if (pending) {
             std::int64_t newId = 0;
-            for (const auto& [id, r] : actual)
-                if (!model_.count(id)) newId = std::max(newId, id);
-            Table next = model_;
-            if (Apply(next, *pending, newId) && next == actual &&
-                (next.size() <= model_.size() || newId > maxId_)) {
-                model_ = next;
-                maxId_ = std::max(maxId_, newId);
+            for (const auto& [id, r] : actual.table)
+                if (!model_.table.count(id) && (newId == 0 || id < newId)) newId = id;
+            State next = model_;
+            if (Apply(next, *pending, newId) && Same(next, actual) && (NewIds(next) == 0 || newId > maxId_)) {
+                Accept(next);
                 ++s.inFlightStored;
                 return;
             }
         }
-        Fail("the table is neither the reported state nor that plus the announced operation:\n" +
-             Diff(model_, actual));
-        model_ = actual;  // go on from what is there
-        for (const auto& [id, r] : model_) maxId_ = std::max(maxId_, id);
+        Fail("the file is neither the reported state nor that plus the announced operation:\n" +
+             Diff(model_.table, actual.table) + UndoDiff(model_.undo, actual.undo));
+        Accept(actual);  // go on from what is there
+    }
+
+    // Rows of `next` that the model does not have.
+    size_t NewIds(const State& next) const {
+        size_t n = 0;
+        for (const auto& [id, r] : next.table) n += model_.table.count(id) == 0;
+        return n;
+    }
+
+    void Accept(const State& next) {
+        model_ = next;
+        for (const auto& [id, r] : model_.table) maxId_ = std::max(maxId_, id);
+    }
+
+    // A backup that was finished (renamed to its name) is a whole, good database.
+    void CheckBackups() {
+        for (const auto& b : quorlin::ListBackups(quorlin::FromUtf8(file_)))
+            if (!quorlin::IsGoodDatabase(b.path)) Fail("backup " + quorlin::ToUtf8(b.path) + " is not a good database");
     }
 
     void Finish(Stats& s) {
@@ -488,7 +327,7 @@ private:
     std::string child_, dir_, file_;
     std::mt19937_64 rng_;
     unsigned long long seed_;
-    Table model_;
+    State model_;
     std::int64_t maxId_ = 0;
     std::vector<std::string> failures_;
 };
@@ -543,10 +382,17 @@ int main(int argc, char** argv) {
         }
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    std::printf("crash: %.1f s; %ld operations reported committed; kills: %ld during start-up, %ld with an "
+    std::printf("crash: %.1f s; %ld operations reported committed (%ld undos and %ld imports that added rows); kills: %ld during start-up, %ld with an "
                 "operation in flight (%ld of those found committed), %ld inside a write transaction (hot journal "
                 "left)\n",
-                seconds, s.reported, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
+                seconds, s.reported, s.undos, s.imports, s.beforeReady, s.inOperation, s.inFlightStored, s.hotJournal);
+    // A run whose kills mostly miss the writes proves little: a good share must have come
+    // inside a write transaction (a hot journal left behind).
+    if (s.kills >= 50 && s.hotJournal * 5 < s.kills) {
+        std::printf("crash: FAIL: only %ld of %ld kills came inside a write transaction (at least a fifth needed)\n",
+                    s.hotJournal, s.kills);
+        ++s.failed;
+    }
     if (keep) {
         const std::string kept = "/tmp/quorlin-crash-" + std::to_string(seed) + ".db";
         std::error_code ec;

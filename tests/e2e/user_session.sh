@@ -2,10 +2,11 @@
 # A new user's first minutes with the real program, driven with real mouse and keys
 # (xdotool) inside a virtual display: start it while another program holds Win+S (as the
 # shell of Windows 8 and later does), add "回收站" and "我的电脑" from the panel's menu, drop
-# two files and a folder on it from another program, lock its buttons and drop again
-# (answering "否" to the question), cover it with a maximised window, bring it in front
-# with the fallback hotkey Ctrl+Alt+Space, type part of a title and Enter to open it,
-# send it back with Esc, open the tray menu and quit from it. Screenshots go to $out.
+# two files and a folder on it from another program, drag one off the ring and bring it
+# back with Ctrl+Z, lock its buttons and drop again (answering "否" to the question), cover
+# it with a maximised window, bring it in front with the fallback hotkey Ctrl+Alt+Space,
+# type part of a title and Enter to open it, send it back with Esc, open the tray menu and
+# quit from it. Screenshots go to $out.
 # Prints "e2e: ok NAME" / "e2e: FAIL NAME" lines; exit status 0 when all passed.
 set -u
 appdir=$1
@@ -20,7 +21,8 @@ check() {  # check NAME COMMAND...
 
 work=$(mktemp -d)
 cp -r "$appdir"/. "$work"/
-printf '[SETTING]\r\nUpdateEndpoint=http://127.0.0.1:9/ad/zembrick/version.php\r\n' >"$work/setting.ini"
+# In Chinese whatever the display language: the session looks for the question "提示".
+printf '[SETTING]\r\nLANG=zh\r\nUpdateEndpoint=http://127.0.0.1:9/ad/zembrick/version.php\r\n' >"$work/setting.ini"
 db="$work/bts.db"
 # Win+S is taken before the program starts: it must fall back to Ctrl+Alt+Space.
 holder_out="$work/hold_hotkey.out"
@@ -127,6 +129,35 @@ three_new_icons() {  # the panel is drawn again after the last row: look again f
     return 1
 }
 check "drop-from-outside-buttons-on-ring" three_new_icons
+
+# Drag "readme" (slot 3 of 5) off the ring: it is deleted. A click on the clock gives the
+# panel the keyboard, and Ctrl+Z brings the button back in its old place.
+readme_row() { sqlite3 -cmd '.timeout 2000' "$db" "select iType || '|' || Title || '|' || PathName || '|' || sort from tb_Btns where Title = 'readme'"; }
+before_drag=$(readme_row)
+read -r sx sy <<<"$(awk -v px="$px" -v py="$py" 'BEGIN { t = 216 / 180 * 3.141592654
+    printf "%d %d", px + 120 + int(78 * sin(t)), py + 120 - int(78 * cos(t)) }')"
+xdotool mousemove "$sx" "$sy"
+sleep 0.3
+xdotool mousedown 1
+for step in 2 10 40 80 120 160 200; do
+    xdotool mousemove "$((sx + step / 4))" "$((sy + step))"
+    sleep 0.1
+done
+xdotool mouseup 1
+for _ in $(seq 1 20); do
+    sleep 0.5
+    [ -z "$(readme_row)" ] && break
+done
+check "drag-off-deletes" test -z "$(readme_row)"
+xdotool mousemove $((px + 120)) $((py + 120)) click 1
+sleep 0.5
+xdotool key ctrl+z
+for _ in $(seq 1 20); do
+    sleep 0.5
+    [ -n "$(readme_row)" ] && break
+done
+check "ctrl-z-brings-it-back" test "$(readme_row)" = "$before_drag"
+check "ctrl-z-rows-in-order" test "$(dropped_rows)" = "$expected"
 
 # "锁定面板按钮" from the panel's menu: a drop now asks first, and "否" adds nothing.
 xdotool mousemove $((px + 120)) $((py + 120)) click 3

@@ -104,8 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The text as the store hands it to SQLite.
     const std::wstring statement = statements::FindDuplicate(kind, path);
-    const std::string sql = ToUtf8(ToSqliteStatement(statement));
-    const std::string stored = ToUtf8(path);  // the path as a field value stores it
+    const std::string sql = ToWtf8(ToSqliteStatement(statement));
+    const std::string stored = ToWtf8(path);  // the path as a field value stores it (WTF-8)
 
     std::vector<std::string> literals;
     std::size_t lastEnd = 0;

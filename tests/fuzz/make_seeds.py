@@ -116,6 +116,49 @@ def find_duplicate_seeds():
     return seeds
 
 
+def import_seeds():
+    files = [
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"title":"a","path":"C:\\a.txt","kind":0,"parameter":"-x"}]}',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"path":"%USERPROFILE%\\Desktop","kind":2},'
+        '{"title":"\u684c\u9762","path":"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}","kind":3,"parameter":null}]}',
+        '{"format":"quorlin-buttons","version":2,"buttons":[]}',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"kind":0},{"path":"x","kind":9},7,[]]}',
+        '{"format":"quorlin-buttons","version":1.0,"buttons":{}}',
+        '[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]',
+        '\ufeff{"format":"quorlin-buttons","version":1,"buttons":[{"path":"a\\u0000b","kind":0}]}',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\ud800","kind":0}]}',
+        'not json at all',
+        '',
+    ]
+    seeds = []
+    for i, f in enumerate(files):
+        seeds.append(bytes([i & 1]) + utf8(f))
+    seeds.append(bytes([1]) + b'{"format":"quorlin-buttons","version":1,"buttons":[{"path":"\xff\xfe","kind":0}]}')
+    return seeds
+
+
+def odd_values_seeds():
+    def value(kind, v):
+        if kind == 0:
+            return bytes([0]) + struct.pack("<q", v)
+        if kind == 1:
+            return bytes([1]) + struct.pack("<d", v)
+        return bytes([kind]) + bytes(8)
+    cases = [
+        (value(1, 1e300), value(0, 0), b""),
+        (value(1, -1e300), value(1, 1e300), b""),
+        (value(1, 2.5), value(1, 2.0), b""),
+        (value(1, float("nan")), value(1, float("inf")), b""),
+        (value(0, 2**63 - 1), value(0, 2**32), b""),
+        (value(0, -2**63), value(0, -1), b""),
+        (value(0, 2**31 + 5), value(2, 0), b"abc"),
+        (value(2, 0), value(3, 0), b"12"),
+        (value(4, 0), value(4, 0), b""),
+        (value(1, 9.223372036854775e18), value(0, 4), b""),
+    ]
+    return [a + b + rest for a, b, rest in cases]
+
+
 def main():
     targets = {
         "version_fuzz": version_seeds(),
@@ -123,6 +166,8 @@ def main():
         "browser_command_fuzz": browser_seeds(),
         "placement_fuzz": placement_seeds(),
         "find_duplicate_fuzz": find_duplicate_seeds(),
+        "import_fuzz": import_seeds(),
+        "odd_values_fuzz": odd_values_seeds(),
     }
     for name, seeds in targets.items():
         folder = os.path.join(HERE, "corpus", name)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/texts.h"
 #include "fuzz/fuzz_support.h"
 #include "update/version_logic.h"
 
@@ -76,7 +77,7 @@ void CheckAnalysis(const std::wstring& reply, const std::wstring& running) {
     const std::vector<std::wstring> fields = SplitTerminated(reply, L'|');
     if (reply.empty() || Utf16Units(reply) > kMaxReplyUnits || fields.empty()) {
         FUZZ_CHECK(r.outcome == VersionOutcome::Failure);
-        FUZZ_CHECK(r.message == kVersionFailedText);
+        FUZZ_CHECK(r.message == Text(IDS_VERSION_FAILED));
         return;
     }
     const bool newer = VersionToNumber(fields[0]) > VersionToNumber(running);
@@ -86,7 +87,7 @@ void CheckAnalysis(const std::wstring& reply, const std::wstring& running) {
         FUZZ_CHECK(r.message.find(fields[0]) != std::wstring::npos);
         for (std::size_t i = 2; i < fields.size(); ++i) FUZZ_CHECK(r.message.find(fields[i]) != std::wstring::npos);
     } else {
-        FUZZ_CHECK(r.message == kVersionUpToDateText);
+        FUZZ_CHECK(r.message == Text(IDS_VERSION_UP_TO_DATE));
     }
     FUZZ_CHECK(ShowsVersionMessage(r.outcome, false) == newer);
 }

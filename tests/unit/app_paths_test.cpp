@@ -29,3 +29,21 @@ TEST(AppPathsTest, AppNameIsTheFileNameWithoutItsExtension) {
 
 }  // namespace
 }  // namespace quorlin
+
+namespace quorlin {
+namespace {
+
+TEST(RunValueTest, WritesTheQuotedPathAndReadsBothForms) {
+    const std::wstring exe = L"C:\\Program Files\\Zanthe\\quorlin.exe";
+    EXPECT_EQ(RunValueForPath(exe), L"\"C:\\Program Files\\Zanthe\\quorlin.exe\"");
+    EXPECT_TRUE(RunValueNamesPath(RunValueForPath(exe), exe));
+    EXPECT_TRUE(RunValueNamesPath(exe, exe));  // as older versions wrote it
+    EXPECT_FALSE(RunValueNamesPath(L"\"" + exe, exe));
+    EXPECT_FALSE(RunValueNamesPath(RunValueForPath(exe) + L" /min", exe));
+    EXPECT_FALSE(RunValueNamesPath(L"C:\\Program", exe));
+    EXPECT_FALSE(RunValueNamesPath(L"c:\\program files\\zanthe\\quorlin.exe", exe));
+    EXPECT_FALSE(RunValueNamesPath(L"\"\"", L""));
+}
+
+}  // namespace
+}  // namespace quorlin

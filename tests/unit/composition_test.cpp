@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace quorlin {
 namespace {
 
@@ -194,6 +196,31 @@ TEST(FirstTickOp, PlanWithoutSecondHandHasNothingThatMoves) {
     auto ops = ComposePanel(PanelGeometry(), 12, {}, -1, ClockTime{});
     ops.resize(FirstTickOp(ops));
     EXPECT_EQ(FirstTickOp(ops), ops.size());
+}
+
+}  // namespace
+}  // namespace quorlin
+
+namespace quorlin {
+namespace {
+
+bool Contains(const Rect& r, double x, double y) { return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom; }
+
+TEST(TickDirtyRect, HoldsTheOldAndNewSecondHandAndTheHubAndLittleElse) {
+    const PanelGeometry g;
+    for (int second = 0; second < 60; ++second) {
+        SCOPED_TRACE(second);
+        const int from = second * 6, to = ((second + 1) % 60) * 6;
+        const Rect r = TickDirtyRect(g, from, to);
+        for (int degrees : {from, to}) {  // the hand's tip, 50 px from the centre
+            const double a = degrees * 3.14159265358979323846 / 180.0;
+            EXPECT_TRUE(Contains(r, 120 + 50 * std::sin(a), 120 - 50 * std::cos(a)));
+        }
+        EXPECT_TRUE(Contains(r, 115, 70) && Contains(r, 125, 170)) << "the hub";
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, g.panelWidth);
+        EXPECT_LT(r.Width() * r.Height(), g.panelWidth * g.panelHeight / 4);
+    }
 }
 
 }  // namespace

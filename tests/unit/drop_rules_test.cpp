@@ -56,8 +56,6 @@ TEST(DropRulesLimit, StopsAtSixtySix) {
 }
 
 TEST(DropRulesLimit, LockQuestionAndKinds) {
-    EXPECT_STREQ(kLockedDropQuestion, L"按钮已经锁定，是否强行拖入？");
-    EXPECT_STREQ(kLockedDropCaption, L"提示");
     EXPECT_STREQ(kUnreadableShortcutTarget, L" ");
     EXPECT_EQ(DropKindFor(true), 2);
     EXPECT_EQ(DropKindFor(false), 0);

@@ -69,7 +69,7 @@ TEST(ItemActionsFailure, ShellResultThreshold) {
 TEST(ItemActionsFailure, RemovalPrompt) {
     EXPECT_EQ(RemovalPromptText(L"C:\\gone\\a b.exe"),
               L"打开失败{C:\\gone\\a b.exe}\r\n\r\n此目标不存在或已失效，是否删除此按钮？");
-    EXPECT_STREQ(kRemovalPromptCaption, L"提示");
+    EXPECT_EQ(RemovalPromptCaption(), L"提示");
     EXPECT_STREQ(kExplorerExe, L"explorer.exe");
 }
 

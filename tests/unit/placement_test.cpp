@@ -126,3 +126,19 @@ TEST(PlaceBesideAnchor, KeepsTheBottomOnScreen) {
 
 }  // namespace
 }  // namespace quorlin
+
+namespace quorlin {
+namespace {
+
+TEST(FrontWindowHidesPanel, OnlyAWindowOverTheWholePanelThatThePanelIsNotAboveHidesIt) {
+    const Rect panel{100, 100, 340, 340};
+    EXPECT_TRUE(FrontWindowHidesPanel(panel, Rect{0, 0, 1920, 1080}, false));
+    EXPECT_TRUE(FrontWindowHidesPanel(panel, panel, false));
+    EXPECT_FALSE(FrontWindowHidesPanel(panel, Rect{0, 0, 1920, 1080}, true)) << "kept on top";
+    EXPECT_FALSE(FrontWindowHidesPanel(panel, Rect{101, 0, 1920, 1080}, false)) << "a column shows";
+    EXPECT_FALSE(FrontWindowHidesPanel(panel, Rect{1920, 0, 3840, 1080}, false)) << "another monitor";
+    EXPECT_FALSE(FrontWindowHidesPanel(panel, Rect{}, false));
+}
+
+}  // namespace
+}  // namespace quorlin

@@ -52,14 +52,14 @@ protected:
         return s;
     }
     static std::string ToNarrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-    std::int32_t MovableId(size_t k) const {
+    std::int64_t MovableId(size_t k) const {
         size_t seen = 0;
         for (const auto& b : collection.buttons)
             if (b->ID > kLastReservedId && seen++ == k) return b->ID;
         return 0;
     }
     // The ghost held over the button with this ID.
-    Rect GhostOver(std::int32_t id) const {
+    Rect GhostOver(std::int64_t id) const {
         const Rect r = collection.FindById(id)->ScreenRect();
         const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
         return Rect{x - 11, y - 11, x + 11, y + 11};
@@ -70,13 +70,12 @@ protected:
         return ok ? rs->GetInt(L"page_count") : -1;
     }
 
-    // Every change fails and leaves table and ring as they were, silently. An add reports
-    // false, unless even its duplicate test cannot read the table: that test fails closed
-    // (the item counts as present), so the add reports true and stores nothing.
-    void ExpectEveryChangeRefused(int expectedError, bool addReports = false) {
+    // Every change fails, reports false and leaves table and ring as they were, silently
+    // (an add also when even its duplicate test cannot read the table).
+    void ExpectEveryChangeRefused(int expectedError) {
         const std::string table = Table();
         const std::string ring = Ring();
-        EXPECT_EQ(collection.AddButton(L"new", L"C:\\new.txt", ItemKind::File, L"p"), addReports);
+        EXPECT_FALSE(collection.AddButton(L"new", L"C:\\new.txt", ItemKind::File, L"p"));
         EXPECT_EQ(sqlite3_extended_errcode(store.Handle()) & 0xFF, expectedError) << sqlite3_errmsg(store.Handle());
         EXPECT_FALSE(collection.SwapWhileDragging(GhostOver(MovableId(0)), MovableId(2)));
         EXPECT_FALSE(collection.DeleteButton(MovableId(1)));
@@ -89,10 +88,10 @@ protected:
 
     // Once the cause is gone every operation works again: no transaction was left open.
     void ExpectStoreWorksAgain() {
-        const std::int32_t first = MovableId(0), last = MovableId(2);
+        const std::int64_t first = MovableId(0), last = MovableId(2);
         ASSERT_TRUE(collection.SwapWhileDragging(GhostOver(first), last));
         ASSERT_TRUE(collection.AddButton(L"new", L"C:\\new.txt", ItemKind::File, L""));
-        const std::int32_t added = collection.buttons.back()->ID;
+        const std::int64_t added = collection.buttons.back()->ID;
         EXPECT_EQ(collection.buttons.back()->sort, 5);  // rows 1, 2 and the three buttons hold 0..4
         ASSERT_TRUE(collection.DeleteButton(first));
         EXPECT_EQ(QueryText(db, "select ID from tb_Btns where ID <> 2 order by sort"),
@@ -173,7 +172,7 @@ TEST_F(StoreFailureTest, JournalNameTakenBySomethingElseRefusesEveryChange) {
     // Something else holds the journal's name (this also holds for root, unlike permissions):
     // SQLite takes it for a journal to roll back and cannot even read the table.
     std::filesystem::create_directory(dir.File("bts.db-journal"));
-    ExpectEveryChangeRefused(SQLITE_IOERR, true);
+    ExpectEveryChangeRefused(SQLITE_IOERR);
     std::filesystem::remove(dir.File("bts.db-journal"));
     ExpectStoreWorksAgain();
 }
@@ -211,10 +210,10 @@ TEST_F(StoreFailureTest, SwapWhoseCommitIsBlockedByAReaderLeavesNothingBehind) {
 }
 
 TEST_F(StoreFailureTest, AddWhenTheLargestSortCannotGrowIsRefused) {
-    // A sort one more than the largest does not exist in 32 bits: the add must not wrap
+    // A sort one more than the largest does not exist in 64 bits: the add must not wrap
     // around to the front of the ring (nor overflow).
-    const std::int32_t last = MovableId(2);
-    ASSERT_EQ(store.ExecuteSql(statements::SetSort(INT_MAX, last)), 1);
+    const std::int64_t last = MovableId(2);
+    ASSERT_EQ(store.ExecuteSql(statements::SetSort(INT64_MAX, last)), 1);
     ASSERT_TRUE(collection.LoadButtons());
     const std::string table = Table();
     const std::string ring = Ring();
@@ -223,9 +222,9 @@ TEST_F(StoreFailureTest, AddWhenTheLargestSortCannotGrowIsRefused) {
     EXPECT_EQ(Ring(), ring);
     EXPECT_TRUE(sound.Played().empty());
     // One below the limit still takes the last place.
-    ASSERT_EQ(store.ExecuteSql(statements::SetSort(INT_MAX - 1, last)), 1);
+    ASSERT_EQ(store.ExecuteSql(statements::SetSort(INT64_MAX - 1, last)), 1);
     ASSERT_TRUE(collection.AddButton(L"t", L"C:\\more.txt", ItemKind::File, L""));
-    EXPECT_EQ(collection.buttons.back()->sort, INT_MAX);
+    EXPECT_EQ(collection.buttons.back()->sort, INT64_MAX);
 }
 
 }  // namespace

@@ -576,7 +576,7 @@ TEST_F(AddDialogConfirmTest, RowRemovedByAnotherProgramShowsRowGoneAndWritesNoth
     ExecElsewhere("delete from tb_Btns where ID = " + std::to_string(id));
     const std::string before = Query("select * from tb_Btns order by ID");
     const int renders = ClickOk(d);
-    EXPECT_EQ(LastNotice(d), kRowGoneMessage);
+    EXPECT_EQ(LastNotice(d), L"不存在或已被删除");
     EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(renders, 0);
     EXPECT_TRUE(::IsWindow(d));  // stays open; Cancel leaves it
@@ -766,7 +766,7 @@ TEST_F(AddDialogSafetyTest, ButtonDeletedThroughThePanelWhileOpenIsNeverReachedA
         Set(IDC_TITLE, L"还想改");
         const std::string before = Query("select * from tb_Btns order by ID");
         const int renders = ClickOk(d);
-        EXPECT_EQ(LastNotice(d), kRowGoneMessage);
+        EXPECT_EQ(LastNotice(d), L"不存在或已被删除");
         EXPECT_EQ(renders, 0);
         EXPECT_TRUE(::IsWindow(d));
         EXPECT_EQ(Query("select * from tb_Btns order by ID"), before);
@@ -878,7 +878,7 @@ TEST_F(AddDialogModalTest, ButtonEditCommandSurvivesTheDeletionOfItsOwnButtonWhi
     EXPECT_FALSE(::IsWindow(buttonWindow));
     EXPECT_FALSE(::IsWindow(seen));
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, kRowGoneMessage);
+    EXPECT_EQ(boxes.Shown()[0].text, L"不存在或已被删除");
     EXPECT_EQ(boxes.Shown()[0].owner, reinterpret_cast<std::uintptr_t>(seen));
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
     EXPECT_TRUE(::IsWindow(panel->hwnd()));

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
+#include "app/data_location.h"
+#include "app/data_location_win.h"
 #include "app/quorlin_app_win.h"
 #include "app/settings_win.h"
 #include "panel_fixture.h"
@@ -161,7 +164,7 @@ void RunFromLongPath(const TempDir& dir, size_t length) {
                    : std::wstring(L"<none>");
     };
     ::SendMessageW(panel, WM_COMMAND, ID_AUTORUN, 0);
-    EXPECT_EQ(stored(), deepExe);
+    EXPECT_EQ(stored(), L"\"" + deepExe + L"\"");
     ::SendMessageW(panel, WM_COMMAND, ID_AUTORUN, 0);
     EXPECT_EQ(stored(), L"<none>");
     ::RegCloseKey(key);
@@ -173,6 +176,34 @@ TEST_F(RealProgramTest, StartsFromAPathOfTwoHundredAndFiftyFiveCharacters) { Run
 
 // (A 300-character executable path cannot be started under Wine at all, and the attempt
 // corrupts Wine's own heap; the folder such a path gives is checked by the unit tests.)
+
+// The copy the installer put into Program Files, run by tests/package/installer_check.sh
+// (QUORLIN_INSTALLED_EXE names it): the program seeds %APPDATA%\Zanthe\bts.db from the
+// template on its first start, and a button added from its menu lands there, while
+// nothing is written beside the installed executable.
+TEST(InstalledCopyTest, DISABLED_AButtonAddedFromTheMenuLandsInThePerUserDatabase) {
+    const char* env = std::getenv("QUORLIN_INSTALLED_EXE");
+    ASSERT_TRUE(env) << "QUORLIN_INSTALLED_EXE is not set";
+    const std::wstring exe(env, env + std::strlen(env));
+    const std::wstring exeDir = exe.substr(0, exe.rfind(L'\\'));
+    const std::wstring userDir = PerUserDataFolder(UserAppDataFolder());
+    ASSERT_FALSE(userDir.empty());
+    ::CreateDirectoryW(userDir.c_str(), nullptr);
+    ::WritePrivateProfileStringW(L"SETTING", L"UpdateEndpoint", L"http://127.0.0.1:9/ad/zembrick/version.php",
+                                 (userDir + L"\\setting.ini").c_str());
+    Process p;
+    ASSERT_TRUE(p.Start(exe, exeDir));
+    HWND panel = WaitForPanel(20000);
+    ASSERT_NE(panel, nullptr) << "the installed program showed no panel";
+    ::SendMessageW(panel, WM_COMMAND, ID_ADD_CONTROL, 0);  // "控制面板" of "添加常用功能"
+    ::PostMessageW(panel, WM_COMMAND, ID_EXIT, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+    const std::filesystem::path userDb = std::filesystem::path(userDir) / L"bts.db";
+    EXPECT_EQ(QueryText(userDb, "select count(*) from tb_Btns where iType=3 and ID>2"), "1");
+    EXPECT_EQ(QueryText(std::filesystem::path(exeDir) / L"bts.template.db", "select count(*) from tb_Btns"), "2");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(exeDir) / L"bts.db"));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(exeDir) / L"setting.ini"));
+}
 
 class StartupTest : public PanelTest {};
 
@@ -276,7 +307,8 @@ TEST(AppDirTest, IsTheExecutablesFolderWithoutTrailingBackslash) {
     EXPECT_EQ(CQuorlinApp::AppName(), L"wine_tests");
 }
 
-// The Run value: exact path, no quotes, read back at any length.
+// The Run value: the exact path in quotes (bare as older versions wrote it reads back too),
+// read back at any length.
 class AutoRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -304,11 +336,12 @@ protected:
     }
 };
 
-TEST_F(AutoRunTest, SwitchingOnStoresTheBarePathAndReadsBack) {
+TEST_F(AutoRunTest, SwitchingOnStoresTheQuotedPathAndReadsBack) {
     EXPECT_FALSE(IsAutoRunEnabled());
     EXPECT_TRUE(SetAutoRun(true));
-    EXPECT_EQ(Stored(), ExecutablePath());
-    EXPECT_NE(Stored().front(), L'"');
+    EXPECT_EQ(Stored(), L"\"" + ExecutablePath() + L"\"");
+    EXPECT_TRUE(IsAutoRunEnabled());
+    Store(ExecutablePath());
     EXPECT_TRUE(IsAutoRunEnabled());
     EXPECT_TRUE(SetAutoRun(false));
     EXPECT_EQ(Stored(), L"<none>");
@@ -324,7 +357,7 @@ TEST_F(AutoRunTest, AnotherPathOrOtherLetterCaseCountsAsOff) {
     ASSERT_NE(upper, path);
     Store(upper);
     EXPECT_FALSE(IsAutoRunEnabled());
-    Store(L"\"" + path + L"\"");
+    Store(L"\"" + path + L"\" -x");
     EXPECT_FALSE(IsAutoRunEnabled());
     // Switching on overwrites the stale value with the current path.
     EXPECT_TRUE(SetAutoRun(!IsAutoRunEnabled()));
@@ -335,7 +368,7 @@ TEST_F(AutoRunTest, ALongStoredValueIsReadWhole) {
     // Longer than the 250 characters a fixed buffer would hold: it must be compared, not refused.
     Store(ExecutablePath() + std::wstring(400, L'x'));
     EXPECT_FALSE(IsAutoRunEnabled());
-    Store(ExecutablePath());
+    Store(L"\"" + ExecutablePath() + L"\"");
     EXPECT_TRUE(IsAutoRunEnabled());
 }
 

@@ -469,5 +469,40 @@ TEST_F(GhostTest, ButtonDeletedWhileCarriedEndsTheDrag) {
     EXPECT_TRUE(sound.Played().empty());
 }
 
+// Ctrl+Z as the panel receives it: the key state says Ctrl is down while the key arrives.
+void PressCtrlZ(HWND target, bool ctrl) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    const BYTE before = keys[VK_CONTROL];
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    ::PostMessageW(target, WM_KEYDOWN, 'Z', 1);
+    Pump(20);
+    keys[VK_CONTROL] = before;
+    ::SetKeyboardState(keys);
+}
+
+TEST_F(GhostTest, ButtonDraggedOffTheRingComesBackWithCtrlZInItsOldPlace) {
+    CQuorlinDlg& p = OpenWithButtons(3);
+    const std::string before = Query("select iType, Title, PathName, ifnull(Para, '-'), sort from tb_Btns where ID = 4");
+    Lift(*p.FindButton(4));
+    MoveGhostTo(220, 400);
+    Release();
+    ASSERT_EQ(RingOrder(p), (std::vector<int>{1, 3, 5}));
+
+    PressCtrlZ(p.hwnd(), false);  // Z alone does nothing
+    EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3, 5}));
+    PressCtrlZ(p.FindButton(3)->hwnd(), true);  // a button of the panel has the keyboard
+    ASSERT_EQ(p.ButtonCount(), 4u);
+    const int back = p.ButtonAt(2)->ID;
+    EXPECT_GT(back, 5);
+    EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3, back, 5}));
+    EXPECT_EQ(Query("select iType, Title, PathName, ifnull(Para, '-'), sort from tb_Btns where ID = " +
+                    std::to_string(back)),
+              before);
+    PressCtrlZ(p.hwnd(), true);  // nothing left to undo
+    EXPECT_EQ(p.ButtonCount(), 4u);
+}
+
 }  // namespace
 }  // namespace quorlin::testing

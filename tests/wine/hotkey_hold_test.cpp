@@ -96,7 +96,9 @@ TEST_F(PanelHotkeyTest, WinSHeldElsewhereGivesTheDefaultShownInTheTrayMenu) {
     HMENU menu = p.BuildTrayMenu();
     EXPECT_EQ(FirstLine(menu), L"热键：Ctrl+Alt+Space");
     EXPECT_EQ(::GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
-    EXPECT_EQ(::GetMenuItemID(menu, 4), static_cast<UINT>(ID_EXIT)) << "the commands follow a separator";
+    EXPECT_EQ(::GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(::GetMenuItemID(menu, 2), static_cast<UINT>(ID_AUTORUN)) << "the commands follow a separator";
+    EXPECT_EQ(::GetMenuItemID(menu, ::GetMenuItemCount(menu) - 1), static_cast<UINT>(ID_EXIT));
     ::DestroyMenu(menu);
     EXPECT_TRUE(tray.balloons.empty());
 }

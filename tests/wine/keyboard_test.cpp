@@ -114,6 +114,23 @@ TEST_F(KeyboardTest, ArrowsAndTabMoveAroundTheRingEscClearsThenSendsBack) {
     EXPECT_TRUE(shell.Calls().empty());
 }
 
+TEST_F(KeyboardTest, CtrlZWhileTypingUndoesAndTypesNothing) {
+    CQuorlinDlg& p = OpenWithTitles();
+    ASSERT_TRUE(p.DeleteButton(p.ButtonAt(4)->ID));  // "Mail"
+    Type(L"no");
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    const BYTE before = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    Key('Z');
+    keys[VK_CONTROL] = before;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(p.ButtonCount(), 5u);
+    EXPECT_EQ(p.Keys().filter(), L"no");
+    EXPECT_EQ(p.Keys().selected(), 2);
+}
+
 TEST_F(KeyboardTest, NumberKeysOpenTheFirstNineOnlyWithoutAFilter) {
     CQuorlinDlg& p = OpenWithTitles();
     Type(L"3");

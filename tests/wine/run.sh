@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs inside one virtual display (xvfb-run): the Wine tests of the program, then an
-# end-to-end start of the real program from its application directory.
+# end-to-end start of the real program from its application directory, then the
+# installer's check.
 set -u
 build=$1
 appdir="$build/win/appdir"
@@ -42,5 +43,8 @@ trap - EXIT
 
 # A user's session with the real program, driven with real mouse and keys.
 bash "$here/../e2e/user_session.sh" "$appdir" "$build/e2e" || status=1
+
+# The installer made by scripts/package: install, first start, reinstall, upgrade, uninstall.
+bash "$here/../package/installer_check.sh" "$build" || status=1
 
 exit $status

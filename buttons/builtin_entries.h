@@ -1,0 +1,24 @@
+// The built-in entries the panel's menu adds (My Computer, Control Panel, My Documents,
+// Recycle Bin, the browser). Their rows keep the Chinese titles below whatever the language;
+// only what the user reads (the tooltip) is shown in the language of the user interface.
+// A title the user typed or a dropped name is shown as it is. Portable.
+#pragma once
+#include <string>
+
+namespace quorlin {
+
+inline constexpr wchar_t kComputerTitle[] = L"我的电脑";
+inline constexpr wchar_t kControlPanelTitle[] = L"控制面板";
+inline constexpr wchar_t kDocumentsTitle[] = L"我的文档";
+inline constexpr wchar_t kRecycleBinTitle[] = L"回收站";
+inline constexpr wchar_t kBrowserTitle[] = L"IE浏览器";
+
+// The IDS_ENTRY_ text id of a built-in entry's stored title, or 0 for any other button:
+// the four shell entries (kind ShellEntry) and My Documents (kind Folder).
+unsigned BuiltInEntryTextId(int kind, const std::wstring& title);
+
+// What a button is called on screen: a built-in entry's name in the interface language,
+// every other title unchanged.
+std::wstring ShownTitle(int kind, const std::wstring& title);
+
+}  // namespace quorlin

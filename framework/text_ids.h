@@ -1,0 +1,54 @@
+// Ids of the program's texts: the string table of res/quorlin.rc, one entry in each language
+// block. Plain defines, because the resource compiler reads this file too. Portable.
+#pragma once
+
+// Panel
+#define IDS_DATA_MOVED 160
+#define IDS_TRAY_TIP 161
+#define IDS_NOTICE_CAPTION 162
+#define IDS_CLEAR_ALL_QUESTION 163
+#define IDS_CLEAR_ALL_CAPTION 164
+#define IDS_LOCKED_DROP_QUESTION 165
+#define IDS_DROP_LIMIT 166
+#define IDS_HOTKEY_MENU 167
+#define IDS_HOTKEY_NONE 168
+#define IDS_HOTKEY_REFUSED_ONE 169
+#define IDS_HOTKEY_REFUSED_ALL 170
+#define IDS_LIST_SEPARATOR 171
+
+// Buttons, and the titles of the built-in entries as the user reads them
+#define IDS_REMOVAL_PROMPT 172
+#define IDS_ENTRY_COMPUTER 173
+#define IDS_ENTRY_CONTROL 174
+#define IDS_ENTRY_DOCUMENTS 175
+#define IDS_ENTRY_RECYCLE 176
+#define IDS_ENTRY_BROWSER 177
+
+// Add/edit dialog
+#define IDS_ADD_CAPTION 178
+#define IDS_EDIT_CAPTION 179
+#define IDS_LABEL_FILE 180
+#define IDS_LABEL_URL 181
+#define IDS_LABEL_FOLDER 182
+#define IDS_NEED_TITLE 183
+#define IDS_NEED_TARGET 184
+#define IDS_NEED_HTTP 185
+#define IDS_ROW_GONE 186
+#define IDS_FOLDER_INSTRUCTION 187
+#define IDS_FOLDER_CAPTION 188
+#define IDS_FILE_FILTER 197
+
+// Store
+#define IDS_OPEN_DATA_FAILED 189
+#define IDS_NAME_NOT_STORABLE 190
+#define IDS_NO_SORT_LEFT 191
+#define IDS_NO_ID_LEFT 192
+
+// Version check
+#define IDS_VERSION_CAPTION 193
+#define IDS_VERSION_FAILED 194
+#define IDS_VERSION_UP_TO_DATE 195
+#define IDS_VERSION_NEWER 196
+
+#define IDS_FIRST_TEXT IDS_DATA_MOVED
+#define IDS_LAST_TEXT IDS_FILE_FILTER

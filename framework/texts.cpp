@@ -1,0 +1,92 @@
+#include "framework/texts.h"
+
+#include <atomic>
+
+namespace quorlin {
+
+std::wstring ChineseText(unsigned id) {
+    switch (id) {
+        case IDS_DATA_MOVED: return L"程序所在的文件夹不能写入。按钮和设置从现在起保存在：\r\n%s";
+        case IDS_TRAY_TIP: return L"Zanthe桌面";
+        case IDS_NOTICE_CAPTION: return L"提示";
+        case IDS_CLEAR_ALL_QUESTION: return L"确认清空所有按钮？";
+        case IDS_CLEAR_ALL_CAPTION: return L"请您确认";
+        case IDS_LOCKED_DROP_QUESTION: return L"按钮已经锁定，是否强行拖入？";
+        case IDS_DROP_LIMIT: return L"最多只能添加%d个按钮";
+        case IDS_HOTKEY_MENU: return L"热键：%s";
+        case IDS_HOTKEY_NONE: return L"热键：无（已被占用）";
+        case IDS_HOTKEY_REFUSED_ONE:
+            return L"热键 %s 已被其他程序占用，无法用键盘唤出面板。\r\n请在 setting.ini 的 [SETTING] HOTKEY 中换一个组合键（写法如 Ctrl+Shift+F9），然后重新启动程序。";
+        case IDS_HOTKEY_REFUSED_ALL:
+            return L"热键 %s 都已被其他程序占用，无法用键盘唤出面板。\r\n请在 setting.ini 的 [SETTING] HOTKEY 中换一个组合键（写法如 Ctrl+Shift+F9），然后重新启动程序。";
+        case IDS_LIST_SEPARATOR: return L"、";
+        case IDS_REMOVAL_PROMPT: return L"打开失败{%s}\r\n\r\n此目标不存在或已失效，是否删除此按钮？";
+        case IDS_ENTRY_COMPUTER: return L"我的电脑";
+        case IDS_ENTRY_CONTROL: return L"控制面板";
+        case IDS_ENTRY_DOCUMENTS: return L"我的文档";
+        case IDS_ENTRY_RECYCLE: return L"回收站";
+        case IDS_ENTRY_BROWSER: return L"IE浏览器";
+        case IDS_ADD_CAPTION: return L"添加";
+        case IDS_EDIT_CAPTION: return L"修改";
+        case IDS_LABEL_FILE: return L"文件：";
+        case IDS_LABEL_URL: return L"网址：";
+        case IDS_LABEL_FOLDER: return L"路径：";
+        case IDS_NEED_TITLE: return L"请输入标题";
+        case IDS_NEED_TARGET: return L"请输入目标地址";
+        case IDS_NEED_HTTP: return L"请输入正确的网址，必须以http://或https://开头";
+        case IDS_ROW_GONE: return L"不存在或已被删除";
+        case IDS_FOLDER_INSTRUCTION: return L"请选择文件夹";
+        case IDS_FOLDER_CAPTION: return L"选择文件夹目录";
+        case IDS_FILE_FILTER: return L"All files(*.*)";
+        case IDS_OPEN_DATA_FAILED: return L"打开数据失败！";
+        case IDS_NAME_NOT_STORABLE: return L"这个名称无法按原样保存到数据库，按钮没有添加：\n%s";
+        case IDS_NO_SORT_LEFT: return L"数据库中已没有更大的排序号，无法再添加按钮。";
+        case IDS_NO_ID_LEFT: return L"数据库给新按钮的编号是保留编号，按钮没有添加。";
+        case IDS_VERSION_CAPTION: return L"Zanthe桌面-版本检测";
+        case IDS_VERSION_FAILED: return L"版本检测失败,请稍候重试!";
+        case IDS_VERSION_UP_TO_DATE: return L"已经是最新版本, 无须升级。";
+        case IDS_VERSION_NEWER: return L"发现新版本:%s 是否下载更新?\r\n新版更新内容：\r\n";
+        default: return L"";
+    }
+}
+
+namespace {
+
+class ChineseTexts : public ITexts {
+public:
+    std::wstring Get(unsigned id) override { return ChineseText(id); }
+};
+
+ChineseTexts g_chinese;
+std::atomic<ITexts*> g_texts{nullptr};
+
+}  // namespace
+
+ITexts& Texts() {
+    ITexts* t = g_texts.load();
+    return t ? *t : g_chinese;
+}
+
+ITexts* SetTexts(ITexts* impl) {
+    return g_texts.exchange(impl);
+}
+
+std::wstring Text(unsigned id) {
+    return Texts().Get(id);
+}
+
+std::wstring FillIn(const std::wstring& pattern, std::initializer_list<std::wstring> args) {
+    std::wstring out;
+    auto next = args.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == L'%' && i + 1 < pattern.size() && (pattern[i + 1] == L's' || pattern[i + 1] == L'd')) {
+            if (next != args.end()) out += *next++;
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace quorlin

@@ -1,0 +1,330 @@
+#include "store/button_transfer.h"
+
+#include <nlohmann/json.hpp>
+#include <sqlite3.h>
+
+#include <cwctype>
+#include <fstream>
+#include <limits>
+#include <system_error>
+
+#include "framework/text.h"
+#include "framework/user_texts.h"
+#include "store/button_table.h"
+#include "store/db_session.h"
+#include "store/sqlite_util.h"
+
+namespace quorlin {
+
+namespace {
+
+using Json = nlohmann::json;
+using OrderedJson = nlohmann::ordered_json;
+
+const wchar_t kProfileToken[] = L"%USERPROFILE%";
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool StartsWithNoCase(const std::wstring& text, const std::wstring& head) {
+    if (text.size() < head.size()) return false;
+    for (size_t i = 0; i < head.size(); ++i)
+        if (std::towlower(text[i]) != std::towlower(head[i])) return false;
+    return true;
+}
+
+// A prefix that ends where the text ends or at a separator.
+bool HasFolderPrefix(const std::wstring& text, const std::wstring& folder) {
+    return !folder.empty() && StartsWithNoCase(text, folder) &&
+           (text.size() == folder.size() || IsSeparator(text[folder.size()]));
+}
+
+std::wstring WithoutTrailingSeparators(std::wstring folder) {
+    while (folder.size() > 1 && IsSeparator(folder.back())) folder.pop_back();
+    return folder;
+}
+
+bool UsesFilePath(std::int32_t kind) { return kind == ItemKind::File || kind == ItemKind::Folder; }
+
+bool HasZero(const std::wstring& s) { return s.find(L'\0') != std::wstring::npos; }
+
+// A text member: absent or null read as "", any other non-text is wrong.
+bool TextMember(const Json& row, const char* name, std::wstring& out) {
+    auto it = row.find(name);
+    if (it == row.end() || it->is_null()) {
+        out.clear();
+        return true;
+    }
+    if (!it->is_string()) return false;
+    out = FromUtf8(it->get<std::string>());
+    return !HasZero(out);
+}
+
+std::wstring Num(long long v) { return std::to_wstring(v); }
+
+}  // namespace
+
+std::wstring ToProfileRelative(const std::wstring& path, const std::wstring& profileDir) {
+    const std::wstring profile = WithoutTrailingSeparators(profileDir);
+    if (profile.size() < 2 || !HasFolderPrefix(path, profile)) return path;
+    return kProfileToken + path.substr(profile.size());
+}
+
+std::wstring FromProfileRelative(const std::wstring& path, const std::wstring& profileDir) {
+    const std::wstring profile = WithoutTrailingSeparators(profileDir);
+    if (profile.empty() || !HasFolderPrefix(path, kProfileToken)) return path;
+    return profile + path.substr(std::wstring(kProfileToken).size());
+}
+
+std::string MakeTransferJson(const std::vector<TransferRow>& rows, const std::wstring& profileDir) {
+    OrderedJson doc;
+    doc["format"] = kTransferFormat;
+    doc["version"] = kTransferVersion;
+    OrderedJson list = OrderedJson::array();
+    for (const TransferRow& r : rows) {
+        OrderedJson b;
+        b["title"] = ToUtf8(r.title);
+        b["path"] = ToUtf8(UsesFilePath(r.kind) ? ToProfileRelative(r.path, profileDir) : r.path);
+        b["kind"] = r.kind;
+        b["parameter"] = ToUtf8(r.parameter);
+        list.push_back(std::move(b));
+    }
+    doc["buttons"] = std::move(list);
+    return doc.dump(2, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
+}
+
+ParsedTransfer ParseTransferJson(const std::string& bytes, const std::wstring& profileDir) {
+    ParsedTransfer out;
+    if (bytes.size() > kMaxTransferBytes) {
+        out.problems.push_back(Text(TextId::ImportTooLarge));
+        return out;
+    }
+    Json doc;
+    try {
+        doc = Json::parse(bytes);
+    } catch (const Json::exception& e) {
+        out.problems.push_back(Text(TextId::ImportNotJson, {FromUtf8(e.what())}));
+        return out;
+    }
+    const auto format = doc.is_object() ? doc.find("format") : doc.end();
+    if (!doc.is_object() || format == doc.end() || !format->is_string() || format->get<std::string>() != kTransferFormat) {
+        out.problems.push_back(Text(TextId::ImportWrongFormat));
+        return out;
+    }
+    const auto version = doc.find("version");
+    if (version == doc.end() || !(version->is_number_integer() && version->get<long long>() == kTransferVersion)) {
+        const std::string shown = version == doc.end() ? "-" : version->dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+        out.problems.push_back(Text(TextId::ImportWrongVersion, {FromUtf8(shown.substr(0, 40))}));
+        return out;
+    }
+    const auto list = doc.find("buttons");
+    if (list == doc.end() || !list->is_array()) {
+        out.problems.push_back(Text(TextId::ImportNoList));
+        return out;
+    }
+    // Every entry is checked, so that one reading tells all that is wrong (the first 20).
+    long long entry = 0;
+    for (const Json& b : *list) {
+        ++entry;
+        auto problem = [&](std::wstring text) {
+            if (out.problems.size() < 20) out.problems.push_back(std::move(text));
+        };
+        if (!b.is_object()) {
+            problem(Text(TextId::RowNotObject, {Num(entry)}));
+            continue;
+        }
+        TransferRow row;
+        const auto path = b.find("path");
+        if (path == b.end() || !path->is_string() || path->get<std::string>().empty()) {
+            problem(Text(TextId::RowNoPath, {Num(entry)}));
+            continue;
+        }
+        row.path = FromUtf8(path->get<std::string>());
+        const auto kind = b.find("kind");
+        if (kind == b.end() || !kind->is_number_integer() || kind->get<long long>() < ItemKind::File ||
+            kind->get<long long>() > ItemKind::Url) {
+            problem(Text(TextId::RowBadKind, {Num(entry)}));
+            continue;
+        }
+        row.kind = static_cast<std::int32_t>(kind->get<long long>());
+        if (HasZero(row.path)) {
+            problem(Text(TextId::RowBadText, {Num(entry), L"path"}));
+            continue;
+        }
+        if (!TextMember(b, "title", row.title)) {
+            problem(Text(TextId::RowBadText, {Num(entry), L"title"}));
+            continue;
+        }
+        if (!TextMember(b, "parameter", row.parameter)) {
+            problem(Text(TextId::RowBadText, {Num(entry), L"parameter"}));
+            continue;
+        }
+        if (UsesFilePath(row.kind)) row.path = FromProfileRelative(row.path, profileDir);
+        out.rows.push_back(std::move(row));
+    }
+    out.ok = out.problems.empty();
+    if (!out.ok) out.rows.clear();
+    return out;
+}
+
+bool ReadRingRows(DbSession& store, std::vector<TransferRow>& rows) {
+    rows.clear();
+    sql::Stmt st(store.Handle(), "select iType, Title, PathName, Para from tb_Btns where ID >= 1 and ID <> 2 order by sort asc");
+    while (st.Row()) {
+        TransferRow r;
+        r.kind = KindOfField(st.Field(0));
+        r.title = st.Text(1);
+        r.path = st.Text(2);
+        r.parameter = st.Text(3);
+        rows.push_back(std::move(r));
+    }
+    return st.ok() && !st.failed();
+}
+
+ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, int limit, const DateTime& now) {
+    ImportReport report;
+    sqlite3* db = store.Handle();
+    if (!db) return report;
+    report.backup = BackupUnlessUnchanged(store, now);
+    if (report.backup.empty()) {
+        report.result = ImportReport::Result::BackupFailed;
+        return report;
+    }
+    if (!store.BeginTransaction()) return report;
+    auto fail = [&] {
+        store.RollbackTransaction();
+        ImportReport failed;
+        failed.backup = report.backup;
+        return failed;
+    };
+    int entry = 0;
+    for (const TransferRow& r : rows) {
+        ++entry;
+        sql::Stmt dup(db, "select count(*) from tb_Btns where iType = ? and PathName = ?");
+        if (!dup.Bind(1, r.kind).Bind(2, r.path).Row()) return fail();
+        if (dup.Int(0) > 0) {
+            report.skipped.push_back({ImportSkip::Reason::Duplicate, entry, r.title});
+            continue;
+        }
+        sql::Stmt count(db, "select count(*) from tb_Btns where ID >= 1 and ID <> 2");
+        sql::Stmt top(db, "select sort from tb_Btns order by sort desc limit 1");
+        if (!count.Row()) return fail();
+        const bool any = top.Row();
+        if (top.failed()) return fail();
+        if (count.Int(0) >= limit) {
+            report.skipped.push_back({ImportSkip::Reason::Limit, entry, r.title});
+            continue;
+        }
+        // The largest sort plus one, read as an add reads it; none is left above the largest value.
+        const std::int64_t last = any ? SortOfField(top.Field(0)) : -1;
+        if (last == INT64_MAX) return fail();
+        const std::int64_t next = last + 1;
+        sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) values (?, ?, ?, ?, ?)");
+        put.Bind(1, r.kind).Bind(2, r.title).Bind(3, r.path).Bind(5, next);
+        if (r.parameter.empty()) put.BindNull(4);
+        else put.Bind(4, r.parameter);
+        if (!put.Run()) return fail();
+        const std::int64_t id = sqlite3_last_insert_rowid(db);
+        if (IsReservedId(id)) return fail();  // no button could own it
+        report.added.push_back(id);
+    }
+    if (!store.CommitTransaction()) return fail();
+    report.result = ImportReport::Result::Done;
+    return report;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::size_t maxBytes, bool& tooLarge) {
+    tooLarge = false;
+    bytes.clear();
+    std::error_code ec;
+    const auto p = FsPath(path);
+    if (!std::filesystem::is_regular_file(p, ec)) return false;
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return false;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<size_t>(in.gcount()));
+        if (bytes.size() > maxBytes) {
+            tooLarge = true;
+            return false;
+        }
+    }
+    return !in.bad();
+}
+
+bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
+    const std::wstring temp = path + L".tmp";
+    {
+        std::ofstream out(FsPath(temp), std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            std::filesystem::remove(FsPath(temp), ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(FsPath(temp), FsPath(path), ec);
+    if (ec) std::filesystem::remove(FsPath(temp), ec);
+    return !ec;
+}
+
+TransferResult ExportToFile(DbSession& store, const std::wstring& file, const std::wstring& profileDir) {
+    TransferResult r;
+    std::vector<TransferRow> rows;
+    if (!store.IsOpen() || !ReadRingRows(store, rows)) {
+        r.exitCode = 3;
+        r.lines.push_back(Text(TextId::CliStoreFailed));
+        return r;
+    }
+    if (!WriteFileReplacing(file, MakeTransferJson(rows, profileDir))) {
+        r.exitCode = 2;
+        r.lines.push_back(Text(TextId::CliCannotWrite, {file}));
+        return r;
+    }
+    r.lines.push_back(Text(TextId::CliExported, {Num(static_cast<long long>(rows.size())), file}));
+    return r;
+}
+
+TransferResult ImportFromFile(DbSession& store, const std::wstring& file, const std::wstring& profileDir, int limit,
+                              const DateTime& now) {
+    TransferResult r;
+    std::string bytes;
+    bool tooLarge = false;
+    if (!ReadWholeFile(file, bytes, kMaxTransferBytes, tooLarge)) {
+        r.exitCode = 2;
+        r.lines.push_back(tooLarge ? Text(TextId::ImportTooLarge) : Text(TextId::CliCannotRead, {file}));
+        return r;
+    }
+    ParsedTransfer parsed = ParseTransferJson(bytes, profileDir);
+    if (!parsed.ok) {
+        r.exitCode = 2;
+        r.lines = parsed.problems;
+        return r;
+    }
+    if (!store.IsOpen()) {
+        r.exitCode = 3;
+        r.lines.push_back(Text(TextId::CliStoreFailed));
+        return r;
+    }
+    const ImportReport report = ImportRows(store, parsed.rows, limit, now);
+    if (report.result != ImportReport::Result::Done) {
+        r.exitCode = 3;
+        r.lines.push_back(Text(report.result == ImportReport::Result::BackupFailed ? TextId::CliBackupFailed
+                                                                                   : TextId::CliStoreFailed));
+        return r;
+    }
+    r.added = static_cast<int>(report.added.size());
+    r.lines.push_back(Text(TextId::CliImported, {Num(r.added), file}));
+    for (const ImportSkip& s : report.skipped) {
+        if (s.reason == ImportSkip::Reason::Duplicate)
+            r.lines.push_back(Text(TextId::CliSkippedDuplicate, {Num(s.entry), s.title}));
+        else
+            r.lines.push_back(Text(TextId::CliSkippedLimit, {Num(s.entry), s.title, Num(limit)}));
+    }
+    return r;
+}
+
+}  // namespace quorlin

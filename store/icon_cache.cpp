@@ -1,0 +1,98 @@
+#include "store/icon_cache.h"
+
+#include <sqlite3.h>
+
+#include "framework/text.h"
+#include "store/db_session.h"
+
+namespace quorlin {
+
+namespace {
+
+// A prepared statement that finalises itself.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) {
+        if (db) sqlite3_prepare_v2(db, sql, -1, &st_, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(st_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* get() const { return st_; }
+    explicit operator bool() const { return st_ != nullptr; }
+
+private:
+    sqlite3_stmt* st_ = nullptr;
+};
+
+}  // namespace
+
+std::string IconRowStamp(std::int32_t kind, const std::wstring& title, const std::wstring& path) {
+    // Lengths first, so that no title or path can pass for another split of the same text.
+    const std::string t = ToUtf8(title), p = ToUtf8(path);
+    return std::to_string(kind) + "|" + std::to_string(t.size()) + ":" + t + "|" + std::to_string(p.size()) + ":" +
+           p + "|";
+}
+
+std::string IconStamp(const IconSource& s) {
+    return IconRowStamp(s.kind, s.title, s.path) + std::to_string(s.targetSize) + "|" + std::to_string(s.targetTime);
+}
+
+bool IconCache::Ensure() {
+    if (ensured_) return true;
+    // The triggers keep the table in step with tb_Btns in the very transaction that deletes
+    // a row or changes what its picture is made of, whoever changes it.
+    ensured_ = store_.ExecuteSql(
+                   L"create table if not exists tb_IconCache (ID integer not null, Size integer not null, "
+                   L"Stamp text not null, Png blob not null, primary key (ID, Size))") == 1 &&
+               store_.ExecuteSql(L"create trigger if not exists tb_IconCache_rowDeleted after delete on tb_Btns "
+                                 L"begin delete from tb_IconCache where ID = old.ID; end") == 1 &&
+               store_.ExecuteSql(L"create trigger if not exists tb_IconCache_rowChanged after update of iType, "
+                                 L"Title, PathName on tb_Btns "
+                                 L"begin delete from tb_IconCache where ID = old.ID; end") == 1;
+    return ensured_;
+}
+
+std::optional<CachedPicture> IconCache::Find(std::int64_t id, int size) {
+    if (!Ensure()) return std::nullopt;
+    Statement st(store_.Handle(), "select Stamp, Png from tb_IconCache where ID = ?1 and Size = ?2");
+    if (!st) return std::nullopt;
+    sqlite3_bind_int64(st.get(), 1, id);
+    sqlite3_bind_int(st.get(), 2, size);
+    if (sqlite3_step(st.get()) != SQLITE_ROW) return std::nullopt;
+    CachedPicture picture;
+    const unsigned char* stamp = sqlite3_column_text(st.get(), 0);
+    if (stamp) picture.stamp = reinterpret_cast<const char*>(stamp);
+    const auto* png = static_cast<const std::uint8_t*>(sqlite3_column_blob(st.get(), 1));
+    const int bytes = sqlite3_column_bytes(st.get(), 1);
+    if (png && bytes > 0) picture.png.assign(png, png + bytes);
+    return picture;
+}
+
+bool IconCache::Put(std::int64_t id, int size, const std::string& stamp, const std::vector<std::uint8_t>& png) {
+    if (!Ensure()) return false;
+    Statement st(store_.Handle(), "insert or replace into tb_IconCache (ID, Size, Stamp, Png) values (?1, ?2, ?3, ?4)");
+    if (!st) return false;
+    sqlite3_bind_int64(st.get(), 1, id);
+    sqlite3_bind_int(st.get(), 2, size);
+    sqlite3_bind_text(st.get(), 3, stamp.data(), static_cast<int>(stamp.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(st.get(), 4, png.data(), static_cast<int>(png.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(st.get()) == SQLITE_DONE;
+}
+
+bool IconCache::Remove(std::int64_t id) {
+    if (!Ensure()) return false;
+    Statement st(store_.Handle(), "delete from tb_IconCache where ID = ?1");
+    if (!st) return false;
+    sqlite3_bind_int64(st.get(), 1, id);
+    return sqlite3_step(st.get()) == SQLITE_DONE;
+}
+
+int IconCache::RemoveOrphans() {
+    if (!Ensure()) return -1;
+    Statement st(store_.Handle(), "delete from tb_IconCache where ID not in (select ID from tb_Btns)");
+    if (!st || sqlite3_step(st.get()) != SQLITE_DONE) return -1;
+    return sqlite3_changes(store_.Handle());
+}
+
+}  // namespace quorlin

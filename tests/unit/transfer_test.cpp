@@ -1,0 +1,148 @@
+// Export and import of the ring as JSON, against real bts.db files.
+#include <gtest/gtest.h>
+
+#include "framework/text.h"
+#include "panel/drop_rules.h"
+#include "store/button_table.h"
+#include "store/button_transfer.h"
+#include "store/db_session.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace quorlin {
+namespace {
+
+using testing::QueryText;
+
+const DateTime kNow{2026, 12, 9, 12, 0, 0};
+
+class TransferTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = dir.MakeDatabase();
+        ASSERT_TRUE(store.OpenDatabase(dir.WPath(), L"bts.db", L"t"));
+    }
+    std::wstring File(const std::string& name) { return FromUtf8(dir.File(name).string()); }
+    std::string Rows(const std::filesystem::path& file) {
+        return QueryText(file, "select iType, Title, PathName, ifnull(Para, '<null>') from tb_Btns where ID <> 2 order by sort");
+    }
+    TransferResult Import(const std::string& json) {
+        dir.WriteFile("in.json", json);
+        return ImportFromFile(store, File("in.json"), L"C:\\Users\\bo", kMaxButtons, kNow);
+    }
+
+    testing::TempDir dir;
+    std::filesystem::path db;
+    testing::RecordingMessageBoxes boxes;
+    DbSession store;
+};
+
+TEST_F(TransferTest, ExportThenImportIntoAFreshStoreGivesTheSameRing) {
+    ASSERT_EQ(store.ExecuteSql(L"insert into tb_Btns (iType, Title, PathName, Para, sort) values "
+                               L"(0, '编辑器', 'C:\\Users\\ann\\Desktop\\ed.exe', '-n \"x\"', 9),"
+                               L"(2, 'Docs', 'c:\\users\\ANN', null, 5),"
+                               L"(4, 'web', 'https://例子.测试/?q=1', null, 7),"
+                               L"(0, 'other', 'C:\\Users\\annex\\a.txt', null, 8)"),
+              1);
+    const TransferResult out = ExportToFile(store, File("ring.json"), L"C:\\Users\\ann\\");
+    ASSERT_EQ(out.exitCode, 0);
+    EXPECT_EQ(out.lines[0].substr(0, 5), L"已导出 5");
+    std::string json;
+    bool tooLarge = false;
+    ASSERT_TRUE(ReadWholeFile(File("ring.json"), json, kMaxTransferBytes, tooLarge));
+    EXPECT_NE(json.find("\"format\": \"quorlin-buttons\""), std::string::npos);
+    EXPECT_NE(json.find("%USERPROFILE%\\\\Desktop\\\\ed.exe"), std::string::npos);
+    EXPECT_NE(json.find("\"%USERPROFILE%\""), std::string::npos);           // the folder itself, any letter case
+    EXPECT_NE(json.find("C:\\\\Users\\\\annex\\\\a.txt"), std::string::npos);  // not under the profile
+
+    // Another machine, another user.
+    testing::TempDir other;
+    const auto otherDb = other.MakeDatabase();
+    DbSession fresh;
+    ASSERT_TRUE(fresh.OpenDatabase(other.WPath(), L"bts.db", L"t"));
+    const TransferResult in = ImportFromFile(fresh, File("ring.json"), L"D:\\Home\\bo", kMaxButtons, kNow);
+    ASSERT_EQ(in.exitCode, 0);
+    EXPECT_EQ(in.added, 4);
+    ASSERT_EQ(in.lines.size(), 2u);  // row 1 is there already
+    EXPECT_EQ(in.lines[1].substr(0, 7), L"跳过第 1 项");
+    std::string expected = Rows(db);
+    for (const std::string& from : {std::string("C:\\Users\\ann"), std::string("c:\\users\\ANN")}) {
+        for (size_t p; (p = expected.find(from + "\\")) != std::string::npos || (p = expected.find(from + "|")) != std::string::npos;)
+            expected.replace(p, from.size(), "D:\\Home\\bo");
+    }
+    EXPECT_EQ(Rows(otherDb), expected);
+    EXPECT_EQ(ListBackups(fresh.Path()).size(), 1u);  // taken before the import
+}
+
+TEST_F(TransferTest, ImportSkipsDuplicatesAndWhatPassesTheLimitAndSaysSo) {
+    for (int i = 0; i < kMaxButtons - 3; ++i)  // with row 1: room for two
+        ASSERT_EQ(store.ExecuteSql(L"insert into tb_Btns (iType, Title, PathName, sort) values (0, 'f', 'C:\\f" +
+                                   std::to_wstring(i) + L"', " + std::to_wstring(10 + i) + L")"),
+                  1);
+    const TransferResult r = Import(R"({"format":"quorlin-buttons","version":1,"buttons":[
+        {"title":"dup","path":"C:\\f3","kind":0},
+        {"title":"a","path":"C:\\a","kind":0,"parameter":""},
+        {"title":"a again","path":"C:\\a","kind":0},
+        {"title":"a as folder","path":"C:\\a","kind":2,"extra":true},
+        {"title":"late","path":"C:\\late","kind":0}]})");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.added, 2);
+    ASSERT_EQ(r.lines.size(), 4u);
+    EXPECT_EQ(r.lines[1].substr(0, r.lines[1].find(L'\n')), L"跳过第 1 项“dup”：已经有这个按钮。");
+    EXPECT_EQ(r.lines[2].substr(0, 7), L"跳过第 3 项");
+    EXPECT_EQ(r.lines[3].substr(0, r.lines[3].find(L'\n')), L"跳过第 5 项“late”：最多只能添加66个按钮。");
+    EXPECT_EQ(QueryText(db, "select iType, Title, ifnull(Para, '<null>') from tb_Btns where ID > 2 and Title <> 'f' order by sort"),
+              "0|a|<null>\n2|a as folder|<null>");
+}
+
+TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
+    const std::string before = Rows(db);
+    struct Case {
+        std::string json;
+        std::wstring says;
+    } cases[] = {
+        {"not json", L"导入文件不是有效的 JSON"},
+        {"[1,2]", L"导入文件不是本程序导出的按钮文件"},
+        {R"({"format":"other","version":1,"buttons":[]})", L"导入文件不是本程序导出的按钮文件"},
+        {R"({"format":"quorlin-buttons","version":2,"buttons":[]})", L"导入文件的版本 2 不受支持"},
+        {R"({"format":"quorlin-buttons","version":"1","buttons":[]})", L"导入文件的版本 \"1\" 不受支持"},
+        {R"({"format":"quorlin-buttons","buttons":[]})", L"导入文件的版本 - 不受支持"},
+        {R"({"format":"quorlin-buttons","version":1})", L"导入文件缺少按钮列表"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"title":"ok","path":"C:\\ok","kind":0},{"title":"x","kind":0}]})",
+         L"第 2 项缺少路径"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"","kind":0}]})", L"第 1 项缺少路径"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":7}]})", L"第 1 项的类型"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":1.5}]})", L"第 1 项的类型"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"title":3}]})", L"第 1 项的 \"title\""},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a\u0000b","kind":0}]})", L"第 1 项的 \"path\""},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[7]})", L"第 1 项不是按钮对象"},
+    };
+    for (const Case& c : cases) {
+        const TransferResult r = Import(c.json);
+        EXPECT_EQ(r.exitCode, 2) << c.json;
+        ASSERT_FALSE(r.lines.empty()) << c.json;
+        EXPECT_EQ(r.lines[0].substr(0, c.says.size()), c.says) << c.json;
+        EXPECT_NE(r.lines[0].find(L'\n'), std::wstring::npos) << "an English line follows";
+    }
+    EXPECT_EQ(Rows(db), before);
+    EXPECT_TRUE(ListBackups(store.Path()).empty());  // refused before anything was touched
+    const TransferResult missing = ImportFromFile(store, File("none.json"), L"", kMaxButtons, kNow);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.lines[0].substr(0, 6), L"无法读取文件");
+    const TransferResult unwritable = ExportToFile(store, File("no/such/folder.json"), L"");
+    EXPECT_EQ(unwritable.exitCode, 2);
+}
+
+TEST_F(TransferTest, ProfileFolderIsReplacedOnlyAtAFolderBoundary) {
+    EXPECT_EQ(ToProfileRelative(L"C:\\Users\\me\\a", L"C:\\Users\\me"), L"%USERPROFILE%\\a");
+    EXPECT_EQ(ToProfileRelative(L"C:\\Users\\meg\\a", L"C:\\Users\\me"), L"C:\\Users\\meg\\a");
+    EXPECT_EQ(ToProfileRelative(L"C:\\Users\\me\\a", L""), L"C:\\Users\\me\\a");
+    EXPECT_EQ(FromProfileRelative(L"%userprofile%\\a", L"D:\\p\\"), L"D:\\p\\a");
+    EXPECT_EQ(FromProfileRelative(L"%USERPROFILE%x\\a", L"D:\\p"), L"%USERPROFILE%x\\a");
+    // Shell entries and web addresses are never touched.
+    const std::string json = MakeTransferJson({{L"t", L"C:\\Users\\me", ItemKind::Url, L""}}, L"C:\\Users\\me");
+    EXPECT_NE(json.find("\"C:\\\\Users\\\\me\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorlin

@@ -1,0 +1,187 @@
+// A start drawn from the icon cache, the clock tick that pushes only what changed, and a
+// clock that stops while nobody can see it. The real panel, a real bts.db.
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "buttons/icon_imaging_win.h"
+#include "panel_fixture.h"
+
+namespace quorlin::testing {
+namespace {
+
+bool SameCanvas(const fw::LayeredCanvas& a, const fw::LayeredCanvas& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+}
+
+class StartAndIdleTest : public PanelTest {
+protected:
+    // Two files and a folder, each with the shell's picture, and a web address.
+    void AddButtons() {
+        dir.WriteFile("notes.txt", "n");
+        dir.WriteFile("tool.exe", "MZ");
+        std::filesystem::create_directory(dir.File("stuff"));
+        ASSERT_TRUE(panel->AddButton(L"notes", dir.File("notes.txt").wstring(), ItemKind::File, L""));
+        ASSERT_TRUE(panel->AddButton(L"tool", dir.File("tool.exe").wstring(), ItemKind::File, L""));
+        ASSERT_TRUE(panel->AddButton(L"stuff", dir.File("stuff").wstring(), ItemKind::Folder, L""));
+        ASSERT_TRUE(panel->AddButton(L"web", L"https://example.org/", ItemKind::Url, L""));
+        panel->LayoutButtons();
+    }
+    // Opens the panel and lets the work after the first frame finish.
+    void OpenAndSettle() {
+        OpenPanel();
+        for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
+        ASSERT_TRUE(panel->PicturesRefreshed());
+    }
+    // The panel as its first frame shows it: nothing posted after it has run yet.
+    void OpenWithoutPumping() {
+        panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
+        ASSERT_TRUE(panel->Create(nullptr));
+    }
+    std::vector<unsigned> Picture() {
+        fw::LayeredCanvas c(panel->hwnd(), 240, 240);
+        panel->ComposeInto(c);
+        std::vector<unsigned> px;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 240; ++x) px.push_back(c.Pixel(x, y));
+        return px;
+    }
+    void Sql(const std::string& statement) {
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(db.u8string().c_str(), &h), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(h, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << statement;
+        sqlite3_close(h);
+    }
+    std::int64_t IdOf(const std::string& title) {
+        return std::stoll(Query("select ID from tb_Btns where Title = '" + title + "'"));
+    }
+};
+
+TEST_F(StartAndIdleTest, CachedStartAsksTheShellForNothingAndLooksTheSame) {
+    OpenAndSettle();
+    AddButtons();
+    panel->RenderPanel();
+    const std::vector<unsigned> fromShell = Picture();
+    EXPECT_EQ(Query("select count(*) from tb_IconCache"), "5") << "every button's picture, kept with its row";
+    ClosePanel();
+
+    const int asked = ShellIconRequests();
+    OpenWithoutPumping();
+    EXPECT_EQ(ShellIconRequests(), asked) << "the first frame came from the cache";
+    EXPECT_EQ(Picture(), fromShell);
+    for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
+    EXPECT_EQ(ShellIconRequests(), asked) << "nothing changed on disk: nothing to make anew";
+}
+
+TEST_F(StartAndIdleTest, StaleMissingCorruptAndOrphanedPicturesAreMadeAnewOrDropped) {
+    OpenAndSettle();
+    AddButtons();
+    panel->RenderPanel();
+    const std::vector<unsigned> good = Picture();
+    ClosePanel();
+    const std::int64_t notes = IdOf("notes"), tool = IdOf("tool"), stuff = IdOf("stuff");
+    Sql("update tb_IconCache set Png = x'89504e470d0a' where ID = " + std::to_string(notes));  // undecodable
+    Sql("delete from tb_IconCache where ID = " + std::to_string(stuff));                        // missing
+    Sql("update tb_IconCache set Stamp = '0|1:x|1:y|0|0' where ID = " + std::to_string(tool));  // another row's
+    Sql("insert into tb_IconCache (ID, Size, Stamp, Png) select 999999, Size, Stamp, Png from tb_IconCache "
+        "where ID = 1");  // no such button
+    std::ofstream(dir.File("notes.txt"), std::ios::app) << "longer now";  // and its target changed
+
+    const int asked = ShellIconRequests();
+    OpenWithoutPumping();
+    EXPECT_EQ(ShellIconRequests(), asked);
+    for (std::int64_t id : {notes, tool, stuff}) EXPECT_EQ(panel->FindButton(id)->Image(), nullptr) << id;
+    for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
+    EXPECT_EQ(ShellIconRequests(), asked + 3) << "only those three were made anew";
+    EXPECT_EQ(Picture(), good);
+    EXPECT_EQ(Query("select count(*) from tb_IconCache where ID = 999999"), "0");
+    EXPECT_EQ(Query("select count(*) from tb_IconCache"), "5");
+    // Deleting a button or changing its target drops its picture in the same transaction.
+    ASSERT_TRUE(panel->DeleteButton(stuff));
+    EXPECT_EQ(Query("select count(*) from tb_IconCache where ID = " + std::to_string(stuff)), "0");
+    Sql("update tb_Btns set PathName = 'C:\\elsewhere.txt' where ID = " + std::to_string(tool));
+    EXPECT_EQ(Query("select count(*) from tb_IconCache where ID = " + std::to_string(tool)), "0");
+}
+
+TEST_F(StartAndIdleTest, ATickPushesOnlyWhatTheSecondHandSweptAndTheWindowHoldsTheWholePicture) {
+    OpenAndSettle();
+    AddButtons();
+    clock.time = LocalTime{10, 10, 10};
+    panel->RenderPanel();
+    EXPECT_EQ(panel->LastPush().right - panel->LastPush().left, 240);
+    for (int second = 11; second < 50; second += 7) {
+        clock.time = LocalTime{10, 10, second};
+        ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
+        const RECT r = panel->LastPush();
+        EXPECT_LT((r.right - r.left) * (r.bottom - r.top), 240 * 240 / 4) << second;
+        fw::LayeredCanvas whole(panel->hwnd(), 240, 240);
+        panel->ComposeInto(whole);
+        ASSERT_NE(panel->PushedFrame(), nullptr);
+        EXPECT_TRUE(SameCanvas(*panel->PushedFrame(), whole)) << second;
+    }
+    clock.time = LocalTime{10, 11, 0};  // a new minute moves the minute hand: all of it again
+    ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
+    EXPECT_EQ(panel->LastPush().right - panel->LastPush().left, 240);
+}
+
+TEST_F(StartAndIdleTest, TheClockStopsWhileNobodyCanSeeItAndShowsTheRightTimeWhenBack) {
+    OpenAndSettle();
+    ASSERT_TRUE(panel->ClockRunning());
+    auto expectBackAt = [&](int second, const char* what) {
+        EXPECT_TRUE(panel->ClockRunning()) << what;
+        fw::LayeredCanvas whole(panel->hwnd(), 240, 240);
+        panel->ComposeInto(whole);
+        ASSERT_NE(panel->PushedFrame(), nullptr);
+        EXPECT_TRUE(SameCanvas(*panel->PushedFrame(), whole)) << what << ": the time shown at once";
+        EXPECT_EQ(clock.time.second, second);
+    };
+    // The session is locked.
+    ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, 0x7, 0);
+    EXPECT_FALSE(panel->ClockRunning());
+    clock.time = LocalTime{11, 20, 5};
+    ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, 0x8, 0);
+    expectBackAt(5, "unlocked");
+    // The display goes off.
+    struct {
+        POWERBROADCAST_SETTING s;
+        DWORD pad;
+    } power{};
+    power.s.PowerSetting = GUID_CONSOLE_DISPLAY_STATE;
+    power.s.DataLength = sizeof(DWORD);
+    ::SendMessageW(panel->hwnd(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&power.s));
+    EXPECT_FALSE(panel->ClockRunning());
+    clock.time = LocalTime{11, 21, 6};
+    power.s.Data[0] = 1;
+    ::SendMessageW(panel->hwnd(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&power.s));
+    expectBackAt(6, "display on");
+    // A window over the whole panel comes to the front (the panel is on the desktop layer).
+    RECT p{};
+    ::GetWindowRect(panel->hwnd(), &p);
+    HWND cover = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, p.left - 10, p.top - 10,
+                                   p.right - p.left + 20, p.bottom - p.top + 20, nullptr, nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(cover);
+    ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);
+    Pump(20);
+    EXPECT_FALSE(panel->ClockRunning());
+    // The hotkey brings the panel in front of it: seen again; sent back, hidden again.
+    clock.time = LocalTime{11, 21, 30};
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
+    Pump(20);
+    expectBackAt(30, "summoned");
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
+    ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);
+    Pump(20);
+    EXPECT_FALSE(panel->ClockRunning());
+    clock.time = LocalTime{11, 22, 7};
+    ::DestroyWindow(cover);
+    ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);
+    Pump(20);
+    expectBackAt(7, "uncovered");
+}
+
+}  // namespace
+}  // namespace quorlin::testing
