@@ -11,7 +11,7 @@ const unsigned short kPrimaryChinese = 0x04;  // LANG_CHINESE
 bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
     size_t i = 0;
     for (; prefix[i]; ++i) {
-        if (i >= text.size() || std::towlower(text[i]) != prefix[i]) return false;
+        if (i >= text.size() || static_cast<wchar_t>(std::towlower(text[i])) != prefix[i]) return false;
     }
     // "zh", "zh-CN", "zh_TW": the language alone or followed by a region.
     return i == text.size() || text[i] == L'-' || text[i] == L'_';

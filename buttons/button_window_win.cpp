@@ -22,6 +22,7 @@ bool CButtonEx::CreateIn(HWND panel) {
 void CButtonEx::RebuildImage() {
     image_.reset();
     image_ = host_.PictureFor(*this);
+    if (hwnd_) ::SetWindowTextW(hwnd_, ShownTitle(iType, Title).c_str());
 }
 
 Rect CButtonEx::ScreenRect() const {
@@ -56,7 +57,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
     if (a.showTip) {
         POINT sp{a.tipPoint.x, a.tipPoint.y};
         ::ClientToScreen(hwnd_, &sp);
-        host_.ShowTip(true, ShownTitle(iType, Title), sp.x, sp.y);
+        host_.ShowTip(this, ShownTitle(iType, Title), sp.x, sp.y);
     }
     if (a.startDrag) {
         POINT cursor{};
@@ -71,7 +72,7 @@ LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM lp, bool& handled) {
 LRESULT CButtonEx::OnMouseLeave(WPARAM, LPARAM, bool& handled) {
     ButtonActions a = input_.OnMouseLeave();
     hovered = 0;
-    host_.ShowTip(false, L"", 0, 0);
+    host_.HideTip(this);  // a neighbour may have shown its own tip already
     if (a.requestRepaint) host_.RequestRender();
     handled = !a.passToDefault;
     return 0;
@@ -79,7 +80,7 @@ LRESULT CButtonEx::OnMouseLeave(WPARAM, LPARAM, bool& handled) {
 
 LRESULT CButtonEx::OnLButtonDown(WPARAM, LPARAM lp, bool& handled) {
     input_.OnLeftDown(Point{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-    host_.ShowTip(false, L"", 0, 0);
+    host_.HideTip(nullptr);
     // Not passed on: the system button never captures, never looks pushed, never clicks.
     return 0;
 }

@@ -30,8 +30,12 @@ public:
     virtual void RequestRender() = 0;
     // A panel-wide command chosen in the button's menu, handed on unchanged.
     virtual void ForwardCommand(WPARAM wp, LPARAM lp) = 0;
-    // The tooltip bubble: the text below (x, y) in screen pixels, or hidden.
-    virtual void ShowTip(bool show, const std::wstring& text, int x, int y) = 0;
+    // The tooltip bubble: the text below (x, y) in screen pixels, shown for `owner` (the
+    // button asking).
+    virtual void ShowTip(const void* owner, const std::wstring& text, int x, int y) = 0;
+    // Hides the bubble: whatever it shows when `leaving` is null (a press, a drag), else only
+    // while it is still that button's (the mouse left it, maybe after a neighbour showed its own).
+    virtual void HideTip(const void* leaving) = 0;
     // Lifts the button onto the drag ghost at the cursor (screen x, y).
     virtual void StartDrag(std::int64_t id, int x, int y) = 0;
     // The add/edit dialog on this row, beside anchor (screen), run modally.
@@ -74,7 +78,8 @@ public:
     ~CButtonEx() override;
 
     // Creates the window: BUTTON class, no text, WS_CHILD | WS_VISIBLE, empty rectangle,
-    // control id IDC_LAUNCH_BUTTON.
+    // control id IDC_LAUNCH_BUTTON. The title becomes its window text once the row is loaded
+    // (screen readers and UI automation name the button by it; the window never paints it).
     bool CreateIn(HWND panel);
 
     // Forwards the panel-wide commands of the context menu to the panel.

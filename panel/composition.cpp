@@ -44,12 +44,13 @@ std::vector<DrawOp> ComposePanel(const PanelGeometry& g, int buttonHalf,
         const ButtonView& b = buttons[i];
         // The ghost shows the dragged button; a button without a picture has nothing to draw.
         if (b.id == draggedId || !b.hasImage) continue;
-        const int half = b.hovered ? buttonHalf + growth : buttonHalf;
+        const int half = (b.hovered || b.selected) ? buttonHalf + growth : buttonHalf;
         DrawOp op = Picture(PanelPicture::ButtonImage,
                             RectF{static_cast<float>(b.centerX - half), static_cast<float>(b.centerY - half),
                                   static_cast<float>(2 * half), static_cast<float>(2 * half)});
         op.buttonIndex = i;
         op.integerBounds = true;
+        op.dimmed = b.dimmed;
         ops.push_back(op);
     }
 

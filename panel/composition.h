@@ -25,11 +25,12 @@ struct DrawOp {
     std::optional<int> rotationDegrees;  // clockwise about `pivot`, when set
     Point pivot;
     std::uint32_t argb = 0;  // FillEllipse only
+    bool dimmed = false;     // ButtonImage only: drawn at kDimmedOpacity (filtered out by typing)
 
     bool operator==(const DrawOp& o) const {
         return kind == o.kind && picture == o.picture && buttonIndex == o.buttonIndex && bounds == o.bounds &&
                integerBounds == o.integerBounds && rotationDegrees == o.rotationDegrees && pivot == o.pivot &&
-               argb == o.argb;
+               argb == o.argb && dimmed == o.dimmed;
     }
     bool operator!=(const DrawOp& o) const { return !(*this == o); }
 };
@@ -41,6 +42,8 @@ struct ButtonView {
     int centerY = 0;
     bool hovered = false;
     bool hasImage = false;
+    bool selected = false;  // chosen from the keyboard: drawn as hovered
+    bool dimmed = false;    // its title does not match the typed filter
 };
 
 // Local wall-clock time, to the second.
@@ -60,9 +63,11 @@ struct ClockHands {
 // Colour of the almost invisible clock disc that keeps the clock area clickable.
 constexpr std::uint32_t kClockDiscArgb = 0x01000000;
 
-// How many pixels a hovered button grows on every side at 96 DPI (scaled with the
-// geometry's DPI).
+// How many pixels a hovered (or keyboard-selected) button grows on every side at 96 DPI
+// (scaled with the geometry's DPI).
 constexpr int kHoverGrowth = 3;
+// Opacity of a button whose title does not match the typed filter.
+constexpr float kDimmedOpacity = 0.3f;
 
 // Hand angles for a time; the hour hand moves one degree every two minutes.
 ClockHands HandAngles(int hour, int minute, int second);

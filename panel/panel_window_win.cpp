@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/settings_win.h"
+#include "buttons/builtin_entries.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
 #include "framework/display_win.h"
@@ -87,8 +88,7 @@ BOOL CQuorlinDlg::OnInitDialog() {
     RenderPanel();
     cacheOnly_ = false;
     SetTopMost(state_.topMost, false);
-    hotKeyId = ::GlobalAddAtomW(kHotKeyAtom);
-    ::RegisterHotKey(hwnd_, hotKeyId, MOD_WIN, 0x53);
+    RegisterGlobalHotkey();
     clockRunning_ = false;
     UpdateClock();
     initialised = true;
@@ -272,14 +272,151 @@ BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
         ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
         desktopOwner = nullptr;
     }
-    // Ctrl+Z while the panel (or one of its buttons) has the keyboard: undo the newest deletion.
+    // Ctrl+Z while the panel (or one of its buttons) has the keyboard: undo the newest deletion,
+    // typed filter or not.
     if (msg->message == WM_KEYDOWN && msg->wParam == 'Z' && ::GetKeyState(VK_CONTROL) < 0 &&
         ::GetKeyState(VK_MENU) >= 0 && (msg->hwnd == hwnd_ || ::IsChild(hwnd_, msg->hwnd))) {
         UndoLastDeletion();
         return TRUE;
     }
-    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN)) return TRUE;
+    // The keys are the panel's before the dialog manager sees them: it would close the
+    // panel on Esc and Enter, move the focus on Tab and arrows, and match typed letters
+    // against the buttons' titles as if they were access keys.
+    if ((msg->message == WM_KEYDOWN || msg->message == WM_CHAR) &&
+        (msg->hwnd == hwnd_ || ::IsChild(hwnd_, msg->hwnd))) {
+        if (HandleKey(msg->message, msg->wParam)) return TRUE;
+        if (msg->message == WM_CHAR) return TRUE;
+    }
     return FALSE;
+}
+
+// ---------------------------------------------------------------- the hotkey and the keyboard
+
+void CQuorlinDlg::RegisterGlobalHotkey() {
+    hotKeyId = ::GlobalAddAtomW(kHotKeyAtom);
+    hotkeysTried_ = HotkeyCandidates(IniSettings(state_.SettingsFile()).ReadString(kHotkeySettingKey));
+    for (const Hotkey& h : hotkeysTried_) {
+        if (::RegisterHotKey(hwnd_, hotKeyId, RegistrationModifiers(h), h.vk)) {
+            hotkey_ = h;
+            return;
+        }
+    }
+    hotkeyBalloonDue_ = true;
+    ShowHotkeyBalloon();
+}
+
+// Once per run: at start, or when the tray icon is back after the shell came up.
+void CQuorlinDlg::ShowHotkeyBalloon() {
+    if (!hotkeyBalloonDue_ || !trayAdded) return;
+    NOTIFYICONDATAW info = trayData;
+    info.uFlags = NIF_INFO;
+    ::lstrcpynW(info.szInfo, HotkeyRefusedText(hotkeysTried_).c_str(), ARRAYSIZE(info.szInfo));
+    ::lstrcpynW(info.szInfoTitle, Text(IDS_TRAY_TIP).c_str(), ARRAYSIZE(info.szInfoTitle));
+    info.dwInfoFlags = NIIF_WARNING;
+    if (Tray().Notify(NIM_MODIFY, &info)) hotkeyBalloonDue_ = false;
+}
+
+void CQuorlinDlg::Summon() {
+    const HWND foreground = ::GetForegroundWindow();
+    if (foreground != hwnd_) previousForeground_ = foreground;
+    inFront_ = true;
+    if (::IsIconic(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
+    // Owned by the desktop view the panel would stay behind every window.
+    if (!state_.topMost && desktopOwner) {
+        ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
+        desktopOwner = nullptr;
+    }
+    ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(hwnd_);
+    ::SetFocus(hwnd_);
+    // In front of everything it can be seen: the clock runs again, showing the time at once.
+    hiddenByFrontWindow_ = false;
+    UpdateClock();
+}
+
+void CQuorlinDlg::SendBack(bool restoreForeground) {
+    const HWND previous = previousForeground_;
+    previousForeground_ = nullptr;
+    inFront_ = false;
+    CarryOut(keys_.Reset());
+    if (!state_.topMost) {
+        ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        AttachToDesktop();
+        ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (restoreForeground && previous && previous != hwnd_ && ::IsWindow(previous)) ::SetForegroundWindow(previous);
+}
+
+LRESULT CQuorlinDlg::OnHotKey(WPARAM wp, LPARAM, bool& handled) {
+    if (static_cast<int>(wp) == hotKeyId) {
+        if (inFront_) SendBack(true);
+        else Summon();
+    }
+    handled = false;
+    return 0;
+}
+
+// Losing the keyboard ends the typing and sends a summoned panel back. The dialog's own
+// handling follows (it keeps track of the focus).
+LRESULT CQuorlinDlg::OnActivate(WPARAM wp, LPARAM, bool& handled) {
+    handled = false;
+    if (LOWORD(wp) != WA_INACTIVE) return 0;
+    if (inFront_) SendBack(false);
+    else CarryOut(keys_.Reset());
+    return 0;
+}
+
+LRESULT CQuorlinDlg::OnKeyDown(WPARAM wp, LPARAM, bool& handled) {
+    handled = HandleKey(WM_KEYDOWN, wp);
+    return 0;
+}
+
+LRESULT CQuorlinDlg::OnChar(WPARAM wp, LPARAM, bool&) {
+    HandleKey(WM_CHAR, wp);
+    return 0;
+}
+
+void CQuorlinDlg::SyncKeyTitles() {
+    std::vector<std::wstring> titles;
+    titles.reserve(collection_.buttons.size());
+    for (const auto& b : collection_.buttons) titles.push_back(ShownTitle(b->iType, b->Title));
+    if (titles == keyTitles_) return;
+    keyTitles_ = titles;
+    keys_.SetTitles(std::move(titles));
+}
+
+bool CQuorlinDlg::HandleKey(UINT message, WPARAM wp) {
+    SyncKeyTitles();
+    KeyActions a;
+    if (message == WM_CHAR) {
+        a = keys_.OnChar(static_cast<wchar_t>(wp));
+    } else if (message == WM_KEYDOWN) {
+        const std::optional<PanelKey> key = PanelKeyFor(static_cast<unsigned>(wp), ::GetKeyState(VK_SHIFT) < 0);
+        if (!key) return false;
+        a = keys_.OnKey(*key);
+    }
+    CarryOut(a);
+    return a.handled;
+}
+
+void CQuorlinDlg::CarryOut(const KeyActions& a) {
+    if (a.repaint) RenderPanel();
+    if (a.moveTip) {
+        const CButtonEx* selected = keys_.selected() >= 0 ? ButtonAt(static_cast<size_t>(keys_.selected())) : nullptr;
+        if (selected) {
+            const Rect r = selected->ScreenRect();
+            ShowTip(this, ShownTitle(selected->iType, selected->Title), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        } else {
+            HideTip(this);
+        }
+    }
+    if (a.open >= 0) {
+        if (CButtonEx* button = ButtonAt(static_cast<size_t>(a.open))) {
+            HideTip(nullptr);
+            button->OpenItem();  // as a click: may run a loop of its own and delete the button
+        }
+    }
+    if (a.sendBack) SendBack(true);
 }
 
 bool CQuorlinDlg::OnUnlistedMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
@@ -306,6 +443,7 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
         ::KillTimer(hwnd_, TIMER_TRAY);
         trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
         AttachToDesktop();
+        ShowHotkeyBalloon();
     }
     return 0;
 }
@@ -461,7 +599,7 @@ LRESULT CQuorlinDlg::OnCheckFrontWindow(WPARAM, LPARAM, bool&) {
         if (!shell && ::GetWindowRect(hwnd_, &p) && ::GetWindowRect(front, &f)) {
             const bool frontOnTop = (::GetWindowLongW(front, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
             hidden = FrontWindowHidesPanel(Rect{p.left, p.top, p.right, p.bottom}, Rect{f.left, f.top, f.right, f.bottom},
-                                           state_.topMost && !frontOnTop);
+                                           (state_.topMost || inFront_) && !frontOnTop);
         }
     }
     hiddenByFrontWindow_ = hidden;
@@ -556,8 +694,13 @@ LRESULT CQuorlinDlg::OnQueryDragIcon(WPARAM, LPARAM, bool&) { return reinterpret
 std::vector<DrawOp> CQuorlinDlg::PlanFrame() const {
     std::vector<ButtonView> views;
     views.reserve(collection_.buttons.size());
-    for (const auto& b : collection_.buttons)
-        views.push_back(ButtonView{b->ID, b->centerX, b->centerY, b->hovered != 0, b->HasImage()});
+    for (size_t i = 0; i < collection_.buttons.size(); ++i) {
+        const LauncherButton& b = *collection_.buttons[i];
+        ButtonView v{b.ID, b.centerX, b.centerY, b.hovered != 0, b.HasImage()};
+        v.selected = static_cast<int>(i) == keys_.selected();
+        v.dimmed = keys_.IsDimmed(i);
+        views.push_back(v);
+    }
     const std::int64_t draggedId = ghost_ ? ghost_->DraggedId() : -1;
     const LocalTime now = Clock().Now();
     return ComposePanel(geometry_, buttonHalf, views, draggedId, ClockTime{now.hour, now.minute, now.second});
@@ -604,6 +747,19 @@ void CQuorlinDlg::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& 
                                  Gdiplus::MatrixOrderPrepend);
         }
         if (!picture) continue;  // a picture that is missing draws nothing
+        if (op.dimmed) {  // filtered out by typing: the same picture, fainter
+            Gdiplus::ColorMatrix fade = {{{1, 0, 0, 0, 0},
+                                          {0, 1, 0, 0, 0},
+                                          {0, 0, 1, 0, 0},
+                                          {0, 0, 0, kDimmedOpacity, 0},
+                                          {0, 0, 0, 0, 1}}};
+            Gdiplus::ImageAttributes attributes;
+            attributes.SetColorMatrix(&fade);
+            const Gdiplus::RectF r(op.bounds.x, op.bounds.y, op.bounds.width, op.bounds.height);
+            g.DrawImage(picture, r, 0, 0, static_cast<Gdiplus::REAL>(picture->GetWidth()),
+                        static_cast<Gdiplus::REAL>(picture->GetHeight()), Gdiplus::UnitPixel, &attributes);
+            continue;
+        }
         if (op.integerBounds) {
             g.DrawImage(picture, Gdiplus::Rect(static_cast<INT>(op.bounds.x), static_cast<INT>(op.bounds.y),
                                                static_cast<INT>(op.bounds.width), static_cast<INT>(op.bounds.height)));
@@ -662,6 +818,8 @@ void CQuorlinDlg::ComposeTickInto(fw::LayeredCanvas& canvas, bool stillChanged) 
 
 void CQuorlinDlg::RenderFrame(bool stillChanged) {
     if (!hwnd_) return;
+    // Buttons added, deleted, moved or renamed while a filter is typed: dim and select anew.
+    if (!keys_.filter().empty() || keys_.selected() >= 0) SyncKeyTitles();
     const std::vector<DrawOp> ops = PlanFrame();
     const size_t split = FirstTickOp(ops);
     const bool recomposed = UpdateStillLayer(ops, split, stillChanged, panelWidth, panelHeight);
@@ -711,6 +869,16 @@ void CQuorlinDlg::LayoutButtons() {
         b.centerY = layout.slots[i].centerY;
         b.Place(layout.slots[i].window);
     }
+    // The button windows stacked in ring order: the order in which the dialog manager, screen
+    // readers and UI automation walk them. Already so after a load; a swap moves two.
+    HWND previous = nullptr;
+    for (size_t i = 0; i < collection_.buttons.size(); ++i) {
+        const HWND w = ButtonAt(i)->hwnd();
+        const HWND expected = previous ? ::GetWindow(previous, GW_HWNDNEXT) : ::GetWindow(hwnd_, GW_CHILD);
+        if (w != expected)
+            ::SetWindowPos(w, previous ? previous : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = w;
+    }
 }
 
 void CQuorlinDlg::ShowLoadError(const std::wstring& description) {
@@ -729,9 +897,19 @@ void CQuorlinDlg::ForwardCommand(WPARAM wp, LPARAM lp) {
     if (hwnd_) ::PostMessageW(hwnd_, WM_COMMAND, wp, lp);
 }
 
-void CQuorlinDlg::ShowTip(bool show, const std::wstring& text, int x, int y) {
-    if (show) EnsureHelperWindows();
-    if (toolTip_) toolTip_->ShowTip(show, text, x, y);
+void CQuorlinDlg::ShowTip(const void* owner, const std::wstring& text, int x, int y) {
+    EnsureHelperWindows();
+    tipOwner_.Shown(owner);
+    toolTip_->ShowTip(true, text, x, y);
+}
+
+void CQuorlinDlg::HideTip(const void* leaving) {
+    if (leaving) {
+        if (!tipOwner_.LeaveHides(leaving)) return;
+    } else {
+        tipOwner_.Hidden();
+    }
+    if (toolTip_) toolTip_->ShowTip(false, L"", 0, 0);
 }
 
 void CQuorlinDlg::StartDrag(std::int64_t id, int x, int y) {
@@ -812,6 +990,10 @@ HMENU CQuorlinDlg::BuildTrayMenu() const {
     const std::optional<UndoSummary> undo = collection_.NewestUndo();
     ::ModifyMenuW(popup, ID_UNDO, MF_BYCOMMAND | MF_STRING | (undo ? MF_ENABLED : MF_GRAYED), ID_UNDO,
                   quorlin::UndoMenuText(undo).c_str());
+    // The hotkey in use, as a line to read, above the commands.
+    const std::wstring hotkey = hotkey_ ? HotkeyMenuText(*hotkey_) : NoHotkeyMenuText();
+    ::InsertMenuW(popup, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, 0, hotkey.c_str());
+    ::InsertMenuW(popup, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
     return popup;
 }
 
@@ -854,12 +1036,6 @@ LRESULT CQuorlinDlg::OnNcRightButtonDown(WPARAM, LPARAM, bool&) { return 0; }
 
 LRESULT CQuorlinDlg::OnRightButtonUp(WPARAM, LPARAM, bool& handled) {
     ShowPanelMenu();
-    handled = false;
-    return 0;
-}
-
-LRESULT CQuorlinDlg::OnHotKey(WPARAM wp, LPARAM, bool& handled) {
-    if (static_cast<int>(wp) == hotKeyId) ::SetForegroundWindow(hwnd_);
     handled = false;
     return 0;
 }

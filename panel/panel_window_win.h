@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "panel/hotkey_text.h"
 #include "buttons/button_window_win.h"
 #include "dialogs/add_dialog_win.h"
 #include "dialogs/ghost_win.h"
@@ -21,7 +22,9 @@
 #include "framework/window_win.h"
 #include "panel/button_collection.h"
 #include "panel/composition.h"
+#include "panel/keyboard_rules.h"
 #include "panel/ring_layout.h"
+#include "dialogs/tooltip_logic.h"
 #include "res/resource.h"
 #include "store/icon_cache.h"
 
@@ -73,6 +76,9 @@ public:
             {WM_DROPFILES, &CQuorlinDlg::OnDropFiles},
             {WM_MAKE_HELPERS, &CQuorlinDlg::OnMakeHelpers},
             {WM_DPICHANGED, &CQuorlinDlg::OnDpiChanged},
+            {WM_ACTIVATE, &CQuorlinDlg::OnActivate},
+            {WM_KEYDOWN, &CQuorlinDlg::OnKeyDown},
+            {WM_CHAR, &CQuorlinDlg::OnChar},
             {WM_REFRESH_PICTURES, &CQuorlinDlg::OnRefreshPictures},
             {WM_WTSSESSION_CHANGE, &CQuorlinDlg::OnSessionChange},
             {WM_POWERBROADCAST, &CQuorlinDlg::OnPowerBroadcast},
@@ -170,7 +176,8 @@ public:
     const quorlin::AppState& State() const override { return state_; }
     void RequestRender() override;
     void ForwardCommand(WPARAM wp, LPARAM lp) override;
-    void ShowTip(bool show, const std::wstring& text, int x, int y) override;
+    void ShowTip(const void* owner, const std::wstring& text, int x, int y) override;
+    void HideTip(const void* leaving) override;
     void StartDrag(std::int64_t id, int x, int y) override;
     bool FindPicture(std::int64_t id, Gdiplus::Image*& picture) const override;
     void EditButton(std::int64_t id, const RECT& anchor) override;
@@ -216,6 +223,24 @@ public:
     const NOTIFYICONDATAW& TrayData() const { return trayData; }
     bool TrayAdded() const { return trayAdded; }
     int HotKeyId() const { return hotKeyId; }
+    // The combination registered (none when every one tried was refused), and those tried.
+    const std::optional<quorlin::Hotkey>& ActiveHotkey() const { return hotkey_; }
+    const std::vector<quorlin::Hotkey>& HotkeysTried() const { return hotkeysTried_; }
+
+    // The hotkey: Summon brings the panel in front of every window with the keyboard;
+    // SendBack returns it to its layer (the desktop, or on top in topmost mode) and hands
+    // the keyboard back to the window that had it. InFront: summoned and not sent back yet.
+    void Summon();
+    void SendBack(bool restoreForeground);
+    bool InFront() const { return inFront_; }
+
+    // Launching by typing: a WM_KEYDOWN or WM_CHAR meant for the panel (or one of its
+    // buttons); true when it was the panel's and is done.
+    bool HandleKey(UINT message, WPARAM wp);
+    const quorlin::KeyboardSession& Keys() const { return keys_; }
+    // Who the tooltip bubble shows the title of (a button, the panel for the keyboard's
+    // selection, or nobody).
+    const void* TipShownFor() const { return tipOwner_.owner(); }
 
 private:
     friend struct quorlin::testing::Probe;  // the tests' way to set state the shell would
@@ -241,6 +266,15 @@ private:
     NOTIFYICONDATAW trayData{};
     int hotKeyId = 0;
     bool trayAdded = false;  // whether the shell accepted the icon
+
+    std::optional<quorlin::Hotkey> hotkey_;
+    std::vector<quorlin::Hotkey> hotkeysTried_;
+    bool hotkeyBalloonDue_ = false;  // every combination was refused and the balloon has not been shown
+    bool inFront_ = false;
+    HWND previousForeground_ = nullptr;
+    quorlin::KeyboardSession keys_;
+    std::vector<std::wstring> keyTitles_;  // the titles the session was last given
+    quorlin::TipOwner tipOwner_;
 
     quorlin::IconCache icons_;
     bool cacheOnly_ = true;  // until the first frame: no picture from the shell
@@ -301,6 +335,16 @@ private:
     // The side of the buttons' pictures at the panel's DPI (48 at 96 DPI); the cache keeps
     // one picture per side.
     int PictureSide() const { return quorlin::ButtonPictureSide(dpi_); }
+    LRESULT OnActivate(WPARAM, LPARAM, bool& handled);
+    LRESULT OnKeyDown(WPARAM, LPARAM, bool& handled);
+    LRESULT OnChar(WPARAM, LPARAM, bool& handled);
+
+    void RegisterGlobalHotkey();
+    void ShowHotkeyBalloon();
+    // Gives the session the current titles when they changed since it last saw them.
+    void SyncKeyTitles();
+    void CarryOut(const quorlin::KeyActions& actions);
+
     LRESULT OnRefreshPictures(WPARAM, LPARAM, bool& handled);
     LRESULT OnSessionChange(WPARAM, LPARAM, bool& handled);
     LRESULT OnPowerBroadcast(WPARAM, LPARAM, bool& handled);

@@ -194,6 +194,7 @@ int ShimDevice(sqlite3_file* f) { return M(f)->xDeviceCharacteristics(Shim(f)->r
 const sqlite3_io_methods kShimIo = {
     1, ShimClose, ShimRead, ShimWrite, ShimTruncate, ShimSync, ShimFileSize, ShimLock, ShimUnlock,
     ShimCheckReserved, ShimFileControl, ShimSectorSize, ShimDevice,
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // version 1: no shared memory, no mapping
 };
 
 int ShimOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags) {

@@ -113,6 +113,19 @@ TEST(ComposePanel, HoveredButtonIsThreePixelsLargerOnEachSide) {
     ExpectBounds(drawn[1].bounds, 183, 105, 30, 30);
 }
 
+TEST(ComposePanel, SelectedButtonIsDrawnAsHoveredAndOnlyFilteredOutOnesAreDimmed) {
+    ButtonView selected{3, 120, 42, false, true};
+    selected.selected = true;
+    ButtonView dimmed{4, 198, 120, false, true};
+    dimmed.dimmed = true;
+    const auto drawn = ButtonOps(ComposePanel(PanelGeometry(), 12, {selected, dimmed}, -1, ClockTime{}));
+    ASSERT_EQ(drawn.size(), 2u);
+    ExpectBounds(drawn[0].bounds, 105, 27, 30, 30);
+    EXPECT_FALSE(drawn[0].dimmed);
+    ExpectBounds(drawn[1].bounds, 186, 108, 24, 24);
+    EXPECT_TRUE(drawn[1].dimmed);
+}
+
 TEST(ComposePanel, ButtonSizeFollowsTheCurrentButtonHalf) {
     const std::vector<ButtonView> buttons = {{3, 60, 60, false, true}, {4, 80, 80, true, true}};
     const auto drawn = ButtonOps(ComposePanel(PanelGeometry(), 10, buttons, -1, ClockTime{}));
@@ -170,6 +183,9 @@ TEST(FirstTickOp, StillPartChangesWithTheMinuteHourAndButtons) {
     auto hovered = buttons;
     hovered[1].hovered = true;
     EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, hovered, -1, ClockTime{9, 41, 30})), base);
+    auto dimmed = buttons;
+    dimmed[0].dimmed = true;
+    EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, dimmed, -1, ClockTime{9, 41, 30})), base);
     auto moved = buttons;
     moved[0].centerX += 1;
     EXPECT_NE(StillPart(ComposePanel(PanelGeometry(), 12, moved, -1, ClockTime{9, 41, 30})), base);

@@ -1,4 +1,4 @@
-#include "app/hotkey_text.h"
+#include "panel/hotkey_text.h"
 
 #include <gtest/gtest.h>
 

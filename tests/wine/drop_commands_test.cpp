@@ -263,7 +263,7 @@ TEST_F(CommandTest, AutoRunCommandFlipsTheRunValue) {
     tray = panel->BuildTrayMenu();
     EXPECT_EQ(::GetMenuState(tray, ID_AUTORUN, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
     wchar_t text[32] = {};
-    ::GetMenuStringW(tray, 0, text, 32, MF_BYPOSITION);
+    ::GetMenuStringW(tray, ID_AUTORUN, text, 32, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"随系统启动");
     ::DestroyMenu(tray);
     Command(ID_AUTORUN);

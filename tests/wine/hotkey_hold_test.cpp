@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "app/hotkey_text.h"
+#include "panel/hotkey_text.h"
+#include "panel_fixture.h"
 
 namespace quorlin::testing {
 namespace {
@@ -75,6 +76,59 @@ TEST(HotkeyHolder, WinSHeldElsewhereIsRefusedWith1409AndTheDefaultIsFree) {
     ASSERT_TRUE(both.Start(L"Win+S " + FormatHotkey(kDefaultHotkey)));
     for (const Hotkey& h : HotkeyCandidates(L"")) EXPECT_EQ(TryRegister(w, h, RegistrationModifiers(h)), 1409u);
     ::DestroyWindow(w);
+}
+
+// The text of the tray menu's first line.
+std::wstring FirstLine(HMENU menu) {
+    wchar_t text[128] = {};
+    ::GetMenuStringW(menu, 0, text, 128, MF_BYPOSITION);
+    return text;
+}
+
+class PanelHotkeyTest : public PanelTest {};
+
+TEST_F(PanelHotkeyTest, WinSHeldElsewhereGivesTheDefaultShownInTheTrayMenu) {
+    Holder holder;
+    ASSERT_TRUE(holder.Start(L""));
+    CQuorlinDlg& p = OpenPanel();
+    ASSERT_TRUE(p.ActiveHotkey().has_value());
+    EXPECT_EQ(*p.ActiveHotkey(), kDefaultHotkey);
+    HMENU menu = p.BuildTrayMenu();
+    EXPECT_EQ(FirstLine(menu), L"热键：Ctrl+Alt+Space");
+    EXPECT_EQ(::GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(::GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(::GetMenuItemID(menu, 2), static_cast<UINT>(ID_AUTORUN)) << "the commands follow a separator";
+    EXPECT_EQ(::GetMenuItemID(menu, ::GetMenuItemCount(menu) - 1), static_cast<UINT>(ID_EXIT));
+    ::DestroyMenu(menu);
+    EXPECT_TRUE(tray.balloons.empty());
+}
+
+TEST_F(PanelHotkeyTest, TheSettingNamesTheCombinationAndBadTextMeansWinS) {
+    WriteSetting("HOTKEY", "ctrl + shift + F9");
+    OpenPanel();
+    ASSERT_TRUE(panel->ActiveHotkey().has_value());
+    EXPECT_EQ(FormatHotkey(*panel->ActiveHotkey()), L"Ctrl+Shift+F9");
+    ClosePanel();
+    WriteSetting("HOTKEY", "Ctrl+Banana");
+    OpenPanel();
+    ASSERT_TRUE(panel->ActiveHotkey().has_value());
+    EXPECT_EQ(*panel->ActiveHotkey(), kWinSHotkey);
+}
+
+TEST_F(PanelHotkeyTest, EveryCombinationTakenIsSaidOnceInABalloon) {
+    Holder holder;
+    ASSERT_TRUE(holder.Start(L"Win+S Ctrl+Alt+Space"));
+    CQuorlinDlg& p = OpenPanel();
+    EXPECT_FALSE(p.ActiveHotkey().has_value());
+    ASSERT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons[0], HotkeyRefusedText({kWinSHotkey, kDefaultHotkey}).substr(0, 255));
+    HMENU menu = p.BuildTrayMenu();
+    EXPECT_EQ(FirstLine(menu), NoHotkeyMenuText());
+    ::DestroyMenu(menu);
+    // The shell starts again and the icon comes back: no second balloon.
+    ::SendMessageW(p.hwnd(), TaskbarCreatedMessage(), 0, 0);
+    Pump(3000);
+    EXPECT_EQ(tray.balloons.size(), 1u);
 }
 
 }  // namespace

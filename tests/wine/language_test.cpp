@@ -41,9 +41,11 @@ TEST_F(EnglishPanelTest, MenuTrayTipQuestionsWorkerMessagesAndBuiltInTooltipsAre
     CQuorlinDlg& p = OpenPanel();
     EXPECT_STREQ(p.TrayData().szTip, L"Zanthe Desktop");
     HMENU trayMenu = p.BuildTrayMenu();
-    wchar_t text[64] = {};
-    ::GetMenuStringW(trayMenu, 0, text, 64, MF_BYPOSITION);
+    wchar_t hotkey[64] = {}, text[64] = {};
+    ::GetMenuStringW(trayMenu, 0, hotkey, 64, MF_BYPOSITION);
+    ::GetMenuStringW(trayMenu, ID_AUTORUN, text, 64, MF_BYCOMMAND);
     ::DestroyMenu(trayMenu);
+    EXPECT_EQ(std::wstring(hotkey).rfind(L"Hotkey: ", 0), 0u) << hotkey;
     EXPECT_STREQ(text, L"Start with Windows");
 
     // The built-in entry keeps its Chinese title in the table; its bubble says it in English.
@@ -58,6 +60,14 @@ TEST_F(EnglishPanelTest, MenuTrayTipQuestionsWorkerMessagesAndBuiltInTooltipsAre
     ASSERT_NE(panel->ToolTip(), nullptr);
     EXPECT_EQ(panel->ToolTip()->Text(), L"Recycle Bin");
     ::SendMessageW(b->hwnd(), WM_MOUSELEAVE, 0, 0);
+    // Its window text, and the title that typing matches, are the shown ones too.
+    EXPECT_EQ(fw::GetWindowTextString(b->hwnd()), L"Recycle Bin");
+    for (wchar_t c : std::wstring(L"recycle")) ::PostMessageW(p.hwnd(), WM_CHAR, c, 1);
+    Pump(10);
+    EXPECT_EQ(p.Keys().selected(), static_cast<int>(p.ButtonCount() - 1));
+    EXPECT_EQ(panel->ToolTip()->Text(), L"Recycle Bin");
+    ::PostMessageW(p.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    Pump(10);
 
     Command(ID_CLEAR_ALL);  // answered No
     // The version check's worker thread reads the same block.

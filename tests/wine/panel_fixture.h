@@ -31,8 +31,10 @@ public:
     ~RecordingTray() override { SetTray(previous_); }
     bool useRealTray = false;
     std::vector<DWORD> calls;
+    std::vector<std::wstring> balloons;  // the texts of the balloons shown (NIF_INFO)
     BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override {
         calls.push_back(message);
+        if (data->uFlags & NIF_INFO) balloons.push_back(data->szInfo);
         if (useRealTray) return ::Shell_NotifyIconW(message, data);
         return TRUE;
     }

@@ -318,7 +318,8 @@ TEST_F(PanelWindowTest, LostDesktopOwnerIsDroppedAndTaskbarCreatedReattaches) {
     EXPECT_EQ(tray.calls, std::vector<DWORD>{NIM_ADD});
 }
 
-TEST_F(PanelWindowTest, EscapeAndEnterDoNothing) {
+// Esc and Enter belong to the keyboard session now; the dialog manager never closes the panel on them.
+TEST_F(PanelWindowTest, EscapeAndEnterNeverCloseThePanel) {
     OpenPanel();
     for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
         MSG msg{panel->hwnd(), WM_KEYDOWN, key, 0, 0, {}};
@@ -417,6 +418,29 @@ TEST_F(ClockTickTest, ButtonChangesNotRenderedYetAreNotHiddenByTheKeptPicture) {
     ExpectTickShowsTheWholePicture("dragged");
     Probe::SetDraggedId(*panel->Ghost(), -1);
     EXPECT_EQ(panel->StillCompositions(), ++composed);
+}
+
+TEST_F(ClockTickTest, ButtonsFilteredOutByTypingAreFainterAndTheTickKeepsThem) {
+    clock.time = LocalTime{10, 10, 15};
+    CButtonEx& f = *panel->ButtonAt(panel->ButtonCount() - 3);
+    fw::LayeredCanvas before(panel->hwnd(), 240, 240);
+    panel->ComposeInto(before);
+    const int composed = panel->StillCompositions();
+    ::PostMessageW(panel->hwnd(), WM_CHAR, L'u', 1);  // "u" matches only the web address
+    Pump(10);
+    EXPECT_EQ(panel->StillCompositions(), composed + 1);
+    ExpectTickShowsTheWholePicture("filtered");
+    fw::LayeredCanvas after(panel->hwnd(), 240, 240);
+    panel->ComposeInto(after);
+    const unsigned alphaBefore = before.Pixel(f.centerX, f.centerY) >> 24;
+    EXPECT_GT(alphaBefore, 0u);
+    EXPECT_LT(after.Pixel(f.centerX, f.centerY) >> 24, alphaBefore);
+    ::PostMessageW(panel->hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    Pump(10);
+    ExpectTickShowsTheWholePicture("filter cleared");
+    fw::LayeredCanvas cleared(panel->hwnd(), 240, 240);
+    panel->ComposeInto(cleared);
+    EXPECT_TRUE(SamePixels(cleared, before));
 }
 
 TEST_F(ClockTickTest, ClockTimerTicksAndRenderPanelRecomposes) {

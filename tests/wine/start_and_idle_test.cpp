@@ -167,6 +167,15 @@ TEST_F(StartAndIdleTest, TheClockStopsWhileNobodyCanSeeItAndShowsTheRightTimeWhe
     ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);
     Pump(20);
     EXPECT_FALSE(panel->ClockRunning());
+    // The hotkey brings the panel in front of it: seen again; sent back, hidden again.
+    clock.time = LocalTime{11, 21, 30};
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
+    Pump(20);
+    expectBackAt(30, "summoned");
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
+    ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);
+    Pump(20);
+    EXPECT_FALSE(panel->ClockRunning());
     clock.time = LocalTime{11, 22, 7};
     ::DestroyWindow(cover);
     ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);

@@ -248,5 +248,25 @@ TEST_F(ToolTipPanelTest, HoverOverAButtonShowsItsTitleBelowTheCursorAndAPressHid
     Pump(10);
 }
 
+// Straight from one button onto its neighbour: the old one's leave arrives after the new
+// one's first move and must not hide the new one's tip.
+TEST_F(ToolTipPanelTest, LeaveOfTheOldButtonKeepsTheTipTheNeighbourShowed) {
+    CQuorlinDlg& p = OpenPanel();
+    ASSERT_TRUE(p.AddButton(L"Left", L"http://left.example/", ItemKind::Url, L""));
+    ASSERT_TRUE(p.AddButton(L"Right", L"http://right.example/", ItemKind::Url, L""));
+    p.LayoutButtons();
+    Pump(20);
+    CButtonEx* left = p.ButtonAt(p.ButtonCount() - 2);
+    CButtonEx* right = p.ButtonAt(p.ButtonCount() - 1);
+    ::SendMessageW(left->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(right->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(left->hwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(::IsWindowVisible(panel->ToolTip()->hwnd()));
+    EXPECT_EQ(panel->ToolTip()->Text(), L"Right");
+    ::SendMessageW(right->hwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(panel->ToolTip()->hwnd()));
+    Pump(10);
+}
+
 }  // namespace
 }  // namespace quorlin::testing

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/hotkey_text.h"
+#include "panel/hotkey_text.h"
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> texts;
