@@ -26,19 +26,10 @@ using namespace quorlin::fuzz;
 
 namespace {
 
-class NoWindows : public ButtonHost {
-public:
-    std::unique_ptr<LauncherButton> CreateButtonWindow() override { return std::make_unique<LauncherButton>(); }
-    void LayoutButtons() override {}
-    void RenderPanel() override {}
-    void ShowLoadError(const std::wstring&) override {}
-    bool TargetExists(const std::wstring&) override { return true; }
-};
-
 struct Store {
     testing::TempDir dir;
     DbSession session;
-    NoWindows host;
+    fuzz::NoWindows host;
     std::unique_ptr<ButtonCollection> collection;
     Store() {
         dir.MakeDatabase();

@@ -14,10 +14,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "framework/text.h"
+#include "panel/button_collection.h"
 
 #define FUZZ_CHECK(cond)                                                                      \
     do {                                                                                      \
@@ -28,6 +30,16 @@
     } while (0)
 
 namespace quorlin::fuzz {
+
+// A panel without windows for the collection the store targets drive.
+class NoWindows : public ButtonHost {
+public:
+    std::unique_ptr<LauncherButton> CreateButtonWindow() override { return std::make_unique<LauncherButton>(); }
+    void LayoutButtons() override {}
+    void RenderPanel() override {}
+    void ShowLoadError(const std::wstring&) override {}
+    bool TargetExists(const std::wstring&) override { return true; }
+};
 
 inline std::wstring WideFrom(const std::uint8_t* data, std::size_t size, bool units16) {
     if (!units16) return FromUtf8(std::string(reinterpret_cast<const char*>(data), size));
