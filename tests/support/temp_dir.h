@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -88,6 +89,19 @@ inline std::string QueryText(const std::filesystem::path& file, const std::strin
     sqlite3_finalize(st);
     sqlite3_close(db);
     return out;
+}
+
+// The application directory the build made (exe, bts.db, Img\), named by QUORLIN_APPDIR,
+// as a Windows path (a Unix path is reached through drive Z:).
+inline std::wstring BuiltAppDir() {
+    const char* env = std::getenv("QUORLIN_APPDIR");
+    std::string p = env ? env : "";
+    if (!p.empty() && p[0] == '/') {
+        for (auto& c : p)
+            if (c == '/') c = '\\';
+        p = "Z:" + p;
+    }
+    return std::wstring(p.begin(), p.end());
 }
 
 }  // namespace quorlin::testing

@@ -16,18 +16,6 @@
 namespace quorlin::testing {
 namespace {
 
-// The application directory the build made (exe, bts.db, Img\), as a Windows path.
-std::wstring BuiltAppDir() {
-    const char* env = std::getenv("QUORLIN_APPDIR");
-    std::string p = env ? env : "";
-    if (!p.empty() && p[0] == '/') {
-        for (auto& c : p)
-            if (c == '/') c = '\\';
-        p = "Z:" + p;
-    }
-    return std::wstring(p.begin(), p.end());
-}
-
 HWND FindPanelWindow() {
     struct Search {
         HWND found = nullptr;

@@ -17,17 +17,6 @@
 namespace quorlin::testing {
 namespace {
 
-std::wstring BuiltAppDir() {
-    const char* env = std::getenv("QUORLIN_APPDIR");
-    std::string p = env ? env : "";
-    if (!p.empty() && p[0] == '/') {
-        for (auto& c : p)
-            if (c == '/') c = '\\';
-        p = "Z:" + p;
-    }
-    return std::wstring(p.begin(), p.end());
-}
-
 struct Outcome {
     DWORD code = STILL_ACTIVE;
     std::string out, err;
