@@ -261,12 +261,7 @@ private:
             return;
         }
         std::string error;
-        const auto integrity = db.Column("PRAGMA integrity_check", error);
-        if (integrity != std::vector<std::string>{"ok"}) {
-            std::string all;
-            for (const auto& l : integrity) all += l + "; ";
-            Fail("integrity_check: " + all + error);
-        }
+        if (const std::string problems = db.IntegrityProblems(); !problems.empty()) Fail("integrity_check: " + problems);
         const auto sameSort = db.Column("select sort from tb_Btns group by sort having count(*) > 1", error);
         if (!sameSort.empty()) Fail("two rows share sort " + sameSort[0]);
         State actual;

@@ -530,12 +530,7 @@ private:
             return;
         }
         std::string error;
-        const auto integrity = db.Column("PRAGMA integrity_check", error);
-        if (integrity != std::vector<std::string>{"ok"}) {
-            std::string all;
-            for (const auto& l : integrity) all += l + "; ";
-            Fail("integrity_check: " + all + error);
-        }
+        if (const std::string problems = db.IntegrityProblems(); !problems.empty()) Fail("integrity_check: " + problems);
         State actual;
         if (!db.Read(actual.table, error)) {
             Fail("cannot read tb_Btns: " + error);

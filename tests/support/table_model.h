@@ -331,6 +331,15 @@ struct Db {
         sqlite3_finalize(st);
         return rc == SQLITE_DONE;
     }
+    // "" when PRAGMA integrity_check says ok, else what it (or the failing query) said.
+    std::string IntegrityProblems() const {
+        std::string error;
+        const auto lines = Column("PRAGMA integrity_check", error);
+        if (lines == std::vector<std::string>{"ok"}) return "";
+        std::string all;
+        for (const auto& l : lines) all += l + "; ";
+        return all + error;
+    }
     bool Read(Table& t, std::string& error) const {
         t.clear();
         sqlite3_stmt* st = nullptr;
