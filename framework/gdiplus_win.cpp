@@ -3,7 +3,9 @@
 #include <objidl.h>
 
 #include <cstring>
+#include <optional>
 
+#include "framework/png_codec.h"
 #include "framework/window_win.h"
 
 namespace quorlin::fw {
@@ -33,6 +35,44 @@ std::unique_ptr<Gdiplus::Image> DecodeStream(IStream* stream) {
     decoded.UnlockBits(&src);
     if (!copied) return nullptr;
     return owned;
+}
+
+// A 32-bit ARGB bitmap owning a copy of the pixels; null when GDI+ cannot make it.
+std::unique_ptr<Gdiplus::Image> BitmapOf(const png::Pixels& pixels) {
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(pixels.width, pixels.height, PixelFormat32bppARGB);
+    Gdiplus::Rect all(0, 0, pixels.width, pixels.height);
+    Gdiplus::BitmapData data{};
+    if (bitmap->GetLastStatus() != Gdiplus::Ok ||
+        bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return nullptr;
+    const size_t row = static_cast<size_t>(pixels.width) * 4;
+    for (int y = 0; y < pixels.height; ++y)
+        std::memcpy(static_cast<BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride,
+                    pixels.bgra.data() + static_cast<size_t>(y) * row, row);
+    bitmap->UnlockBits(&data);
+    return bitmap;
+}
+
+// The pixels of a picture as 32-bit ARGB; nullopt when it has none to give.
+std::optional<png::Pixels> PixelsOf(Gdiplus::Image* picture) {
+    if (!picture || picture->GetType() != Gdiplus::ImageTypeBitmap) return std::nullopt;
+    auto* bitmap = static_cast<Gdiplus::Bitmap*>(picture);
+    png::Pixels pixels;
+    pixels.width = static_cast<int>(bitmap->GetWidth());
+    pixels.height = static_cast<int>(bitmap->GetHeight());
+    if (pixels.width <= 0 || pixels.height <= 0 || pixels.width > png::kMaxSide || pixels.height > png::kMaxSide)
+        return std::nullopt;
+    Gdiplus::Rect all(0, 0, pixels.width, pixels.height);
+    Gdiplus::BitmapData data{};
+    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return std::nullopt;
+    const size_t row = static_cast<size_t>(pixels.width) * 4;
+    pixels.bgra.resize(row * static_cast<size_t>(pixels.height));
+    for (int y = 0; y < pixels.height; ++y)
+        std::memcpy(pixels.bgra.data() + static_cast<size_t>(y) * row,
+                    static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, row);
+    bitmap->UnlockBits(&data);
+    return pixels;
 }
 
 // An IStream over a copy of the bytes (released by the caller, with its memory).
@@ -178,10 +218,7 @@ bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out) {
     HGLOBAL loaded = ::LoadResource(module, res);
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data || size == 0) return false;
-    IStream* stream = StreamOver(data, size);
-    if (!stream) return false;
-    std::unique_ptr<Gdiplus::Image> decoded = DecodeStream(stream);
-    stream->Release();
+    std::unique_ptr<Gdiplus::Image> decoded = DecodePicture(data, size);
     // A picture that cannot be decoded: an empty image object that draws nothing, as an
     // image from a broken stream does.
     out = decoded ? std::move(decoded) : std::unique_ptr<Gdiplus::Image>(new Gdiplus::Bitmap(static_cast<IStream*>(nullptr)));
@@ -189,6 +226,10 @@ bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out) {
 }
 
 std::vector<std::uint8_t> EncodePng(Gdiplus::Image* picture) {
+    if (std::optional<png::Pixels> pixels = PixelsOf(picture)) {
+        std::vector<std::uint8_t> ours = png::Encode(*pixels);
+        if (!ours.empty()) return ours;
+    }
     std::vector<std::uint8_t> out;
     CLSID png{};
     if (!picture || !PngEncoder(png)) return out;
@@ -209,6 +250,9 @@ std::vector<std::uint8_t> EncodePng(Gdiplus::Image* picture) {
 
 std::unique_ptr<Gdiplus::Image> DecodePicture(const void* data, size_t size) {
     if (!data || size == 0) return nullptr;
+    if (std::optional<png::Pixels> pixels = png::Decode(data, size)) {
+        if (auto picture = BitmapOf(*pixels)) return picture;
+    }
     IStream* stream = StreamOver(data, size);
     if (!stream) return nullptr;
     std::unique_ptr<Gdiplus::Image> picture = DecodeStream(stream);

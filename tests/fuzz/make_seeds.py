@@ -160,8 +160,20 @@ def odd_values_seeds():
     return [a + b + rest for a, b, rest in cases]
 
 
+def png_seeds():
+    # The smallest pictures the program ships (RGBA, filtered rows) and one cut short.
+    art = os.path.join(HERE, "..", "..", "res", "art")
+    seeds = []
+    for name in ("minute.png", "hub.png", "badge_locked.png"):
+        with open(os.path.join(art, name), "rb") as f:
+            seeds.append(f.read())
+    seeds.append(seeds[0][: len(seeds[0]) // 2])
+    return seeds
+
+
 def main():
     targets = {
+        "png_decode_fuzz": png_seeds(),
         "version_fuzz": version_seeds(),
         "drop_rules_fuzz": drop_rules_seeds(),
         "browser_command_fuzz": browser_seeds(),

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <shlwapi.h>
+
+#include <cstring>
 #include <filesystem>
 
 #include "buttons/icon_imaging_win.h"
 #include "framework/gdiplus_win.h"
+#include "framework/png_codec.h"
 #include "res/resource.h"
 #include "store/button_table.h"
 #include "support/temp_dir.h"
@@ -138,6 +142,50 @@ TEST(PngResourceTest, MissingAndBrokenPicturesDrawNothing) {
     fw::LayeredCanvas face(::GetDesktopWindow(), 130, 130);
     Gdiplus::Graphics fg(face.MemoryDC());
     EXPECT_EQ(fg.DrawImage(image.get(), 0, 0, 130, 130), Gdiplus::Ok);
+}
+
+BOOL CALLBACK CollectPng(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) {
+    if (IS_INTRESOURCE(name)) reinterpret_cast<std::vector<UINT>*>(list)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+// Our own reader gives exactly the pixels GDI+ gives, for every picture the program ships,
+// and a picture written by our writer comes back from the cache unchanged.
+TEST(PngResourceTest, OwnReaderMatchesGdiplusOnEveryShippedPicture) {
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    std::vector<UINT> ids;
+    ::EnumResourceNamesW(module, L"PNG", CollectPng, reinterpret_cast<LONG_PTR>(&ids));
+    ASSERT_GT(ids.size(), 15u);
+    int read = 0;
+    for (UINT id : ids) {
+        HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
+        const void* data = ::LockResource(::LoadResource(module, res));
+        const DWORD size = ::SizeofResource(module, res);
+        IStream* stream = ::SHCreateMemStream(static_cast<const BYTE*>(data), size);
+        ASSERT_NE(stream, nullptr);
+        Gdiplus::Bitmap reference(stream);
+        stream->Release();
+        const std::optional<png::Pixels> ours = png::Decode(data, size);
+        if (reference.GetLastStatus() != Gdiplus::Ok) {
+            EXPECT_FALSE(ours) << "resource " << id;
+            continue;
+        }
+        ASSERT_TRUE(ours) << "resource " << id;
+        ASSERT_EQ(static_cast<UINT>(ours->width), reference.GetWidth());
+        ASSERT_EQ(static_cast<UINT>(ours->height), reference.GetHeight());
+        std::vector<unsigned> mine(ours->bgra.size() / 4);
+        std::memcpy(mine.data(), ours->bgra.data(), ours->bgra.size());
+        EXPECT_EQ(mine, Pixels(&reference)) << "resource " << id;
+        ++read;
+    }
+    EXPECT_GT(read, 15);
+
+    auto shell = IconForItem(ItemKind::File, L"", L"C:\\windows\\notepad.exe");
+    ASSERT_NE(shell, nullptr);
+    const std::vector<std::uint8_t> file = fw::EncodePng(shell.get());
+    auto back = fw::DecodePicture(file.data(), file.size());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(Pixels(back.get()), Pixels(shell.get()));
 }
 
 }  // namespace
