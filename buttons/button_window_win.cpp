@@ -19,6 +19,11 @@ bool CButtonEx::CreateIn(HWND panel) {
     return Create(L"BUTTON", L"", WS_CHILD | WS_VISIBLE, empty, panel, IDC_LAUNCH_BUTTON);
 }
 
+void CButtonEx::EnsureWindowIn(HWND panel) {
+    if (hwnd_ || !CreateIn(panel)) return;
+    ::SetWindowTextW(hwnd_, ShownTitle(iType, Title).c_str());
+}
+
 void CButtonEx::RebuildImage() {
     image_.reset();
     image_ = host_.PictureFor(*this);
@@ -32,6 +37,7 @@ Rect CButtonEx::ScreenRect() const {
 }
 
 void CButtonEx::Place(const Rect& r) {
+    if (!hwnd_) return;  // placed when its window is made
     ::MoveWindow(hwnd_, r.left, r.top, r.Width(), r.Height(), TRUE);
     ::ShowWindow(hwnd_, SW_SHOWNORMAL);
 }

@@ -81,6 +81,9 @@ public:
     // control id IDC_LAUNCH_BUTTON. The title becomes its window text once the row is loaded
     // (screen readers and UI automation name the button by it; the window never paints it).
     bool CreateIn(HWND panel);
+    // The window of a button loaded before it had one (the panel's first frame needs none):
+    // made now, with its title, unless it exists.
+    void EnsureWindowIn(HWND panel);
 
     // Forwards the panel-wide commands of the context menu to the panel.
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;

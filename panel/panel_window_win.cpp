@@ -84,7 +84,11 @@ BOOL CQuorlinDlg::OnInitDialog() {
     cacheOnly_ = true;
     refreshNext_ = 0;
     icons_.Ensure();
+    // The buttons' windows catch the mouse but show nothing: they are made right after
+    // the first frame, which needs only the rows and their pictures.
+    buttonWindowsLater_ = true;
     LoadButtons();
+    buttonWindowsLater_ = false;
     RenderPanel();
     cacheOnly_ = false;
     SetTopMost(state_.topMost, false);
@@ -490,8 +494,10 @@ LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
 }
 
 LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
-    // Whatever the first frame does not need: the pop-ups, the silent version check, the
-    // pictures checked against their targets, and the watch over what hides the panel.
+    // Whatever the first frame does not need: the buttons' windows, the pop-ups, the silent
+    // version check, the pictures checked against their targets, and the watch over what
+    // hides the panel.
+    MakeButtonWindows();
     EnsureHelperWindows();
     StartVersionCheck(false, state_.SettingsFile());
     ::PostMessageW(hwnd_, WM_REFRESH_PICTURES, 0, 0);
@@ -856,8 +862,19 @@ void CQuorlinDlg::RenderClockTick() { RenderFrame(false); }
 
 std::unique_ptr<LauncherButton> CQuorlinDlg::CreateButtonWindow() {
     auto button = std::make_unique<CButtonEx>(static_cast<ButtonWindowHost&>(*this));
-    button->CreateIn(hwnd_);
+    if (!buttonWindowsLater_) button->CreateIn(hwnd_);
     return button;
+}
+
+void CQuorlinDlg::MakeButtonWindows() {
+    bool made = false;
+    for (size_t i = 0; i < collection_.buttons.size(); ++i) {
+        CButtonEx* b = ButtonAt(i);
+        if (b->hwnd()) continue;
+        b->EnsureWindowIn(hwnd_);
+        made = true;
+    }
+    if (made) LayoutButtons();
 }
 
 void CQuorlinDlg::LayoutButtons() {
@@ -874,6 +891,7 @@ void CQuorlinDlg::LayoutButtons() {
     HWND previous = nullptr;
     for (size_t i = 0; i < collection_.buttons.size(); ++i) {
         const HWND w = ButtonAt(i)->hwnd();
+        if (!w) continue;  // not made yet
         const HWND expected = previous ? ::GetWindow(previous, GW_HWNDNEXT) : ::GetWindow(hwnd_, GW_CHILD);
         if (w != expected)
             ::SetWindowPos(w, previous ? previous : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

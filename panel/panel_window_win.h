@@ -162,6 +162,8 @@ public:
     // The tooltip and the drag ghost: made right after the first frame is on screen, or by
     // whoever needs one first; null before that.
     void EnsureHelperWindows();
+    // The windows of the buttons loaded at start (made right after the first frame).
+    void MakeButtonWindows();
     CToolTipDlg* ToolTip() const { return toolTip_.get(); }
     CDelDlg* Ghost() const { return ghost_.get(); }
 
@@ -278,6 +280,7 @@ private:
 
     quorlin::IconCache icons_;
     bool cacheOnly_ = true;  // until the first frame: no picture from the shell
+    bool buttonWindowsLater_ = false;  // while loading at start: buttons without windows
     static constexpr size_t kRefreshDone = static_cast<size_t>(-1);
     size_t refreshNext_ = 0;  // the next button the refresh looks at
     bool refreshChanged_ = false;

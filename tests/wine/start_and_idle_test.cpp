@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "buttons/builtin_entries.h"
 #include "buttons/icon_imaging_win.h"
 #include "panel_fixture.h"
 
@@ -73,8 +74,24 @@ TEST_F(StartAndIdleTest, CachedStartAsksTheShellForNothingAndLooksTheSame) {
     OpenWithoutPumping();
     EXPECT_EQ(ShellIconRequests(), asked) << "the first frame came from the cache";
     EXPECT_EQ(Picture(), fromShell);
+    ASSERT_EQ(panel->ButtonCount(), 5u);
+    EXPECT_EQ(::GetWindow(panel->hwnd(), GW_CHILD), nullptr) << "no button window before the first frame";
     for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
     EXPECT_EQ(ShellIconRequests(), asked) << "nothing changed on disk: nothing to make anew";
+    // Then every button has its window over its spot, named by its title, in ring order.
+    HWND w = ::GetWindow(panel->hwnd(), GW_CHILD);
+    for (size_t i = 0; i < panel->ButtonCount(); ++i, w = ::GetWindow(w, GW_HWNDNEXT)) {
+        CButtonEx* b = panel->ButtonAt(i);
+        ASSERT_EQ(b->hwnd(), w) << i;
+        RECT r{};
+        ::GetWindowRect(w, &r);
+        ::MapWindowPoints(nullptr, panel->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ((r.left + r.right) / 2, b->centerX) << i;
+        EXPECT_EQ((r.top + r.bottom) / 2, b->centerY) << i;
+        wchar_t text[64] = {};
+        ::GetWindowTextW(w, text, 64);
+        EXPECT_EQ(std::wstring(text), ShownTitle(b->iType, b->Title)) << i;
+    }
 }
 
 TEST_F(StartAndIdleTest, StaleMissingCorruptAndOrphanedPicturesAreMadeAnewOrDropped) {
