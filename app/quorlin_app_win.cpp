@@ -56,13 +56,10 @@ std::wstring CQuorlinApp::AppName() {
 HWND CQuorlinApp::MainHwnd() const { return mainWnd ? mainWnd->hwnd() : nullptr; }
 
 bool CQuorlinApp::PrepareRuntime() {
-    ::CoInitialize(nullptr);  // the result is not examined; uninitialised once at the end
-    comInitialized_ = true;
+    // COM is started by the panel right after its first frame: nothing before it uses COM.
     state.appName = AppName();
     // A bts.db that is missing or damaged is offered the newest good backup first.
     if (!quorlin::OpenDatabaseOrRestore(store, state.DataDir(), L"bts.db", state.appName, quorlin::CurrentDateTime())) {
-        ::CoUninitialize();
-        comInitialized_ = false;
         return false;
     }
     quorlin::ReadSwitches(state);
@@ -98,10 +95,6 @@ int CQuorlinApp::ExitInstance() {
 
 void CQuorlinApp::ReleaseRuntime(bool shutGdiplus) {
     store.Close();
-    if (comInitialized_) {
-        ::CoUninitialize();
-        comInitialized_ = false;
-    }
     if (shutGdiplus && gdiplusStarted_) {
         Gdiplus::GdiplusShutdown(gdiplusToken);
         gdiplusStarted_ = false;

@@ -51,7 +51,6 @@ public:
     CQuorlinDlg* mainWnd = nullptr;
 
 private:
-    bool comInitialized_ = false;
     bool gdiplusStarted_ = false;
 };
 

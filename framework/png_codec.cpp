@@ -139,7 +139,8 @@ std::vector<std::uint8_t> Encode(const Pixels& pixels) {
     if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide ||
         pixels.bgra.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4)
         return {};
-    // Every row filtered by Paeth: a good choice for icons, and one filter keeps it short.
+    // Every row filtered by Up (the difference to the row above): nearly as small as Paeth
+    // for icons, and undone by a plain byte addition that the compiler vectorises.
     const std::size_t stride = static_cast<std::size_t>(w) * 4;
     std::vector<std::uint8_t> rgba(stride * static_cast<std::size_t>(h));
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
@@ -153,11 +154,8 @@ std::vector<std::uint8_t> Encode(const Pixels& pixels) {
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = rgba.data() + static_cast<std::size_t>(y) * stride;
         const std::uint8_t* up = y > 0 ? row - stride : nullptr;
-        filtered.push_back(4);
-        for (std::size_t i = 0; i < stride; ++i) {
-            const int a = i >= 4 ? row[i - 4] : 0, b = up ? up[i] : 0, c = (up && i >= 4) ? up[i - 4] : 0;
-            filtered.push_back(static_cast<std::uint8_t>(row[i] - Paeth(a, b, c)));
-        }
+        filtered.push_back(2);
+        for (std::size_t i = 0; i < stride; ++i) filtered.push_back(static_cast<std::uint8_t>(row[i] - (up ? up[i] : 0)));
     }
     uLongf packedSize = compressBound(static_cast<uLong>(filtered.size()));
     std::vector<std::uint8_t> packed(packedSize);

@@ -4,8 +4,13 @@
 
 #include <atomic>
 
+#include "framework/late_library_win.h"
 #include "framework/seams.h"
 #include "framework/window_win.h"
+
+namespace late {
+QUORLIN_LATE_PROC(L"winmm.dll", PlaySoundW)  // loaded by the first sound
+}  // namespace late
 
 namespace quorlin {
 
@@ -57,7 +62,7 @@ public:
 class Win32Sound : public ISound {
 public:
     void PlayResource(int resourceId, unsigned flags) override {
-        ::PlaySoundW(MAKEINTRESOURCEW(resourceId), fw::ResourceModule(), flags);
+        late::PlaySoundW(MAKEINTRESOURCEW(resourceId), fw::ResourceModule(), flags);
     }
 };
 

@@ -75,7 +75,6 @@ BOOL CQuorlinDlg::OnInitDialog() {
     // the first frame: they are made as soon as the panel is on screen.
     ::PostMessageW(hwnd_, WM_MAKE_HELPERS, 0, 0);
     ::SetPropW(hwnd_, kInstanceProp, reinterpret_cast<HANDLE>(1));
-    AddTrayIcon();
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     ModifyStyleEx(0, WS_EX_LAYERED);
@@ -87,7 +86,9 @@ BOOL CQuorlinDlg::OnInitDialog() {
     // The buttons' windows catch the mouse but show nothing: they are made right after
     // the first frame, which needs only the rows and their pictures.
     buttonWindowsLater_ = true;
+    startPictures_ = icons_.FindAll(PictureSide());
     LoadButtons();
+    startPictures_.clear();
     buttonWindowsLater_ = false;
     RenderPanel();
     cacheOnly_ = false;
@@ -473,6 +474,8 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     stillPictures_.clear();
     // Buttons go with their windows, before the panel's handle is gone.
     collection_.buttons.clear();
+    if (comStarted_) ::CoUninitialize();
+    comStarted_ = false;
     handled = false;
     return 0;
 }
@@ -497,6 +500,11 @@ LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
     // Whatever the first frame does not need: the buttons' windows, the pop-ups, the silent
     // version check, the pictures checked against their targets, and the watch over what
     // hides the panel.
+    // COM for the shell's icons, links and dialogs; the tray icon (the shell answers
+    // slowly, some 30 ms under Wine).
+    comStarted_ = SUCCEEDED(::CoInitialize(nullptr));
+    AddTrayIcon();
+    ShowHotkeyBalloon();  // a hotkey refused at start is told on the icon
     MakeButtonWindows();
     EnsureHelperWindows();
     StartVersionCheck(false, state_.SettingsFile());
@@ -632,7 +640,15 @@ std::unique_ptr<Gdiplus::Image> CQuorlinDlg::PictureFor(const ButtonRecord& reco
     // looked at by the refresh after the first frame.
     const std::string wanted = cacheOnly_ ? IconRowStamp(record.iType, record.Title, record.PathName)
                                           : IconStamp(SourceOf(record));
-    if (std::optional<CachedPicture> cached = icons_.Find(record.ID, PictureSide())) {
+    std::optional<CachedPicture> found;
+    if (cacheOnly_) {
+        // At start every kept picture was read in one query.
+        auto kept = startPictures_.find(record.ID);
+        if (kept != startPictures_.end()) found = std::move(kept->second);
+    } else {
+        found = icons_.Find(record.ID, PictureSide());
+    }
+    if (std::optional<CachedPicture> cached = std::move(found)) {
         if (cached->stamp.compare(0, wanted.size(), wanted) == 0 && (cacheOnly_ || cached->stamp == wanted)) {
             if (auto picture = fw::DecodePicture(cached->png.data(), cached->png.size())) return picture;
         }

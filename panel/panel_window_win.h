@@ -281,6 +281,8 @@ private:
     quorlin::IconCache icons_;
     bool cacheOnly_ = true;  // until the first frame: no picture from the shell
     bool buttonWindowsLater_ = false;  // while loading at start: buttons without windows
+    std::map<std::int64_t, quorlin::CachedPicture> startPictures_;  // the kept pictures, while loading at start
+    bool comStarted_ = false;          // COM started for this thread after the first frame
     static constexpr size_t kRefreshDone = static_cast<size_t>(-1);
     size_t refreshNext_ = 0;  // the next button the refresh looks at
     bool refreshChanged_ = false;

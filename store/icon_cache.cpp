@@ -69,6 +69,23 @@ std::optional<CachedPicture> IconCache::Find(std::int64_t id, int size) {
     return picture;
 }
 
+std::map<std::int64_t, CachedPicture> IconCache::FindAll(int size) {
+    std::map<std::int64_t, CachedPicture> all;
+    if (!Ensure()) return all;
+    Statement st(store_.Handle(), "select ID, Stamp, Png from tb_IconCache where Size = ?1");
+    if (!st) return all;
+    sqlite3_bind_int(st.get(), 1, size);
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        CachedPicture& picture = all[sqlite3_column_int64(st.get(), 0)];
+        if (const unsigned char* stamp = sqlite3_column_text(st.get(), 1))
+            picture.stamp = reinterpret_cast<const char*>(stamp);
+        const auto* png = static_cast<const std::uint8_t*>(sqlite3_column_blob(st.get(), 2));
+        const int bytes = sqlite3_column_bytes(st.get(), 2);
+        if (png && bytes > 0) picture.png.assign(png, png + bytes);
+    }
+    return all;
+}
+
 bool IconCache::Put(std::int64_t id, int size, const std::string& stamp, const std::vector<std::uint8_t>& png) {
     if (!Ensure()) return false;
     Statement st(store_.Handle(), "insert or replace into tb_IconCache (ID, Size, Stamp, Png) values (?1, ?2, ?3, ?4)");

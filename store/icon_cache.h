@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ public:
 
     // The picture of row `id` at `size`, if one is kept.
     std::optional<CachedPicture> Find(std::int64_t id, int size);
+    // Every picture kept at `size`, by row, in one query (a start reads them all at once).
+    std::map<std::int64_t, CachedPicture> FindAll(int size);
     // Keeps (or replaces) the picture of row `id` at `size`. False on a store error.
     bool Put(std::int64_t id, int size, const std::string& stamp, const std::vector<std::uint8_t>& png);
     // Forgets every picture of row `id`. False on a store error.

@@ -16,10 +16,28 @@
 #include "framework/seams.h"
 #include "framework/texts.h"
 #include "framework/text.h"
+#include "framework/late_library_win.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
 #include "update/browser_win.h"
 #include "update/version_logic.h"
+
+// WinINet and the version block reader are loaded by the first version check.
+namespace late {
+QUORLIN_LATE_PROC(L"wininet.dll", InternetCloseHandle)
+QUORLIN_LATE_PROC(L"wininet.dll", InternetSetOptionW)
+QUORLIN_LATE_PROC(L"wininet.dll", InternetCrackUrlW)
+QUORLIN_LATE_PROC(L"wininet.dll", InternetOpenUrlW)
+QUORLIN_LATE_PROC(L"wininet.dll", InternetConnectW)
+QUORLIN_LATE_PROC(L"wininet.dll", HttpOpenRequestW)
+QUORLIN_LATE_PROC(L"wininet.dll", HttpSendRequestW)
+QUORLIN_LATE_PROC(L"wininet.dll", InternetOpenW)
+QUORLIN_LATE_PROC(L"wininet.dll", InternetQueryDataAvailable)
+QUORLIN_LATE_PROC(L"wininet.dll", InternetReadFile)
+QUORLIN_LATE_PROC(L"version.dll", GetFileVersionInfoSizeW)
+QUORLIN_LATE_PROC(L"version.dll", GetFileVersionInfoW)
+QUORLIN_LATE_PROC(L"version.dll", VerQueryValueW)
+}  // namespace late
 
 namespace {
 
@@ -52,7 +70,7 @@ public:
     explicit InternetHandle(HINTERNET h = nullptr) : h_(h) {}
     ~InternetHandle() { reset(nullptr); }
     void reset(HINTERNET h) {
-        if (h_) ::InternetCloseHandle(h_);
+        if (h_) late::InternetCloseHandle(h_);
         h_ = h;
     }
     InternetHandle(const InternetHandle&) = delete;
@@ -68,7 +86,7 @@ private:
 void SetNetworkTimeouts(HINTERNET handle) {
     DWORD timeout = kVersionNetworkTimeoutMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
-        ::InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
+        late::InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
 }
 
 // Opens the address for reading its body, null on failure. An HTTP address gets its
@@ -82,9 +100,9 @@ HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHa
     // Non-zero lengths with no buffers: the parts are handed back as pointers into address.
     parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength =
         parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
-    if (!::InternetCrackUrlW(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return nullptr;
+    if (!late::InternetCrackUrlW(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return nullptr;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
-        return ::InternetOpenUrlW(session, address.c_str(), nullptr, 0, flags, context);
+        return late::InternetOpenUrlW(session, address.c_str(), nullptr, 0, flags, context);
 
     auto part = [](const wchar_t* text, DWORD length) {
         return text ? std::wstring(text, length) : std::wstring();
@@ -96,17 +114,17 @@ HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHa
                           part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     if (object.empty()) object = L"/";
 
-    connection.reset(::InternetConnectW(session, host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+    connection.reset(late::InternetConnectW(session, host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
                                         password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0,
                                         context));
     if (!connection) return nullptr;
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
-    HINTERNET request = ::HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr, nullptr,
+    HINTERNET request = late::HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr, nullptr,
                                            flags | secure, context);
     if (!request) return nullptr;
     SetNetworkTimeouts(request);
-    if (!::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
-        ::InternetCloseHandle(request);
+    if (!late::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+        late::InternetCloseHandle(request);
         return nullptr;
     }
     return request;
@@ -115,7 +133,7 @@ HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHa
 // The request itself, blocking: each network step is bounded by the WinINet timeouts, and
 // the body is read only while the deadline has not passed and the reply can still be valid.
 std::wstring FetchBlocking(const std::wstring& address, SteadyClock::time_point deadline) {
-    InternetHandle session(::InternetOpenW(quorlin::AppNameOfModulePath(ModulePath(nullptr)).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+    InternetHandle session(late::InternetOpenW(quorlin::AppNameOfModulePath(ModulePath(nullptr)).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
                                            nullptr, INTERNET_FLAG_DONT_CACHE));
     if (!session) return std::wstring();
     SetNetworkTimeouts(session.get());
@@ -131,10 +149,10 @@ std::wstring FetchBlocking(const std::wstring& address, SteadyClock::time_point 
         // Wait for some data (or the end), then take what is there: a read of a whole buffer
         // would wait until the buffer is full, however slowly the bytes come.
         DWORD available = 0;
-        if (!::InternetQueryDataAvailable(file.get(), &available, 0, 0)) return std::wstring();
+        if (!late::InternetQueryDataAvailable(file.get(), &available, 0, 0)) return std::wstring();
         if (available == 0) break;  // end of the body
         DWORD got = 0;
-        if (!::InternetReadFile(file.get(), buffer, available < sizeof(buffer) ? available : sizeof(buffer), &got))
+        if (!late::InternetReadFile(file.get(), buffer, available < sizeof(buffer) ? available : sizeof(buffer), &got))
             return std::wstring();
         if (got == 0) break;
         reply.Feed(buffer, got);
@@ -175,13 +193,13 @@ std::wstring GetFileVersionString(HMODULE module) {
     const std::wstring path = ModulePath(module);
     if (path.empty()) return std::wstring();
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    const DWORD size = late::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) return std::wstring();
     std::vector<BYTE> block(size);
-    if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::wstring();
+    if (!late::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::wstring();
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
+    if (!late::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
         length < sizeof(VS_FIXEDFILEINFO))
         return std::wstring();
     return quorlin::FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS);

@@ -31,6 +31,9 @@ TEST(IconCache, KeepsPicturesByRowAndSizeAndFollowsTheRowsItBelongsTo) {
     ASSERT_TRUE(cache.Put(7, 48, IconStamp(source), {1, 2, 3, 0}));  // replaced
     EXPECT_EQ(cache.Find(7, 48)->png, (std::vector<std::uint8_t>{1, 2, 3, 0}));
     EXPECT_EQ(cache.Find(7, 96)->stamp, "big");
+    const auto all = cache.FindAll(48);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all.at(7).png, (std::vector<std::uint8_t>{1, 2, 3, 0}));
 
     // A new sort keeps the pictures; a new path drops them, in the same statement.
     ASSERT_EQ(store.ExecuteSql(L"update tb_Btns set sort = 9 where ID = 7"), 1);
