@@ -497,11 +497,10 @@ LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
 }
 
 LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
-    // Whatever the first frame does not need: the buttons' windows, the pop-ups, the silent
-    // version check, the pictures checked against their targets, and the watch over what
-    // hides the panel.
-    // COM for the shell's icons, links and dialogs; the tray icon (the shell answers
-    // slowly, some 30 ms under Wine).
+    // Whatever the first frame does not need: COM (the shell's icons, links and dialogs), the
+    // tray icon (the shell answers slowly, some 30 ms under Wine), the buttons' windows, the
+    // pop-ups, the silent version check, the pictures checked against their targets, and the
+    // watch over what hides the panel.
     comStarted_ = SUCCEEDED(::CoInitialize(nullptr));
     AddTrayIcon();
     ShowHotkeyBalloon();  // a hotkey refused at start is told on the icon
