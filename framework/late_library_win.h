@@ -1,5 +1,6 @@
 // Functions of system DLLs that only some commands need (the version check's WinINet, the
-// version block reader, the sounds), loaded on first use instead of at the program's start:
+// version block reader, the sounds, the file chooser, the session notifications), loaded on
+// first use instead of at the program's start:
 // every DLL in the import table is loaded and initialised before the first frame.
 //
 //   QUORLIN_LATE_PROC(L"winmm.dll", PlaySoundW)
@@ -15,8 +16,7 @@ namespace quorlin::fw {
 
 template <class F>
 F LateProc(const wchar_t* dll, const char* name) {
-    HMODULE module = ::GetModuleHandleW(dll);
-    if (!module) module = ::LoadLibraryW(dll);  // kept for the life of the process
+    HMODULE module = ::LoadLibraryW(dll);  // kept for the life of the process
     return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
 }
 

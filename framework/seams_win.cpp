@@ -8,8 +8,11 @@
 #include "framework/seams.h"
 #include "framework/window_win.h"
 
+// winmm by the first sound, comdlg32 by the first file chooser.
 namespace late {
-QUORLIN_LATE_PROC(L"winmm.dll", PlaySoundW)  // loaded by the first sound
+QUORLIN_LATE_PROC(L"winmm.dll", PlaySoundW)
+QUORLIN_LATE_PROC(L"comdlg32.dll", GetOpenFileNameW)
+QUORLIN_LATE_PROC(L"comdlg32.dll", GetSaveFileNameW)
 }  // namespace late
 
 namespace quorlin {
@@ -73,16 +76,8 @@ public:
 
 class Win32FileChooser : public IFileChooser {
 public:
-    BOOL Open(OPENFILENAMEW* ofn) override { return Call("GetOpenFileNameW", ofn); }
-    BOOL Save(OPENFILENAMEW* ofn) override { return Call("GetSaveFileNameW", ofn); }
-
-private:
-    static BOOL Call(const char* name, OPENFILENAMEW* ofn) {
-        using Chooser = BOOL(WINAPI*)(OPENFILENAMEW*);
-        static HMODULE library = ::LoadLibraryW(L"comdlg32.dll");
-        auto chooser = library ? reinterpret_cast<Chooser>(::GetProcAddress(library, name)) : nullptr;
-        return chooser ? chooser(ofn) : FALSE;
-    }
+    BOOL Open(OPENFILENAMEW* ofn) override { return late::GetOpenFileNameW(ofn); }
+    BOOL Save(OPENFILENAMEW* ofn) override { return late::GetSaveFileNameW(ofn); }
 };
 
 Win32MessageBoxes g_boxes;

@@ -3,6 +3,7 @@
 #include <io.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <wtsapi32.h>
 
 #include <cstring>
 
@@ -11,6 +12,7 @@
 #include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
 #include "framework/display_win.h"
+#include "framework/late_library_win.h"
 #include "framework/seams.h"
 #include "framework/texts.h"
 #include "framework/seams_win.h"
@@ -526,22 +528,16 @@ void CALLBACK FrontWindowChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, 
     if (g_frontWatcher) ::PostMessageW(g_frontWatcher, WM_CHECK_FRONT_WINDOW, 0, 0);
 }
 
-using RegisterSessionNotification = BOOL(WINAPI*)(HWND, DWORD);
-using UnregisterSessionNotification = BOOL(WINAPI*)(HWND);
-
-// wtsapi32 only when the panel is up, not at the program's start.
-HMODULE SessionLibrary() {
-    static HMODULE library = ::LoadLibraryW(L"wtsapi32.dll");
-    return library;
-}
-
 }  // namespace
 
+// wtsapi32 only when the panel is up, not at the program's start.
+namespace late {
+QUORLIN_LATE_PROC(L"wtsapi32.dll", WTSRegisterSessionNotification)
+QUORLIN_LATE_PROC(L"wtsapi32.dll", WTSUnRegisterSessionNotification)
+}  // namespace late
+
 void CQuorlinDlg::WatchVisibility() {
-    if (HMODULE wts = SessionLibrary()) {
-        if (auto reg = reinterpret_cast<RegisterSessionNotification>(::GetProcAddress(wts, "WTSRegisterSessionNotification")))
-            sessionNotification_ = reg(hwnd_, 0 /* NOTIFY_FOR_THIS_SESSION */) != FALSE;
-    }
+    sessionNotification_ = late::WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION) != FALSE;
     if (!displayNotification_)
         displayNotification_ = ::RegisterPowerSettingNotification(hwnd_, &GUID_CONSOLE_DISPLAY_STATE,
                                                                   DEVICE_NOTIFY_WINDOW_HANDLE);
@@ -553,12 +549,8 @@ void CQuorlinDlg::WatchVisibility() {
 }
 
 void CQuorlinDlg::StopWatchingVisibility() {
-    if (sessionNotification_) {
-        if (auto unreg = reinterpret_cast<UnregisterSessionNotification>(
-                ::GetProcAddress(SessionLibrary(), "WTSUnRegisterSessionNotification")))
-            unreg(hwnd_);
-        sessionNotification_ = false;
-    }
+    if (sessionNotification_) late::WTSUnRegisterSessionNotification(hwnd_);
+    sessionNotification_ = false;
     if (displayNotification_) ::UnregisterPowerSettingNotification(displayNotification_);
     displayNotification_ = nullptr;
     if (frontWindowHook_) ::UnhookWinEvent(frontWindowHook_);
@@ -639,15 +631,15 @@ std::unique_ptr<Gdiplus::Image> CQuorlinDlg::PictureFor(const ButtonRecord& reco
     // looked at by the refresh after the first frame.
     const std::string wanted = cacheOnly_ ? IconRowStamp(record.iType, record.Title, record.PathName)
                                           : IconStamp(SourceOf(record));
-    std::optional<CachedPicture> found;
+    std::optional<CachedPicture> cached;
     if (cacheOnly_) {
         // At start every kept picture was read in one query.
         auto kept = startPictures_.find(record.ID);
-        if (kept != startPictures_.end()) found = std::move(kept->second);
+        if (kept != startPictures_.end()) cached = std::move(kept->second);
     } else {
-        found = icons_.Find(record.ID, PictureSide());
+        cached = icons_.Find(record.ID, PictureSide());
     }
-    if (std::optional<CachedPicture> cached = std::move(found)) {
+    if (cached) {
         if (cached->stamp.compare(0, wanted.size(), wanted) == 0 && (cacheOnly_ || cached->stamp == wanted)) {
             if (auto picture = fw::DecodePicture(cached->png.data(), cached->png.size())) return picture;
         }

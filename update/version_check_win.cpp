@@ -13,10 +13,10 @@
 
 #include "app/app_paths.h"
 #include "app/settings_win.h"
+#include "framework/late_library_win.h"
 #include "framework/seams.h"
 #include "framework/texts.h"
 #include "framework/text.h"
-#include "framework/late_library_win.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
 #include "update/browser_win.h"
