@@ -73,9 +73,11 @@ BOOL CQuorlinDlg::OnInitDialog() {
     fw::OwnLayoutOnDpiChange(hwnd_);  // the buttons are placed by the ring layout alone
     ApplyDpi(fw::WindowDpi(hwnd_));
 
-    // The tooltip and the ghost (their pictures, font and windows) are not needed for
-    // the first frame: they are made as soon as the panel is on screen.
-    ::PostMessageW(hwnd_, WM_MAKE_HELPERS, 0, 0);
+    // The rest waits for a timer, not a posted message: a timer comes after the window
+    // system's own events, and under Wine the first frame only reaches the screen once this
+    // thread has handled those (a posted message first held it back by 40 ms).
+    helpersPending_ = true;
+    ::SetTimer(hwnd_, TIMER_HELPERS, USER_TIMER_MINIMUM, nullptr);
     ::SetPropW(hwnd_, kInstanceProp, reinterpret_cast<HANDLE>(1));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
@@ -279,6 +281,15 @@ BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
         ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
         desktopOwner = nullptr;
     }
+    // Input, a hotkey, a drop or a command before the work after the first frame has run:
+    // that work first, so that nothing is handled without the buttons' windows.
+    if (helpersPending_ && ((msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
+                            (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) ||
+                            (msg->message >= WM_NCMOUSEMOVE && msg->message <= WM_NCXBUTTONDBLCLK) ||
+                            msg->message == WM_HOTKEY || msg->message == WM_DROPFILES ||
+                            msg->message == WM_COMMAND)) {
+        MakeHelpers();
+    }
     // Ctrl+Z while the panel (or one of its buttons) has the keyboard: undo the newest deletion,
     // typed filter or not.
     if (msg->message == WM_KEYDOWN && msg->wParam == 'Z' && ::GetKeyState(VK_CONTROL) < 0 &&
@@ -446,6 +457,8 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
         RenderClockTick();
     } else if (wp == TIMER_BACKUP) {
         DailyBackupIfChanged(store_, CurrentDateTime());
+    } else if (wp == TIMER_HELPERS) {
+        MakeHelpers();
     } else if (wp == TIMER_TRAY) {
         ::KillTimer(hwnd_, TIMER_TRAY);
         trayAdded = Tray().Notify(NIM_ADD, &trayData) != FALSE;
@@ -498,11 +511,12 @@ LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
-LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
-    // Whatever the first frame does not need: COM (the shell's icons, links and dialogs), the
-    // tray icon (the shell answers slowly, some 30 ms under Wine), the buttons' windows, the
-    // pop-ups, the silent version check, the pictures checked against their targets, and the
-    // watch over what hides the panel.
+void CQuorlinDlg::MakeHelpers() {
+    if (!helpersPending_) return;
+    helpersPending_ = false;
+    ::KillTimer(hwnd_, TIMER_HELPERS);
+    // COM serves the shell's icons, links and dialogs; the shell answers the tray icon slowly
+    // (some 30 ms under Wine).
     comStarted_ = SUCCEEDED(::CoInitialize(nullptr));
     AddTrayIcon();
     ShowHotkeyBalloon();  // a hotkey refused at start is told on the icon
@@ -514,7 +528,6 @@ LRESULT CQuorlinDlg::OnMakeHelpers(WPARAM, LPARAM, bool&) {
     // The day's backup, off the way to the first frame; then looked at now and then.
     DailyBackupIfChanged(store_, CurrentDateTime());
     ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);
-    return 0;
 }
 
 // ---------------------------------------------------------------- a clock nobody can see

@@ -34,8 +34,6 @@ class DbSession;
 
 // The tray callback message.
 constexpr UINT WM_TRAYICON = WM_USER + 500;
-// Posted to itself at initialisation: make the tooltip and the ghost once the first frame is shown.
-constexpr UINT WM_MAKE_HELPERS = WM_APP + 1;
 // Posted to itself after the first frame, and again until done: check the buttons' pictures
 // against what they are made from, a few at a time, and make the stale ones anew.
 constexpr UINT WM_REFRESH_PICTURES = WM_APP + 2;
@@ -46,6 +44,9 @@ constexpr UINT_PTR TIMER_TRAY = 502;
 // Looks every few hours whether the day's backup of bts.db is due.
 constexpr UINT_PTR TIMER_BACKUP = 1526;
 constexpr UINT kBackupCheckMs = 3 * 60 * 60 * 1000;
+// Set at initialisation: what the first frame does not need is made when it fires, once the
+// window system has had its turn to put that frame on the screen (or sooner, see MakeHelpers).
+constexpr UINT_PTR TIMER_HELPERS = 1527;
 
 // The identifier of the registered message "TaskbarCreated" (registered at static start).
 UINT TaskbarCreatedMessage();
@@ -74,7 +75,6 @@ public:
             {WM_RBUTTONUP, &CQuorlinDlg::OnRightButtonUp},
             {WM_HOTKEY, &CQuorlinDlg::OnHotKey},
             {WM_DROPFILES, &CQuorlinDlg::OnDropFiles},
-            {WM_MAKE_HELPERS, &CQuorlinDlg::OnMakeHelpers},
             {WM_DPICHANGED, &CQuorlinDlg::OnDpiChanged},
             {WM_ACTIVATE, &CQuorlinDlg::OnActivate},
             {WM_KEYDOWN, &CQuorlinDlg::OnKeyDown},
@@ -164,6 +164,12 @@ public:
     void EnsureHelperWindows();
     // The windows of the buttons loaded at start (made right after the first frame).
     void MakeButtonWindows();
+    // Whatever the first frame does not need (COM, the tray icon, the buttons' windows, the
+    // pop-ups, the version check, the refresh of the pictures, the watch over what hides the
+    // panel, the day's backup): made once, when TIMER_HELPERS fires or, should input or a
+    // command come first, before it is handled.
+    void MakeHelpers();
+    bool HelpersPending() const { return helpersPending_; }
     CToolTipDlg* ToolTip() const { return toolTip_.get(); }
     CDelDlg* Ghost() const { return ghost_.get(); }
 
@@ -283,6 +289,7 @@ private:
     bool buttonWindowsLater_ = false;  // while loading at start: buttons without windows
     std::map<std::int64_t, quorlin::CachedPicture> startPictures_;  // the kept pictures, while loading at start
     bool comStarted_ = false;          // COM started for this thread after the first frame
+    bool helpersPending_ = false;      // from initialisation until MakeHelpers has run
     static constexpr size_t kRefreshDone = static_cast<size_t>(-1);
     size_t refreshNext_ = 0;  // the next button the refresh looks at
     bool refreshChanged_ = false;
@@ -331,7 +338,6 @@ private:
     LRESULT OnRightButtonUp(WPARAM, LPARAM, bool& handled);
     LRESULT OnHotKey(WPARAM, LPARAM, bool& handled);
     LRESULT OnDropFiles(WPARAM, LPARAM, bool& handled);
-    LRESULT OnMakeHelpers(WPARAM, LPARAM, bool& handled);
     LRESULT OnDpiChanged(WPARAM, LPARAM, bool& handled);
     // The six panel pictures for dpi_: the 96-DPI pictures as they are, at any other DPI
     // the larger ones scaled down to the size they are drawn at.

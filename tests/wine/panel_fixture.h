@@ -162,6 +162,7 @@ protected:
         const bool created = panel->Create(nullptr);
         EXPECT_TRUE(created) << "CreateDialogParamW failed, error " << ::GetLastError();
         Pump();
+        for (int i = 0; i < 200 && panel->HelpersPending(); ++i) Pump(5);  // the work after the first frame
         return *panel;
     }
 

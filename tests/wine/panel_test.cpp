@@ -467,10 +467,10 @@ TEST_F(PanelWindowTest, HelperWindowsAreMadeRightAfterTheFirstFrame) {
     panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
     theApp().mainWnd = panel.get();
     ASSERT_TRUE(panel->Create(nullptr));
-    MSG m{};
-    EXPECT_TRUE(::PeekMessageW(&m, panel->hwnd(), WM_MAKE_HELPERS, WM_MAKE_HELPERS, PM_NOREMOVE))
-        << "the panel asks for them once it is up";
-    Pump();
+    ASSERT_TRUE(panel->HelpersPending());
+    EXPECT_EQ(panel->ToolTip(), nullptr);
+    for (int i = 0; i < 200 && panel->HelpersPending(); ++i) Pump(5);
+    EXPECT_FALSE(panel->HelpersPending()) << "the panel's timer makes them once it is up";
     ASSERT_NE(panel->ToolTip(), nullptr);
     ASSERT_NE(panel->Ghost(), nullptr);
     EXPECT_TRUE(::IsWindow(panel->ToolTip()->hwnd()));

@@ -76,6 +76,12 @@ TEST_F(StartAndIdleTest, CachedStartAsksTheShellForNothingAndLooksTheSame) {
     EXPECT_EQ(Picture(), fromShell);
     ASSERT_EQ(panel->ButtonCount(), 5u);
     EXPECT_EQ(::GetWindow(panel->hwnd(), GW_CHILD), nullptr) << "no button window before the first frame";
+    ASSERT_TRUE(panel->HelpersPending());
+    // Input that comes before the timer finds the buttons' windows made first.
+    MSG move{panel->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)};
+    fw::MessageLoop::Dispatch(move);
+    EXPECT_FALSE(panel->HelpersPending());
+    EXPECT_NE(::GetWindow(panel->hwnd(), GW_CHILD), nullptr);
     for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
     EXPECT_EQ(ShellIconRequests(), asked) << "nothing changed on disk: nothing to make anew";
     // Then every button has its window over its spot, named by its title, in ring order.
