@@ -511,6 +511,13 @@ LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
+LRESULT CQuorlinDlg::OnShowWindow(WPARAM wp, LPARAM, bool& handled) {
+    handled = false;
+    // The dialog manager shows the panel after initialisation: the wait starts now.
+    if (wp && helpersPending_) ::SetTimer(hwnd_, TIMER_HELPERS, USER_TIMER_MINIMUM, nullptr);
+    return 0;
+}
+
 void CQuorlinDlg::MakeHelpers() {
     if (!helpersPending_) return;
     helpersPending_ = false;
