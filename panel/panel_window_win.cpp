@@ -79,8 +79,6 @@ BOOL CQuorlinDlg::OnInitDialog() {
     helpersPending_ = true;
     ::SetTimer(hwnd_, TIMER_HELPERS, USER_TIMER_MINIMUM, nullptr);
     ::SetPropW(hwnd_, kInstanceProp, reinterpret_cast<HANDLE>(1));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     ModifyStyleEx(0, WS_EX_LAYERED);
     ModifyStyleEx(WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
     MoveToInitialPosition();
@@ -525,6 +523,9 @@ void CQuorlinDlg::MakeHelpers() {
     // COM serves the shell's icons, links and dialogs; the shell answers the tray icon slowly
     // (some 30 ms under Wine).
     comStarted_ = SUCCEEDED(::CoInitialize(nullptr));
+    // The window's own icons (for the switcher and the window list) cost some 3 ms under Wine.
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     AddTrayIcon();
     ShowHotkeyBalloon();  // a hotkey refused at start is told on the icon
     MakeButtonWindows();

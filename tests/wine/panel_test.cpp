@@ -471,6 +471,8 @@ TEST_F(PanelWindowTest, HelperWindowsAreMadeRightAfterTheFirstFrame) {
     EXPECT_EQ(panel->ToolTip(), nullptr);
     for (int i = 0; i < 200 && panel->HelpersPending(); ++i) Pump(5);
     EXPECT_FALSE(panel->HelpersPending()) << "the panel's timer makes them once it is up";
+    for (WPARAM which : {ICON_BIG, ICON_SMALL})
+        EXPECT_NE(::SendMessageW(panel->hwnd(), WM_GETICON, which, 0), 0) << "the window's icons, " << which;
     ASSERT_NE(panel->ToolTip(), nullptr);
     ASSERT_NE(panel->Ghost(), nullptr);
     EXPECT_TRUE(::IsWindow(panel->ToolTip()->hwnd()));
