@@ -53,8 +53,9 @@ std::unique_ptr<Gdiplus::Image> BitmapOf(const png::Pixels& pixels) {
     return bitmap;
 }
 
-// The pixels of a picture as 32-bit ARGB; nullopt when it has none to give.
-std::optional<png::Pixels> PixelsOf(Gdiplus::Image* picture) {
+}  // namespace
+
+std::optional<png::Pixels> PicturePixels(Gdiplus::Image* picture) {
     if (!picture || picture->GetType() != Gdiplus::ImageTypeBitmap) return std::nullopt;
     auto* bitmap = static_cast<Gdiplus::Bitmap*>(picture);
     png::Pixels pixels;
@@ -74,6 +75,8 @@ std::optional<png::Pixels> PixelsOf(Gdiplus::Image* picture) {
     bitmap->UnlockBits(&data);
     return pixels;
 }
+
+namespace {
 
 // An IStream over a copy of the bytes (released by the caller, with its memory).
 IStream* StreamOver(const void* data, size_t size) {
@@ -145,6 +148,20 @@ bool LayeredCanvas::CopyPixelsFrom(const LayeredCanvas& other) {
     if (!bits_ || !other.bits_ || width_ != other.width_ || height_ != other.height_) return false;
     ::GdiFlush();  // both may still have drawing queued
     std::memcpy(bits_, other.bits_, static_cast<size_t>(width_) * height_ * 4);
+    return true;
+}
+
+std::vector<std::uint32_t> LayeredCanvas::CopyPixels() const {
+    if (!bits_) return {};
+    ::GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits_);
+    return std::vector<std::uint32_t>(p, p + static_cast<size_t>(width_) * height_);
+}
+
+bool LayeredCanvas::SetPixels(const std::vector<std::uint32_t>& pixels) {
+    if (!bits_ || pixels.size() != static_cast<size_t>(width_) * height_) return false;
+    ::GdiFlush();
+    std::memcpy(bits_, pixels.data(), pixels.size() * 4);
     return true;
 }
 
@@ -226,7 +243,7 @@ bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out) {
 }
 
 std::vector<std::uint8_t> EncodePng(Gdiplus::Image* picture) {
-    if (std::optional<png::Pixels> pixels = PixelsOf(picture)) {
+    if (std::optional<png::Pixels> pixels = PicturePixels(picture)) {
         std::vector<std::uint8_t> ours = png::Encode(*pixels);
         if (!ours.empty()) return ours;
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Gdiplus {
@@ -14,6 +15,8 @@ using std::max;
 using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
+
+#include "framework/png_codec.h"
 
 namespace quorlin::fw {
 
@@ -41,6 +44,10 @@ public:
     bool CopyPixelsFrom(const LayeredCanvas& other);
     // Takes the pixels of `area` (clipped to the canvas) from a canvas of the same size.
     bool CopyPixelsFrom(const LayeredCanvas& other, const RECT& area);
+    // Every pixel, in the canvas's own order (rows bottom-up); empty when it holds none.
+    std::vector<std::uint32_t> CopyPixels() const;
+    // Takes pixels given in that order; false (and nothing taken) unless they are all of them.
+    bool SetPixels(const std::vector<std::uint32_t>& pixels);
     // UpdateLayeredWindow with per-pixel alpha and constant alpha 255; the window keeps
     // its position. False when the call failed.
     bool PushTo(HWND window) const;
@@ -69,6 +76,9 @@ bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out);
 std::unique_ptr<Gdiplus::Bitmap> ScaledPicture(Gdiplus::Image& source, int width, int height);
 // A picture as PNG bytes (lossless, with its alpha); empty when it cannot be encoded.
 std::vector<std::uint8_t> EncodePng(Gdiplus::Image* picture);
+// The pixels of a picture as 32-bit ARGB (not premultiplied), rows top-down; nullopt when
+// it has none to give.
+std::optional<png::Pixels> PicturePixels(Gdiplus::Image* picture);
 // PNG (or any format GDI+ reads) bytes, fully decoded into a 32-bit ARGB bitmap that
 // owns its pixels; null when they do not decode.
 std::unique_ptr<Gdiplus::Image> DecodePicture(const void* data, size_t size);

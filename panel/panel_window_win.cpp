@@ -533,6 +533,7 @@ void CQuorlinDlg::MakeHelpers() {
     StartVersionCheck(false, state_.SettingsFile());
     ::PostMessageW(hwnd_, WM_REFRESH_PICTURES, 0, 0);
     WatchVisibility();
+    KeepBackground();
     // The day's backup, off the way to the first frame; then looked at now and then.
     DailyBackupIfChanged(store_, CurrentDateTime());
     ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);
@@ -824,13 +825,103 @@ bool CQuorlinDlg::UpdateStillLayer(const std::vector<DrawOp>& ops, size_t split,
     stillOps_.clear();
     stillPictures_.clear();
     stillLayer_->Clear();
-    DrawOps(*stillLayer_, ops, 0, split);
+    if (cacheOnly_) {
+        ComposeStartStill(ops, split);
+    } else {
+        DrawOps(*stillLayer_, ops, 0, split);
+    }
     ++stillCompositions_;
     if (stillLayer_->Ok()) {
         stillOps_ = std::move(still);
         stillPictures_ = std::move(pictures);
     }
     return true;
+}
+
+std::wstring CQuorlinDlg::BackgroundFile() const { return state_.DataDir() + L"\\panel.cache"; }
+
+namespace {
+
+// What identifies a loaded module's build: its link time and size, from its own header.
+std::uint64_t ModuleStamp(HMODULE module) {
+    if (!module) return 0;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const BYTE*>(module) + dos->e_lfanew);
+    return (static_cast<std::uint64_t>(nt->FileHeader.TimeDateStamp) << 32) | nt->OptionalHeader.SizeOfImage;
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
+    std::vector<std::uint8_t> bytes;
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(f, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20)) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD got = 0;
+        if (!::ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
+            bytes.clear();
+    }
+    ::CloseHandle(f);
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<BackgroundKey> CQuorlinDlg::BackgroundKeyOf(const std::vector<DrawOp>& ops, size_t hands) const {
+    BackgroundKeyBuilder key;
+    // Who draws: this program's build and the GDI+ it draws with.
+    key.Add(ModuleStamp(::GetModuleHandleW(nullptr)));
+    key.Add(ModuleStamp(::GetModuleHandleW(L"gdiplus.dll")));
+    key.Add(static_cast<std::uint64_t>(panelWidth));
+    key.Add(static_cast<std::uint64_t>(panelHeight));
+    key.AddOps(ops, hands);
+    for (size_t k = 0; k < hands && k < ops.size(); ++k) {
+        if (ops[k].kind != DrawOp::Kind::DrawPicture) continue;
+        Gdiplus::Image* picture = PictureFor(ops[k]);
+        if (!picture) {
+            key.Add(0);  // draws nothing
+            continue;
+        }
+        const std::optional<png::Pixels> pixels = fw::PicturePixels(picture);
+        if (!pixels) return std::nullopt;
+        key.Add((static_cast<std::uint64_t>(pixels->width) << 32) | static_cast<std::uint32_t>(pixels->height));
+        key.AddBytes(pixels->bgra.data(), pixels->bgra.size());
+    }
+    return key.Finish();
+}
+
+void CQuorlinDlg::ComposeStartStill(const std::vector<DrawOp>& ops, size_t split) {
+    const size_t hands = std::min(FirstHandOp(ops), split);
+    const std::optional<BackgroundKey> key = BackgroundKeyOf(ops, hands);
+    if (key) {
+        const std::optional<std::vector<std::uint32_t>> kept =
+            DecodeBackground(ReadWholeFile(BackgroundFile()), *key, stillLayer_->Width(), stillLayer_->Height());
+        if (kept && stillLayer_->SetPixels(*kept)) {
+            ++backgroundsFromFile_;
+            DrawOps(*stillLayer_, ops, hands, split);
+            return;
+        }
+    }
+    DrawOps(*stillLayer_, ops, 0, hands);
+    if (key && stillLayer_->Ok()) backgroundToKeep_.emplace(*key, stillLayer_->CopyPixels());
+    DrawOps(*stillLayer_, ops, hands, split);
+}
+
+void CQuorlinDlg::KeepBackground() {
+    if (!backgroundToKeep_) return;
+    const std::vector<std::uint8_t> bytes =
+        EncodeBackground(backgroundToKeep_->first, panelWidth, panelHeight, backgroundToKeep_->second);
+    backgroundToKeep_.reset();
+    if (bytes.empty()) return;
+    // Written beside and then moved over the old one: a reader finds a whole file or none
+    // of this one (and a damaged file is refused by its checksum anyway).
+    const std::wstring path = BackgroundFile(), temp = path + L".tmp";
+    HANDLE f = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD wrote = 0;
+    const bool ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
+    ::CloseHandle(f);
+    if (!ok || !::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) ::DeleteFileW(temp.c_str());
 }
 
 void CQuorlinDlg::ComposeFrameInto(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& ops, size_t split) const {

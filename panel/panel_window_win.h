@@ -20,6 +20,7 @@
 #include "framework/display_win.h"
 #include "framework/gdiplus_win.h"
 #include "framework/window_win.h"
+#include "panel/background_cache.h"
 #include "panel/button_collection.h"
 #include "panel/composition.h"
 #include "panel/keyboard_rules.h"
@@ -129,6 +130,10 @@ public:
     void ComposeTickInto(quorlin::fw::LayeredCanvas& canvas, bool stillChanged = false);
     // How many times the still part has been composed.
     int StillCompositions() const { return stillCompositions_; }
+    // The file that keeps the panel's background (everything under the clock's hands)
+    // between starts, and how many starts of this panel took it from there.
+    std::wstring BackgroundFile() const;
+    int BackgroundsFromFile() const { return backgroundsFromFile_; }
     // The plan of the current picture, and the execution of some of its steps (also used
     // by the benchmark to time the sections of a frame).
     std::vector<quorlin::DrawOp> PlanFrame() const;
@@ -328,6 +333,16 @@ private:
     RECT lastPush_{0, 0, 0, 0};
     std::vector<quorlin::DrawOp> stillOps_;
     std::vector<const Gdiplus::Image*> stillPictures_;
+    // The first still part of a start: the background from its file when that was made
+    // from exactly these steps and pictures, else composed and kept for the file.
+    void ComposeStartStill(const std::vector<quorlin::DrawOp>& ops, size_t split);
+    // A digest of everything the first `hands` steps draw; nullopt when a picture cannot be read.
+    std::optional<quorlin::BackgroundKey> BackgroundKeyOf(const std::vector<quorlin::DrawOp>& ops,
+                                                          size_t hands) const;
+    // Writes what ComposeStartStill kept (after the first frame).
+    void KeepBackground();
+    std::optional<std::pair<quorlin::BackgroundKey, std::vector<std::uint32_t>>> backgroundToKeep_;
+    int backgroundsFromFile_ = 0;
 
     LRESULT OnNcHitTest(WPARAM, LPARAM, bool& handled);
     LRESULT OnExitSizeMove(WPARAM, LPARAM, bool& handled);

@@ -130,6 +130,36 @@ TEST_F(StartAndIdleTest, StaleMissingCorruptAndOrphanedPicturesAreMadeAnewOrDrop
     EXPECT_EQ(Query("select count(*) from tb_IconCache where ID = " + std::to_string(tool)), "0");
 }
 
+TEST_F(StartAndIdleTest, AnUnchangedPanelStartsFromItsKeptBackgroundAndAChangedOrDamagedOneNever) {
+    OpenAndSettle();
+    AddButtons();
+    ClosePanel();
+    std::wstring file;
+    auto start = [&](const char* what, int fromFile) {
+        OpenWithoutPumping();
+        EXPECT_EQ(panel->BackgroundsFromFile(), fromFile) << what;
+        fw::LayeredCanvas whole(panel->hwnd(), 240, 240);
+        panel->ComposeInto(whole);
+        ASSERT_NE(panel->PushedFrame(), nullptr);
+        EXPECT_TRUE(SameCanvas(*panel->PushedFrame(), whole)) << what;
+        for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);  // the file is written then
+        file = panel->BackgroundFile();
+        ClosePanel();
+    };
+    start("buttons added since the file was written", 0);
+    start("nothing changed", 1);
+    ASSERT_TRUE(std::filesystem::exists(file));
+    {
+        std::fstream f(std::filesystem::path(file), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(200);
+        f.put('x');
+    }
+    start("a damaged file", 0);
+    start("written anew", 1);
+    Sql("delete from tb_Btns where ID = " + std::to_string(IdOf("tool")));
+    start("a button deleted by another program", 0);
+}
+
 TEST_F(StartAndIdleTest, ATickPushesOnlyWhatTheSecondHandSweptAndTheWindowHoldsTheWholePicture) {
     OpenAndSettle();
     AddButtons();
