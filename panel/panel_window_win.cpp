@@ -99,6 +99,11 @@ BOOL CQuorlinDlg::OnInitDialog() {
     clockRunning_ = false;
     UpdateClock();
     initialised = true;
+    // Shown here without taking the keyboard, so that the dialog manager does not show it
+    // activated: activation costs Wine some 10 ms before the frame reaches the screen. The
+    // panel becomes the active window right after its first frame.
+    activateLater_ = true;
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     return TRUE;
 }
 
@@ -537,6 +542,10 @@ void CQuorlinDlg::MakeHelpers() {
     // The day's backup, off the way to the first frame; then looked at now and then.
     DailyBackupIfChanged(store_, CurrentDateTime());
     ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);
+    if (activateLater_) {  // last: the tray icon's window and the pop-ups are made above
+        activateLater_ = false;
+        ::SetForegroundWindow(hwnd_);
+    }
 }
 
 // ---------------------------------------------------------------- a clock nobody can see

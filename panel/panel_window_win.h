@@ -297,6 +297,7 @@ private:
     std::map<std::int64_t, quorlin::CachedPicture> startPictures_;  // the kept pictures, while loading at start
     bool comStarted_ = false;          // COM started for this thread after the first frame
     bool helpersPending_ = false;      // from initialisation until MakeHelpers has run
+    bool activateLater_ = false;       // shown without activation: activated by MakeHelpers
     static constexpr size_t kRefreshDone = static_cast<size_t>(-1);
     size_t refreshNext_ = 0;  // the next button the refresh looks at
     bool refreshChanged_ = false;

@@ -469,6 +469,7 @@ TEST_F(PanelWindowTest, HelperWindowsAreMadeRightAfterTheFirstFrame) {
     ASSERT_TRUE(panel->Create(nullptr));
     ASSERT_TRUE(panel->HelpersPending());
     EXPECT_EQ(panel->ToolTip(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(panel->hwnd()));
     for (int i = 0; i < 200 && panel->HelpersPending(); ++i) Pump(5);
     EXPECT_FALSE(panel->HelpersPending()) << "the panel's timer makes them once it is up";
     for (WPARAM which : {ICON_BIG, ICON_SMALL})
