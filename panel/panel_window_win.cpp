@@ -100,11 +100,12 @@ BOOL CQuorlinDlg::OnInitDialog() {
     UpdateClock();
     initialised = true;
     // Shown here without taking the keyboard, so that the dialog manager does not show it
-    // activated: activation costs Wine some 10 ms before the frame reaches the screen. The
-    // panel becomes the active window right after its first frame.
+    // activated, and FALSE: no focus set now (on a shown window that activates it too).
+    // Activation cost Wine some 15 ms before the frame reached the screen; the panel becomes
+    // the active window right after its first frame.
     activateLater_ = true;
     ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-    return TRUE;
+    return FALSE;
 }
 
 void CQuorlinDlg::MoveToInitialPosition() {
