@@ -475,6 +475,7 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
 LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     ::KillTimer(hwnd_, TIMER_CLOCK);
     clockRunning_ = false;
+    KeepBackground();  // a panel closed before its work after the first frame still keeps it
     StopWatchingVisibility();
     ::KillTimer(hwnd_, TIMER_TRAY);
     ::KillTimer(hwnd_, TIMER_BACKUP);
@@ -526,6 +527,7 @@ void CQuorlinDlg::MakeHelpers() {
     if (!helpersPending_) return;
     helpersPending_ = false;
     ::KillTimer(hwnd_, TIMER_HELPERS);
+    KeepBackground();
     // COM serves the shell's icons, links and dialogs; the shell answers the tray icon slowly
     // (some 30 ms under Wine).
     comStarted_ = SUCCEEDED(::CoInitialize(nullptr));
@@ -539,7 +541,6 @@ void CQuorlinDlg::MakeHelpers() {
     StartVersionCheck(false, state_.SettingsFile());
     ::PostMessageW(hwnd_, WM_REFRESH_PICTURES, 0, 0);
     WatchVisibility();
-    KeepBackground();
     // The day's backup, off the way to the first frame; then looked at now and then.
     DailyBackupIfChanged(store_, CurrentDateTime());
     ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);

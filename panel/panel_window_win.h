@@ -340,7 +340,7 @@ private:
     // A digest of everything the first `hands` steps draw; nullopt when a picture cannot be read.
     std::optional<quorlin::BackgroundKey> BackgroundKeyOf(const std::vector<quorlin::DrawOp>& ops,
                                                           size_t hands) const;
-    // Writes what ComposeStartStill kept (after the first frame).
+    // Writes what ComposeStartStill kept: after the first frame, or as the panel closes before that.
     void KeepBackground();
     std::optional<std::pair<quorlin::BackgroundKey, std::vector<std::uint32_t>>> backgroundToKeep_;
     int backgroundsFromFile_ = 0;
