@@ -836,7 +836,7 @@ bool CQuorlinDlg::UpdateStillLayer(const std::vector<DrawOp>& ops, size_t split,
     stillOps_.clear();
     stillPictures_.clear();
     stillLayer_->Clear();
-    if (cacheOnly_) {
+    if (cacheOnly_) {  // the start's first frame
         ComposeStartStill(ops, split);
     } else {
         DrawOps(*stillLayer_, ops, 0, split);
@@ -861,20 +861,6 @@ std::uint64_t ModuleStamp(HMODULE module) {
     return (static_cast<std::uint64_t>(nt->FileHeader.TimeDateStamp) << 32) | nt->OptionalHeader.SizeOfImage;
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
-    std::vector<std::uint8_t> bytes;
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(f, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20)) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        if (!::ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
-            bytes.clear();
-    }
-    ::CloseHandle(f);
-    return bytes;
-}
 
 }  // namespace
 
@@ -904,9 +890,12 @@ std::optional<BackgroundKey> CQuorlinDlg::BackgroundKeyOf(const std::vector<Draw
 void CQuorlinDlg::ComposeStartStill(const std::vector<DrawOp>& ops, size_t split) {
     const size_t hands = std::min(FirstHandOp(ops), split);
     const std::optional<BackgroundKey> key = BackgroundKeyOf(ops, hands);
-    if (key) {
+    std::string file;
+    bool tooLarge = false;
+    if (key && ReadWholeFile(BackgroundFile(), file, 64u << 20, tooLarge)) {
         const std::optional<std::vector<std::uint32_t>> kept =
-            DecodeBackground(ReadWholeFile(BackgroundFile()), *key, stillLayer_->Width(), stillLayer_->Height());
+            DecodeBackground(std::vector<std::uint8_t>(file.begin(), file.end()), *key, stillLayer_->Width(),
+                             stillLayer_->Height());
         if (kept && stillLayer_->SetPixels(*kept)) {
             ++backgroundsFromFile_;
             DrawOps(*stillLayer_, ops, hands, split);
@@ -923,16 +912,8 @@ void CQuorlinDlg::KeepBackground() {
     const std::vector<std::uint8_t> bytes =
         EncodeBackground(backgroundToKeep_->first, panelWidth, panelHeight, backgroundToKeep_->second);
     backgroundToKeep_.reset();
-    if (bytes.empty()) return;
-    // Written beside and then moved over the old one: a reader finds a whole file or none
-    // of this one (and a damaged file is refused by its checksum anyway).
-    const std::wstring path = BackgroundFile(), temp = path + L".tmp";
-    HANDLE f = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD wrote = 0;
-    const bool ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
-    ::CloseHandle(f);
-    if (!ok || !::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) ::DeleteFileW(temp.c_str());
+    // A reader finds the whole old file or the whole new one (and refuses a damaged one).
+    if (!bytes.empty()) WriteFileReplacing(BackgroundFile(), std::string(bytes.begin(), bytes.end()));
 }
 
 void CQuorlinDlg::ComposeFrameInto(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& ops, size_t split) const {
