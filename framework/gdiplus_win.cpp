@@ -53,30 +53,6 @@ std::unique_ptr<Gdiplus::Image> BitmapOf(const png::Pixels& pixels) {
     return bitmap;
 }
 
-}  // namespace
-
-std::optional<png::Pixels> PicturePixels(Gdiplus::Image* picture) {
-    if (!picture || picture->GetType() != Gdiplus::ImageTypeBitmap) return std::nullopt;
-    auto* bitmap = static_cast<Gdiplus::Bitmap*>(picture);
-    png::Pixels pixels;
-    pixels.width = static_cast<int>(bitmap->GetWidth());
-    pixels.height = static_cast<int>(bitmap->GetHeight());
-    if (pixels.width <= 0 || pixels.height <= 0 || pixels.width > png::kMaxSide || pixels.height > png::kMaxSide)
-        return std::nullopt;
-    Gdiplus::Rect all(0, 0, pixels.width, pixels.height);
-    Gdiplus::BitmapData data{};
-    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
-        return std::nullopt;
-    const size_t row = static_cast<size_t>(pixels.width) * 4;
-    pixels.bgra.resize(row * static_cast<size_t>(pixels.height));
-    for (int y = 0; y < pixels.height; ++y)
-        std::memcpy(pixels.bgra.data() + static_cast<size_t>(y) * row,
-                    static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, row);
-    bitmap->UnlockBits(&data);
-    return pixels;
-}
-
-namespace {
 
 // An IStream over a copy of the bytes (released by the caller, with its memory).
 IStream* StreamOver(const void* data, size_t size) {
@@ -108,6 +84,27 @@ bool PngEncoder(CLSID& clsid) {
 }
 
 }  // namespace
+
+std::optional<png::Pixels> PicturePixels(Gdiplus::Image* picture) {
+    if (!picture || picture->GetType() != Gdiplus::ImageTypeBitmap) return std::nullopt;
+    auto* bitmap = static_cast<Gdiplus::Bitmap*>(picture);
+    png::Pixels pixels;
+    pixels.width = static_cast<int>(bitmap->GetWidth());
+    pixels.height = static_cast<int>(bitmap->GetHeight());
+    if (pixels.width <= 0 || pixels.height <= 0 || pixels.width > png::kMaxSide || pixels.height > png::kMaxSide)
+        return std::nullopt;
+    Gdiplus::Rect all(0, 0, pixels.width, pixels.height);
+    Gdiplus::BitmapData data{};
+    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return std::nullopt;
+    const size_t row = static_cast<size_t>(pixels.width) * 4;
+    pixels.bgra.resize(row * static_cast<size_t>(pixels.height));
+    for (int y = 0; y < pixels.height; ++y)
+        std::memcpy(pixels.bgra.data() + static_cast<size_t>(y) * row,
+                    static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, row);
+    bitmap->UnlockBits(&data);
+    return pixels;
+}
 
 LayeredCanvas::LayeredCanvas(HWND window, int width, int height) : window_(window), width_(width), height_(height) {
     windowDC_ = window ? ::GetDC(window) : nullptr;

@@ -73,11 +73,7 @@ BOOL CQuorlinDlg::OnInitDialog() {
     fw::OwnLayoutOnDpiChange(hwnd_);  // the buttons are placed by the ring layout alone
     ApplyDpi(fw::WindowDpi(hwnd_));
 
-    // The rest waits for a timer, not a posted message: a timer comes after the window
-    // system's own events, and under Wine the first frame only reaches the screen once this
-    // thread has handled those (a posted message first held it back by 40 ms).
-    helpersPending_ = true;
-    ::SetTimer(hwnd_, TIMER_HELPERS, USER_TIMER_MINIMUM, nullptr);
+    helpersPending_ = true;  // the work after the first frame: see the end
     ::SetPropW(hwnd_, kInstanceProp, reinterpret_cast<HANDLE>(1));
     ModifyStyleEx(0, WS_EX_LAYERED);
     ModifyStyleEx(WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
@@ -105,6 +101,10 @@ BOOL CQuorlinDlg::OnInitDialog() {
     // the active window right after its first frame.
     activateLater_ = true;
     ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    // The rest waits for a timer, not a posted message: a timer comes after the window
+    // system's own events, and under Wine the first frame only reaches the screen once this
+    // thread has handled those (a posted message first held it back by 40 ms).
+    ::SetTimer(hwnd_, TIMER_HELPERS, USER_TIMER_MINIMUM, nullptr);
     return FALSE;
 }
 
@@ -513,13 +513,6 @@ LRESULT CQuorlinDlg::OnPaint(WPARAM, LPARAM, bool& handled) {
         return 0;
     }
     handled = false;
-    return 0;
-}
-
-LRESULT CQuorlinDlg::OnShowWindow(WPARAM wp, LPARAM, bool& handled) {
-    handled = false;
-    // The dialog manager shows the panel after initialisation: the wait starts now.
-    if (wp && helpersPending_) ::SetTimer(hwnd_, TIMER_HELPERS, USER_TIMER_MINIMUM, nullptr);
     return 0;
 }
 

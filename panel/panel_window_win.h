@@ -45,7 +45,7 @@ constexpr UINT_PTR TIMER_TRAY = 502;
 // Looks every few hours whether the day's backup of bts.db is due.
 constexpr UINT_PTR TIMER_BACKUP = 1526;
 constexpr UINT kBackupCheckMs = 3 * 60 * 60 * 1000;
-// Set at initialisation and again when the panel is shown: what the first frame does not need
+// Set when initialisation has shown the panel: what the first frame does not need
 // is made when it fires, once the window system has had its turn to put that frame on the
 // screen (or sooner, see MakeHelpers).
 constexpr UINT_PTR TIMER_HELPERS = 1527;
@@ -78,7 +78,6 @@ public:
             {WM_HOTKEY, &CQuorlinDlg::OnHotKey},
             {WM_DROPFILES, &CQuorlinDlg::OnDropFiles},
             {WM_DPICHANGED, &CQuorlinDlg::OnDpiChanged},
-            {WM_SHOWWINDOW, &CQuorlinDlg::OnShowWindow},
             {WM_ACTIVATE, &CQuorlinDlg::OnActivate},
             {WM_KEYDOWN, &CQuorlinDlg::OnKeyDown},
             {WM_CHAR, &CQuorlinDlg::OnChar},
@@ -357,7 +356,6 @@ private:
     LRESULT OnHotKey(WPARAM, LPARAM, bool& handled);
     LRESULT OnDropFiles(WPARAM, LPARAM, bool& handled);
     LRESULT OnDpiChanged(WPARAM, LPARAM, bool& handled);
-    LRESULT OnShowWindow(WPARAM, LPARAM, bool& handled);
     // The six panel pictures for dpi_: the 96-DPI pictures as they are, at any other DPI
     // the larger ones scaled down to the size they are drawn at.
     void LoadPanelPictures();

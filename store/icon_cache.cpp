@@ -53,6 +53,20 @@ bool IconCache::Ensure() {
     return ensured_;
 }
 
+namespace {
+
+// The picture of a result row whose columns `first` and `first` + 1 are Stamp and Png.
+CachedPicture PictureOfRow(sqlite3_stmt* st, int first) {
+    CachedPicture picture;
+    if (const unsigned char* stamp = sqlite3_column_text(st, first)) picture.stamp = reinterpret_cast<const char*>(stamp);
+    const auto* png = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, first + 1));
+    const int bytes = sqlite3_column_bytes(st, first + 1);
+    if (png && bytes > 0) picture.png.assign(png, png + bytes);
+    return picture;
+}
+
+}  // namespace
+
 std::optional<CachedPicture> IconCache::Find(std::int64_t id, int size) {
     if (!Ensure()) return std::nullopt;
     Statement st(store_.Handle(), "select Stamp, Png from tb_IconCache where ID = ?1 and Size = ?2");
@@ -60,13 +74,7 @@ std::optional<CachedPicture> IconCache::Find(std::int64_t id, int size) {
     sqlite3_bind_int64(st.get(), 1, id);
     sqlite3_bind_int(st.get(), 2, size);
     if (sqlite3_step(st.get()) != SQLITE_ROW) return std::nullopt;
-    CachedPicture picture;
-    const unsigned char* stamp = sqlite3_column_text(st.get(), 0);
-    if (stamp) picture.stamp = reinterpret_cast<const char*>(stamp);
-    const auto* png = static_cast<const std::uint8_t*>(sqlite3_column_blob(st.get(), 1));
-    const int bytes = sqlite3_column_bytes(st.get(), 1);
-    if (png && bytes > 0) picture.png.assign(png, png + bytes);
-    return picture;
+    return PictureOfRow(st.get(), 0);
 }
 
 std::map<std::int64_t, CachedPicture> IconCache::FindAll(int size) {
@@ -75,14 +83,7 @@ std::map<std::int64_t, CachedPicture> IconCache::FindAll(int size) {
     Statement st(store_.Handle(), "select ID, Stamp, Png from tb_IconCache where Size = ?1");
     if (!st) return all;
     sqlite3_bind_int(st.get(), 1, size);
-    while (sqlite3_step(st.get()) == SQLITE_ROW) {
-        CachedPicture& picture = all[sqlite3_column_int64(st.get(), 0)];
-        if (const unsigned char* stamp = sqlite3_column_text(st.get(), 1))
-            picture.stamp = reinterpret_cast<const char*>(stamp);
-        const auto* png = static_cast<const std::uint8_t*>(sqlite3_column_blob(st.get(), 2));
-        const int bytes = sqlite3_column_bytes(st.get(), 2);
-        if (png && bytes > 0) picture.png.assign(png, png + bytes);
-    }
+    while (sqlite3_step(st.get()) == SQLITE_ROW) all[sqlite3_column_int64(st.get(), 0)] = PictureOfRow(st.get(), 1);
     return all;
 }
 
