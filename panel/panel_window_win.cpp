@@ -92,8 +92,9 @@ BOOL CQuorlinDlg::OnInitDialog() {
     cacheOnly_ = false;
     SetTopMost(state_.topMost, false);
     RegisterGlobalHotkey();
-    clockRunning_ = false;
-    UpdateClock();
+    // The frame just composed shows the time: the clock's timer starts without another one.
+    clockRunning_ = true;
+    ::SetTimer(hwnd_, TIMER_CLOCK, 1000, nullptr);
     initialised = true;
     // Shown here without taking the keyboard, so that the dialog manager does not show it
     // activated, and FALSE: no focus set now (on a shown window that activates it too).
@@ -151,6 +152,9 @@ void CQuorlinDlg::ApplyDpi(int dpi) {
     LoadPanelPictures();
     if (toolTip_) toolTip_->SetDpi(dpi_);
     if (!hwnd_) return;
+    // While the panel is made, its place and size are set once, right after this, and the
+    // tray icon is loaded with the rest of the work after the first frame.
+    if (!initialised) return;
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
     ::SetWindowPos(hwnd_, nullptr, r.left, r.top, panelWidth, panelHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -527,6 +531,7 @@ void CQuorlinDlg::MakeHelpers() {
     // The window's own icons (for the switcher and the window list) cost some 3 ms under Wine.
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+    LoadTrayIcon();
     AddTrayIcon();
     ShowHotkeyBalloon();  // a hotkey refused at start is told on the icon
     MakeButtonWindows();
