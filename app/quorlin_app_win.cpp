@@ -58,19 +58,16 @@ HWND CQuorlinApp::MainHwnd() const { return mainWnd ? mainWnd->hwnd() : nullptr;
 bool CQuorlinApp::PrepareRuntime() {
     // COM is started by the panel right after its first frame: nothing before it uses COM.
     state.appName = AppName();
-    // A bts.db that is missing or damaged is offered the newest good backup first. The
-    // check of its every page runs on a thread while the display is set up below.
-    quorlin::StartupOpen opening;
-    if (!opening.Begin(store, state.DataDir(), L"bts.db", state.appName, quorlin::CurrentDateTime())) return false;
+    // A bts.db that is missing or damaged is offered the newest good backup first.
+    if (!quorlin::OpenDatabaseOrRestore(store, state.DataDir(), L"bts.db", state.appName, quorlin::CurrentDateTime())) {
+        return false;
+    }
     quorlin::ReadSwitches(state);
     if (!gdiplusStarted_) {
         Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread, codecs
         gdiplusStarted_ = Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) == Gdiplus::Ok;
     }
-    // The process's first call that needs the display sets up its driver (some 25 to 50 ms
-    // under Wine), which the panel would otherwise pay for a moment later.
-    ::ReleaseDC(nullptr, ::GetDC(nullptr));
-    return opening.Finish(store);
+    return true;
 }
 
 void CQuorlinApp::RunPanel() {

@@ -7,7 +7,6 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 #ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
@@ -302,78 +301,23 @@ bool RestoreFromBackup(const std::wstring& backupPath, const std::wstring& dbPat
     return true;
 }
 
-namespace {
-
-// Asks whether the newest good backup should replace a file that is missing or broken,
-// and restores it on Yes. False on No; true when restored or when there is none to offer.
-bool OfferRestore(DbHealth health, const std::wstring& path, const std::wstring& fileName,
-                  const std::wstring& messageCaption, const DateTime& now) {
-    const std::optional<BackupFile> backup = NewestGoodBackup(path);
-    if (!backup) return true;
-    const std::wstring when = ReadableStamp(backup->stamp);
-    const std::wstring question = health == DbHealth::Broken
-                                      ? Text(TextId::RestoreQuestion, {when, fileName + L".broken-" + StampOf(now)})
-                                      : Text(TextId::RestoreMissingQuestion, {when});
-    const int answer = MessageBoxes().Show(0, question, messageCaption, kMbYesNo | kMbSystemModal);
-    if (answer != kIdYes) return false;
-    RestoreFromBackup(backup->path, path, now);
-    return true;
-}
-
-}  // namespace
-
 bool OpenDatabaseOrRestore(DbSession& store, const std::wstring& appDir, const std::wstring& fileName,
                            const std::wstring& messageCaption, const DateTime& now) {
-    StartupOpen open;
-    return open.Begin(store, appDir, fileName, messageCaption, now) && open.Finish(store);
-}
-
-struct StartupOpen::Pending {
-    std::thread thread;
-    DbHealth health = DbHealth::Good;  // written by the thread, read after it is joined
-    std::wstring appDir, fileName, messageCaption;
-    DateTime now;
-};
-
-StartupOpen::StartupOpen() = default;
-
-StartupOpen::~StartupOpen() {
-    if (pending_ && pending_->thread.joinable()) pending_->thread.join();
-}
-
-bool StartupOpen::Begin(DbSession& store, const std::wstring& appDir, const std::wstring& fileName,
-                        const std::wstring& messageCaption, const DateTime& now) {
-    if (pending_ && pending_->thread.joinable()) pending_->thread.join();
-    pending_.reset();
     const std::wstring path = JoinPath(appDir, fileName);
-    if (Exists(path) && store.OpenDatabaseQuietly(appDir, fileName)) {
-        pending_ = std::make_unique<Pending>();
-        Pending* p = pending_.get();
-        p->appDir = appDir;
-        p->fileName = fileName;
-        p->messageCaption = messageCaption;
-        p->now = now;
-        p->thread = std::thread([p, path] { p->health = CheckDatabaseFile(path); });
-        return true;
-    }
     const DbHealth health = CheckDatabaseFile(path);
-    if ((health == DbHealth::Missing || health == DbHealth::Broken) &&
-        !OfferRestore(health, path, fileName, messageCaption, now))
-        return false;
+    if (health == DbHealth::Missing || health == DbHealth::Broken) {
+        if (auto backup = NewestGoodBackup(path)) {
+            const std::wstring when = ReadableStamp(backup->stamp);
+            const std::wstring question =
+                health == DbHealth::Broken
+                    ? Text(TextId::RestoreQuestion, {when, fileName + L".broken-" + StampOf(now)})
+                    : Text(TextId::RestoreMissingQuestion, {when});
+            const int answer = MessageBoxes().Show(0, question, messageCaption, kMbYesNo | kMbSystemModal);
+            if (answer != kIdYes) return false;
+            RestoreFromBackup(backup->path, path, now);
+        }
+    }
     return store.OpenDatabase(appDir, fileName, messageCaption);
-}
-
-bool StartupOpen::Finish(DbSession& store) {
-    if (!pending_) return true;
-    if (pending_->thread.joinable()) pending_->thread.join();
-    const std::unique_ptr<Pending> p = std::move(pending_);
-    if (p->health != DbHealth::Broken) return true;
-    const std::wstring path = JoinPath(p->appDir, p->fileName);
-    // With no backup to go back to, the file is used as it is, as a start always did.
-    if (!NewestGoodBackup(path)) return true;
-    store.Close();  // the damaged file is renamed aside by the restore
-    if (!OfferRestore(DbHealth::Broken, path, p->fileName, p->messageCaption, p->now)) return false;
-    return store.OpenDatabase(p->appDir, p->fileName, p->messageCaption);
 }
 
 }  // namespace quorlin

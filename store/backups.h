@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,30 +76,6 @@ bool RestoreFromBackup(const std::wstring& backupPath, const std::wstring& dbPat
 // "打开数据失败！" on failure). An answer No ends with false and no further message.
 bool OpenDatabaseOrRestore(DbSession& store, const std::wstring& appDir, const std::wstring& fileName,
                            const std::wstring& messageCaption, const DateTime& now);
-
-// The same in two steps, so that the slow part of the check (integrity_check reads every
-// page) runs on a thread of its own while the caller goes on with other work.
-class StartupOpen {
-public:
-    StartupOpen();
-    ~StartupOpen();  // waits for the check
-    StartupOpen(const StartupOpen&) = delete;
-    StartupOpen& operator=(const StartupOpen&) = delete;
-
-    // Opens the store. A file that does not open at once (missing, not a database, no
-    // usable tb_Btns, ...) is checked here and offered a restore as above; one that opens
-    // is left open and checked on the thread. False when the store is not open.
-    bool Begin(DbSession& store, const std::wstring& appDir, const std::wstring& fileName,
-               const std::wstring& messageCaption, const DateTime& now);
-    // Waits for that check. A file it finds damaged is offered the newest good backup:
-    // on Yes the store is opened again on the restored file; on No it is closed and the
-    // answer is false. True (nothing asked) when no check is pending.
-    bool Finish(DbSession& store);
-
-private:
-    struct Pending;
-    std::unique_ptr<Pending> pending_;
-};
 
 // dir + the platform's separator + name.
 std::wstring JoinPath(const std::wstring& dir, const std::wstring& name);

@@ -424,12 +424,6 @@ DbSession::~DbSession() { Close(); }
 
 bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fileName,
                              const std::wstring& messageCaption) {
-    if (OpenDatabaseQuietly(appDir, fileName)) return true;
-    MessageBoxes().Show(0, Text(IDS_OPEN_DATA_FAILED), messageCaption, kMbOk);
-    return false;
-}
-
-bool DbSession::OpenDatabaseQuietly(const std::wstring& appDir, const std::wstring& fileName) {
     Close();
     const std::wstring path = appDir + kPathSeparator + fileName;
     path_ = path;
@@ -461,6 +455,7 @@ bool DbSession::OpenDatabaseQuietly(const std::wstring& appDir, const std::wstri
     } catch (const StoreError& e) {
         lastError_ = e.Description();
         db_.reset();
+        MessageBoxes().Show(0, Text(IDS_OPEN_DATA_FAILED), messageCaption, kMbOk);
         return false;
     }
 }

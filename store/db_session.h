@@ -133,8 +133,6 @@ public:
     // messageCaption) and returns false, having written nothing.
     bool OpenDatabase(const std::wstring& appDir, const std::wstring& fileName,
                       const std::wstring& messageCaption);
-    // The same without the message: false, and LastError() tells why.
-    bool OpenDatabaseQuietly(const std::wstring& appDir, const std::wstring& fileName);
     // Runs a statement; 1 on success, 0 on a store error (no message).
     int ExecuteSql(const std::wstring& statement);
     // Both replace the session's recordset with a new one and return it; ok tells whether

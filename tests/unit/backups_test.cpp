@@ -160,25 +160,6 @@ TEST_F(BackupTest, DamagedPagesAreOfferedARestoreAndWithoutBackupsTheOldMessageS
     EXPECT_EQ(boxes.Shown()[0].text, L"打开数据失败！");
 }
 
-TEST_F(BackupTest, DamageFoundWhileTheStartGoesOnIsOfferedARestoreWhenTheCheckIsAwaited) {
-    AddRow("a");
-    ASSERT_FALSE(WriteBackup(store, At(1, 10)).empty());
-    store.Close();
-    Damage(db);
-    const auto damagedSize = std::filesystem::file_size(db);
-    StartupOpen open;
-    ASSERT_TRUE(open.Begin(store, dir.WPath(), L"bts.db", L"t", At(4, 8)));
-    EXPECT_TRUE(store.IsOpen());
-    EXPECT_EQ(boxes.Count(), 0u);  // the file opened: its pages are checked on the thread
-    boxes.QueueAnswer(kIdNo);
-    EXPECT_FALSE(open.Finish(store));
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].flags, kMbYesNo | kMbSystemModal);
-    EXPECT_FALSE(store.IsOpen());
-    EXPECT_EQ(std::filesystem::file_size(db), damagedSize);
-    EXPECT_TRUE(open.Finish(store));  // nothing pending any more
-}
-
 TEST_F(BackupTest, MissingFileWithABackupIsOfferedIt) {
     ASSERT_FALSE(WriteBackup(store, At(1, 10)).empty());
     store.Close();
