@@ -38,7 +38,6 @@ std::unique_ptr<Gdiplus::Image> DecodeStream(IStream* stream) {
     return owned;
 }
 
-// A 32-bit ARGB bitmap owning a copy of the pixels; null when GDI+ cannot make it.
 // Decoded pixels and the bitmap drawn from them: GDI+ reads the pixels where they are, so
 // making a bitmap neither allocates nor copies (most of a start's cost per picture under
 // Wine). The pixels go after the bitmap.
@@ -52,6 +51,8 @@ public:
           Gdiplus::Bitmap(pixels.width, pixels.height, pixels.width * 4, PixelFormat32bppARGB, pixels.bgra.data()) {}
 };
 
+// A 32-bit ARGB bitmap that owns the pixels; null when they are not whole or GDI+ cannot
+// make it.
 std::unique_ptr<Gdiplus::Image> BitmapOf(png::Pixels&& pixels) {
     if (pixels.width <= 0 || pixels.height <= 0 ||
         pixels.bgra.size() != static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height) * 4)
