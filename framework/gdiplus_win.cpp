@@ -49,6 +49,7 @@ public:
     explicit PixelBitmap(png::Pixels&& p)
         : PixelStore{std::move(p)},
           Gdiplus::Bitmap(pixels.width, pixels.height, pixels.width * 4, PixelFormat32bppARGB, pixels.bgra.data()) {}
+    const png::Pixels& Pixels() const { return pixels; }
 };
 
 // A 32-bit ARGB bitmap that owns the pixels; null when they are not whole or GDI+ cannot
@@ -92,6 +93,11 @@ bool PngEncoder(CLSID& clsid) {
 }
 
 }  // namespace
+
+const png::Pixels* DecodedPixels(const Gdiplus::Image* picture) {
+    const auto* own = dynamic_cast<const PixelBitmap*>(picture);
+    return own ? &own->Pixels() : nullptr;
+}
 
 std::optional<png::Pixels> PicturePixels(Gdiplus::Image* picture) {
     if (!picture || picture->GetType() != Gdiplus::ImageTypeBitmap) return std::nullopt;

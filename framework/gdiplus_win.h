@@ -79,6 +79,9 @@ std::vector<std::uint8_t> EncodePng(Gdiplus::Image* picture);
 // The pixels of a picture as 32-bit ARGB (not premultiplied), rows top-down; nullopt when
 // it has none to give.
 std::optional<png::Pixels> PicturePixels(Gdiplus::Image* picture);
+// The same pixels without a copy, for a picture made from decoded pixels (DecodePicture,
+// LoadPngResource); null for any other picture.
+const png::Pixels* DecodedPixels(const Gdiplus::Image* picture);
 // PNG (or any format GDI+ reads) bytes, fully decoded into a 32-bit ARGB bitmap that
 // owns its pixels; null when they do not decode.
 std::unique_ptr<Gdiplus::Image> DecodePicture(const void* data, size_t size);

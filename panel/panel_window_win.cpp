@@ -877,8 +877,15 @@ std::optional<BackgroundKey> CQuorlinDlg::BackgroundKeyOf(const std::vector<Draw
             key.Add(0);  // draws nothing
             continue;
         }
-        const std::optional<png::Pixels> pixels = fw::PicturePixels(picture);
-        if (!pixels) return std::nullopt;
+        // Decoded pictures (all of them on a start from the cache) are read where they are;
+        // others are copied out of GDI+, the same bytes for the same picture.
+        std::optional<png::Pixels> copied;
+        const png::Pixels* pixels = fw::DecodedPixels(picture);
+        if (!pixels) {
+            copied = fw::PicturePixels(picture);
+            if (!copied) return std::nullopt;
+            pixels = &*copied;
+        }
         key.Add((static_cast<std::uint64_t>(pixels->width) << 32) | static_cast<std::uint32_t>(pixels->height));
         key.AddBytes(pixels->bgra.data(), pixels->bgra.size());
     }

@@ -250,9 +250,10 @@ std::optional<BackupFile> NewestGoodBackup(const std::wstring& dbPath) {
     return std::nullopt;
 }
 
-DbHealth CheckDatabaseFile(const std::wstring& dbPath) {
+DbHealth CheckDatabaseFile(const std::wstring& dbPath, sqlite3** keep) {
+    if (keep) *keep = nullptr;
     if (!Exists(dbPath)) return DbHealth::Missing;
-    sqlite3* db = sql::OpenFile(dbPath, false);
+    sqlite3* db = sql::OpenFile(dbPath, false, false, true);
     if (!db) return DbHealth::Other;
     DbHealth health = DbHealth::Good;
     auto classify = [&](int rc) {
@@ -271,7 +272,8 @@ DbHealth CheckDatabaseFile(const std::wstring& dbPath) {
         else health = classify(sqlite3_errcode(db));
     }
     if (health == DbHealth::Good && !CheckButtonTable(db).empty()) health = DbHealth::Broken;
-    sql::Close(db);
+    if (health == DbHealth::Good && keep) *keep = db;
+    else sql::Close(db);
     return health;
 }
 
@@ -304,7 +306,8 @@ bool RestoreFromBackup(const std::wstring& backupPath, const std::wstring& dbPat
 bool OpenDatabaseOrRestore(DbSession& store, const std::wstring& appDir, const std::wstring& fileName,
                            const std::wstring& messageCaption, const DateTime& now) {
     const std::wstring path = JoinPath(appDir, fileName);
-    const DbHealth health = CheckDatabaseFile(path);
+    sqlite3* checked = nullptr;  // a Good file stays open for the store
+    const DbHealth health = CheckDatabaseFile(path, &checked);
     if (health == DbHealth::Missing || health == DbHealth::Broken) {
         if (auto backup = NewestGoodBackup(path)) {
             const std::wstring when = ReadableStamp(backup->stamp);
@@ -317,7 +320,7 @@ bool OpenDatabaseOrRestore(DbSession& store, const std::wstring& appDir, const s
             RestoreFromBackup(backup->path, path, now);
         }
     }
-    return store.OpenDatabase(appDir, fileName, messageCaption);
+    return store.OpenDatabase(appDir, fileName, messageCaption, checked);
 }
 
 }  // namespace quorlin

@@ -62,7 +62,9 @@ enum class DbHealth {
     Broken,   // not a database, damaged, or without tb_Btns
     Other,    // locked by another program, not readable, ...: not ours to replace
 };
-DbHealth CheckDatabaseFile(const std::wstring& dbPath);
+// With keep, a Good file's connection (read-write, serialized) is handed over there
+// instead of closed, its pages already read: the caller opens the store with it.
+DbHealth CheckDatabaseFile(const std::wstring& dbPath, sqlite3** keep = nullptr);
 
 // Replaces dbPath by a copy of the backup (SQLite's online backup into a temporary file
 // beside it, which is then renamed). A file already at dbPath is kept, with its journal,

@@ -423,14 +423,16 @@ std::wstring CheckButtonTable(sqlite3* db) {
 DbSession::~DbSession() { Close(); }
 
 bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fileName,
-                             const std::wstring& messageCaption) {
+                             const std::wstring& messageCaption, sqlite3* checked) {
     Close();
     const std::wstring path = appDir + kPathSeparator + fileName;
     path_ = path;
     try {
-        sqlite3* raw = nullptr;
+        sqlite3* raw = checked;
+        checked = nullptr;  // owned by db from here
         // Read-write, never create: the file is delivered with the program.
-        int rc = sqlite3_open_v2(ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        int rc = raw ? SQLITE_OK
+                     : sqlite3_open_v2(ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
         std::shared_ptr<sqlite3> db(raw, [](sqlite3* d) { sqlite3_close_v2(d); });
         if (rc != SQLITE_OK) ThrowSqlite(raw, rc);
         sqlite3_busy_timeout(raw, kBusyTimeoutMs);

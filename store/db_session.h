@@ -131,8 +131,10 @@ public:
     // unreadable, read-only or locked file, one that is not a database, or one whose tb_Btns
     // the program cannot use safely (CheckButtonTable) shows "打开数据失败！" (captioned
     // messageCaption) and returns false, having written nothing.
+    // checked, when given, is a connection to that file that CheckDatabaseFile kept: the
+    // session takes it (and closes it on failure) instead of opening the file again.
     bool OpenDatabase(const std::wstring& appDir, const std::wstring& fileName,
-                      const std::wstring& messageCaption);
+                      const std::wstring& messageCaption, sqlite3* checked = nullptr);
     // Runs a statement; 1 on success, 0 on a store error (no message).
     int ExecuteSql(const std::wstring& statement);
     // Both replace the session's recordset with a new one and return it; ok tells whether

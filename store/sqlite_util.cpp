@@ -81,10 +81,11 @@ FieldValue Stmt::Field(int column) const {
 
 bool Exec(sqlite3* db, const char* text) { return db && sqlite3_exec(db, text, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
-sqlite3* OpenFile(const std::wstring& path, bool readOnly, bool create) {
+sqlite3* OpenFile(const std::wstring& path, bool readOnly, bool create, bool serialized) {
     sqlite3* db = nullptr;
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create && !readOnly) flags |= SQLITE_OPEN_CREATE;
+    if (serialized) flags |= SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(ToUtf8(path).c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close_v2(db);
         return nullptr;

@@ -49,8 +49,9 @@ private:
 // Runs one or more statements without values; true on success.
 bool Exec(sqlite3* db, const char* text);
 
-// Opens a file with SQLite (no create unless asked); null on failure.
-sqlite3* OpenFile(const std::wstring& path, bool readOnly, bool create = false);
+// Opens a file with SQLite (no create unless asked; serialized: usable from any thread);
+// null on failure.
+sqlite3* OpenFile(const std::wstring& path, bool readOnly, bool create = false, bool serialized = false);
 void Close(sqlite3* db);
 
 }  // namespace quorlin::sql

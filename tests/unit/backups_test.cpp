@@ -117,6 +117,20 @@ TEST_F(BackupTest, HealthOfTheFileAtStart) {
     sqlite3_close(other);
 }
 
+TEST_F(BackupTest, AGoodFileIsOpenedOnceAndTheStoreWritesThroughTheCheckedConnection) {
+    store.Close();
+    sqlite3* kept = nullptr;
+    dir.MakeDatabase("damaged.db");
+    Damage(dir.File("damaged.db"));
+    EXPECT_EQ(CheckDatabaseFile(FromUtf8(dir.File("damaged.db").string()), &kept), DbHealth::Broken);
+    EXPECT_EQ(kept, nullptr);
+    ASSERT_TRUE(OpenDatabaseOrRestore(store, dir.WPath(), L"bts.db", L"t", At(4, 8)));
+    AddRow("through");
+    store.Close();
+    EXPECT_EQ(QueryText(db, "select Title from tb_Btns where ID > 2"), "through");
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
 TEST_F(BackupTest, BrokenFileIsOfferedTheNewestGoodBackupAndKeptAside) {
     AddRow("old");
     ASSERT_FALSE(WriteBackup(store, At(1, 10)).empty());
