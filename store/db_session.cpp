@@ -428,8 +428,7 @@ bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fil
     const std::wstring path = appDir + kPathSeparator + fileName;
     path_ = path;
     try {
-        sqlite3* raw = checked;
-        checked = nullptr;  // owned by db from here
+        sqlite3* raw = checked;  // a connection handed over is owned (and closed) by db below
         // Read-write, never create: the file is delivered with the program.
         int rc = raw ? SQLITE_OK
                      : sqlite3_open_v2(ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
