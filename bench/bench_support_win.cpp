@@ -185,9 +185,9 @@ void PanelHarness::Close() {
 
 void PanelHarness::Fill(const std::vector<SideDb::Row>& rows) {
     side->KeepOnlyRowTwo();
-    panel->LoadButtons();
+    panel->Buttons().LoadButtons();
     side->Insert(rows);
-    panel->LoadButtons();
+    panel->Buttons().LoadButtons();
     Pump();
 }
 

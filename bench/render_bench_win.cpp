@@ -29,7 +29,7 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
     for (int i = 0; i < 5; ++i) panel.RenderPanel();
     const double render0 = TimeMedian(runs, frames, [&] { panel.RenderPanel(); });
     h.Fill(mixed);
-    panel.ButtonAt(7)->hovered = 1;
+    panel.Buttons().At(7)->hovered = 1;
     for (int i = 0; i < 5; ++i) panel.RenderPanel();
     const double render66 = TimeMedian(runs, frames, [&] { panel.RenderPanel(); });
     Row("RenderPanel, 0 buttons", render0, "ms", "");
@@ -38,9 +38,9 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
     // ---- where the time of a 66-button frame goes
     const double canvasOnly = TimeMedian(runs, frames, [&] { quorlin::fw::LayeredCanvas c(panel.hwnd(), 240, 240); });
     quorlin::fw::LayeredCanvas kept(panel.hwnd(), 240, 240);
-    panel.ComposeInto(kept);
+    panel.Renderer().ComposeInto(kept);
     const double pushOnly = TimeMedian(runs, frames, [&] { kept.PushTo(panel.hwnd()); });
-    const std::vector<quorlin::DrawOp> ops = panel.PlanFrame();
+    const std::vector<quorlin::DrawOp> ops = panel.Renderer().PlanFrame();
     const size_t hands = IndexOfPicture(ops, quorlin::PanelPicture::HourHand);
     const size_t firstButton = IndexOfPicture(ops, quorlin::PanelPicture::ButtonImage);
     size_t lastButton = firstButton;
@@ -51,7 +51,7 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
     // One section's steps, less the cost of the graphics object every section pays.
     const double graphicsOnly = TimeMedian(runs, frames, [&] { Gdiplus::Graphics g(kept.MemoryDC()); });
     auto timeOps = [&](size_t from, size_t to) {
-        return TimeMedian(runs, frames, [&] { panel.DrawOps(kept, ops, from, to); }) - graphicsOnly;
+        return TimeMedian(runs, frames, [&] { panel.Renderer().DrawOps(kept, ops, from, to); }) - graphicsOnly;
     };
     Row("  frame section: new DIB + DCs (and release)", canvasOnly, "ms", "");
     Row("  frame section: ring picture 300->220", timeOps(0, firstButton), "ms", "");
@@ -72,19 +72,19 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
     // ---- the clock tick: within a minute only the second hand and the hub are drawn over
     // the kept still part; at a new minute the still part is composed again.
     panel.RenderPanel();
-    const int composedBefore = panel.StillCompositions();
-    const double tick = TimeMedian(runs, frames, [&] { panel.RenderClockTick(); });
-    const bool kept66 = panel.StillCompositions() == composedBefore;
+    const int composedBefore = panel.Renderer().StillCompositions();
+    const double tick = TimeMedian(runs, frames, [&] { panel.Renderer().Render(PanelRenderer::Frame::Tick); });
+    const bool kept66 = panel.Renderer().StillCompositions() == composedBefore;
     int minute = 0;
     const double newMinute = TimeMedian(runs, frames, [&] {
         fixed.time = quorlin::LocalTime{11, minute++ % 60, 0};
-        panel.RenderClockTick();
+        panel.Renderer().Render(PanelRenderer::Frame::Tick);
     });
     Row("clock tick within a minute (RenderClockTick: the swept part only), 66 buttons", tick, "ms",
         Ratio(tick, render66, "of RenderPanel") + (kept66 ? "" : "; STILL PART COMPOSED AGAIN"));
     Row("clock tick at a new minute (still part composed again)", newMinute, "ms", "once a minute");
     Row("clock cost per second, averaged over a minute", (59 * tick + newMinute) / 60, "ms", "");
-    panel.ButtonAt(7)->hovered = 0;
+    panel.Buttons().At(7)->hovered = 0;
 }
 
 }  // namespace quorlin::bench

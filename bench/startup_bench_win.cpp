@@ -77,10 +77,11 @@ int RunStartupPhases(const Args& args) {
     // The button windows, the tooltip and the ghost, which the panel makes right after its
     // first frame.
     t = NowMs();
-    panel->MakeButtonWindows();
+    for (size_t i = 0; i < panel->Buttons().Count(); ++i) panel->Buttons().At(i)->EnsureWindowIn(panel->hwnd());
+    panel->LayoutButtons();
     const double windows = NowMs() - t;
     t = NowMs();
-    panel->EnsureHelperWindows();
+    panel->Popups().Ensure(panel->Dpi());
     const double popups = NowMs() - t;
     Pump();
     ::Sleep(1500);  // the version check's thread comes and goes
@@ -88,7 +89,7 @@ int RunStartupPhases(const Args& args) {
     probe("memPopups");
     std::ofstream f(std::filesystem::path(out), std::ios::trunc);
     f << "main " << enteredMain << "\nruntime " << runtime << "\nconstruct " << constructed << "\npopups " << popups << "\nwindows " << windows
-      << "\nicons " << icons << "\ninit " << created << "\ntotal " << total << "\nbuttons " << panel->ButtonCount()
+      << "\nicons " << icons << "\ninit " << created << "\ntotal " << total << "\nbuttons " << panel->Buttons().Count()
       << "\n";
     for (const auto& [k, v] : anon) f << k << " " << v << "\n";
     f.close();

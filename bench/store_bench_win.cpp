@@ -27,14 +27,14 @@ void LoadFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb::
         std::vector<double> t, p;
         for (int r = 0; r < loadRuns; ++r) {
             h.side->KeepOnlyRowTwo();
-            panel.LoadButtons();  // empties the collection (untimed)
+            panel.Buttons().LoadButtons();  // empties the collection (untimed)
             Pump();
             h.side->Insert(rows);
             double t0 = NowMs();
-            panel.LoadButtons();
+            panel.Buttons().LoadButtons();
             t.push_back(NowMs() - t0);
-            if (panel.ButtonCount() != rows.size())
-                Note("load: LoadButtons gave %zu buttons for %zu rows", panel.ButtonCount(), rows.size());
+            if (panel.Buttons().Count() != rows.size())
+                Note("load: LoadButtons gave %zu buttons for %zu rows", panel.Buttons().Count(), rows.size());
             if (paint) {
                 t0 = NowMs();
                 Pump();
@@ -42,7 +42,7 @@ void LoadFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb::
             }
         }
         h.side->KeepOnlyRowTwo();
-        panel.LoadButtons();
+        panel.Buttons().LoadButtons();
         Pump();
         if (paintMs) *paintMs = Median(p);
         return Median(t);
@@ -71,7 +71,7 @@ void LoadFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb::
     std::vector<double> perBatch;
     for (int b = 0; b < batches; ++b) {
         const double t0 = NowMs();
-        for (int i = 0; i < batch; ++i) made.push_back(panel.CreateButtonWindow());
+        for (int i = 0; i < batch; ++i) made.push_back(panel.CreateButton());
         perBatch.push_back((NowMs() - t0) * 1000.0 / batch);
     }
     std::string growth;
@@ -102,9 +102,9 @@ void OperationFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<Sid
     std::vector<double> add, del, delPaint, swapPaint;
     for (int r = 0; r < runs * 3; ++r) {
         double t0 = NowMs();
-        panel.AddButton(L"bench", extraPath, quorlin::ItemKind::File, L"");
+        panel.Buttons().AddButton(L"bench", extraPath, quorlin::ItemKind::File, L"");
         add.push_back(NowMs() - t0);
-        const int id = panel.ButtonAt(panel.ButtonCount() - 1)->ID;
+        const int id = panel.Buttons().At(panel.Buttons().Count() - 1)->ID;
         panel.LayoutButtons();
         panel.RenderPanel();
         Pump();
@@ -121,10 +121,10 @@ void OperationFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<Sid
 
     h.Fill(mixed);
     std::vector<double> swap;
-    const int aId = panel.ButtonAt(10)->ID, bId = panel.ButtonAt(40)->ID;
+    const int aId = panel.Buttons().At(10)->ID, bId = panel.Buttons().At(40)->ID;
     for (int r = 0; r < runs * 3; ++r) {
         RECT ghost{};
-        ::GetWindowRect(panel.FindButton(aId)->hwnd(), &ghost);
+        ::GetWindowRect(panel.Buttons().Find(aId)->hwnd(), &ghost);
         const double t0 = NowMs();
         const bool swapped = panel.SwapWhileDragging(ghost, bId);
         swap.push_back(NowMs() - t0);
@@ -140,10 +140,10 @@ void OperationFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<Sid
     for (int r = 0; r < runs; ++r) {
         h.Fill(mixed);
         const double t0 = NowMs();
-        panel.ClearAllButtons();
+        panel.Buttons().ClearAllButtons();
         clear.push_back(NowMs() - t0);
         Pump();
-        if (panel.ButtonCount() != 0) Note("ops: %zu buttons left after the clear", panel.ButtonCount());
+        if (panel.Buttons().Count() != 0) Note("ops: %zu buttons left after the clear", panel.Buttons().Count());
     }
     const double c = Median(clear);
     Row("ClearAllButtons of 66 (each removal lays out and renders)", c, "ms", Fmt(c / 66) + " ms per button");

@@ -24,19 +24,19 @@ std::vector<int> ButtonMenuRemovals(std::int64_t id, int itemKind) {
     std::vector<int> removed;
     // Reserved rows can only be opened.
     if (id <= kLastReservedId) {
-        removed = {kCmdEditItem, kCmdDeleteItem, kCmdOpenContainingFolder, kCmdShowProperties};
+        removed = {ID_EDIT, ID_DELETE, ID_OPEN_FOLDER, ID_PROPERTIES};
     }
     // Only files and folders live in a folder that can be opened.
-    if (itemKind != kKindFile && itemKind != kKindFolder) AddOnce(removed, kCmdOpenContainingFolder);
+    if (itemKind != kKindFile && itemKind != kKindFolder) AddOnce(removed, ID_OPEN_FOLDER);
     // Web addresses have no properties sheet.
-    if (itemKind == kKindBrowserUrl || itemKind == kKindUrl) AddOnce(removed, kCmdShowProperties);
+    if (itemKind == kKindBrowserUrl || itemKind == kKindUrl) AddOnce(removed, ID_PROPERTIES);
     return removed;
 }
 
 const std::vector<int>& PanelWideCommands() {
     static const std::vector<int> commands = {
-        kCmdTopMost,        kCmdFixed,        kCmdAddMyComputer, kCmdAddControlPanel, kCmdAddMyDocuments,
-        kCmdAddRecycleBin,  kCmdAddBrowser,   kCmdLockButtons,   kCmdClearAll,        kCmdAddWebAddress};
+        ID_TOPMOST,        ID_FIXED,        ID_ADD_COMPUTER, ID_ADD_CONTROL, ID_ADD_DOCUMENTS,
+        ID_ADD_RECYCLE,  ID_ADD_IE,   ID_LOCK_BUTTONS,   ID_CLEAR_ALL,        ID_ADD_URL};
     return commands;
 }
 
@@ -47,9 +47,9 @@ bool IsPanelWideCommand(int commandId) {
 
 std::vector<int> MenuCheckMarks(bool topMost, bool fixed, bool buttonsLocked) {
     std::vector<int> checked;
-    if (topMost) checked.push_back(kCmdTopMost);
-    if (fixed) checked.push_back(kCmdFixed);
-    if (buttonsLocked) checked.push_back(kCmdLockButtons);
+    if (topMost) checked.push_back(ID_TOPMOST);
+    if (fixed) checked.push_back(ID_FIXED);
+    if (buttonsLocked) checked.push_back(ID_LOCK_BUTTONS);
     return checked;
 }
 

@@ -4,30 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "res/resource.h"  // the command identifiers (ID_...)
+
 namespace quorlin {
 
-// Command identifiers of menu 131.
-constexpr int kCmdExit = 32772;
-constexpr int kCmdTopMost = 32776;
-constexpr int kCmdFixed = 32777;
-constexpr int kCmdEditItem = 32782;
-constexpr int kCmdDeleteItem = 32783;
-constexpr int kCmdOpenItem = 32784;
-constexpr int kCmdAddMyComputer = 32792;
-constexpr int kCmdAddControlPanel = 32793;
-constexpr int kCmdAddMyDocuments = 32794;
-constexpr int kCmdAddRecycleBin = 32796;
-constexpr int kCmdAddBrowser = 32797;
-constexpr int kCmdStartWithWindows = 32799;
-constexpr int kCmdCheckUpdate = 32801;
-constexpr int kCmdLockButtons = 32803;
-constexpr int kCmdClearAll = 32805;
-constexpr int kCmdShowProperties = 32808;
-constexpr int kCmdOpenContainingFolder = 32810;
-constexpr int kCmdAddWebAddress = 32813;
-
 // Menu resource and its two pop-ups.
-constexpr int kContextMenuResource = 131;
+constexpr int kContextMenuResource = IDR_MENU;
 constexpr int kTrayPopupIndex = 0;
 constexpr int kContextPopupIndex = 1;
 // The panel's own menu deletes the entry at position 0 this many times: the "this button"

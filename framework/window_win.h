@@ -16,6 +16,10 @@
 // starts true; a handler that clears it asks for the default processing afterwards.
 // A command handler is  void OnY();  and is looked up by the command's low word after
 // the virtual OnCommand hook has had its turn.
+//
+// A window made of parts lists a part's handler in its own table, so that the table still
+// tells a reader where every message goes:
+//       {WM_HOTKEY, &ToPart<CPanel, &CPanel::keys_, &KeyPart::OnHotKey>}
 #pragma once
 
 #include <windows.h>
@@ -27,9 +31,20 @@ namespace quorlin::fw {
 
 template <class T>
 struct MessageEntry {
+    using Member = LRESULT (T::*)(WPARAM, LPARAM, bool&);
+    using OfPart = LRESULT (*)(T&, WPARAM, LPARAM, bool&);
+    MessageEntry(UINT m, Member h) : message(m), handler(h) {}
+    MessageEntry(UINT m, OfPart h) : message(m), partHandler(h) {}
     UINT message;
-    LRESULT (T::*handler)(WPARAM, LPARAM, bool&);
+    Member handler = nullptr;
+    OfPart partHandler = nullptr;
 };
+
+// The handler `Handler` of the part `Part` (a member object of T), as an entry of T's table.
+template <class T, auto Part, auto Handler>
+LRESULT ToPart(T& self, WPARAM wp, LPARAM lp, bool& handled) {
+    return ((self.*Part).*Handler)(wp, lp, handled);
+}
 template <class T>
 using MessageMap = std::vector<MessageEntry<T>>;
 
@@ -40,6 +55,18 @@ struct CommandEntry {
 };
 template <class T>
 using CommandMap = std::vector<CommandEntry<T>>;
+
+// Runs the handler T::Commands() lists for `id` on `target`; false when it lists none.
+template <class T>
+bool RunCommand(T& target, UINT id) {
+    for (const auto& e : T::Commands()) {
+        if (e.id == id) {
+            (target.*e.handler)();
+            return true;
+        }
+    }
+    return false;
+}
 
 // The module that holds the program's resources.
 HINSTANCE ResourceModule();
@@ -102,19 +129,15 @@ bool RouteThroughMaps(T* self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
             result = 0;
             return true;
         }
-        const UINT id = LOWORD(wp);
-        for (const auto& e : T::Commands()) {
-            if (e.id == id) {
-                (self->*e.handler)();
-                result = 0;
-                return true;
-            }
+        if (RunCommand(*self, LOWORD(wp))) {
+            result = 0;
+            return true;
         }
     }
     for (const auto& e : T::Messages()) {
         if (e.message == msg) {
             bool handled = true;
-            LRESULT r = (self->*e.handler)(wp, lp, handled);
+            LRESULT r = e.handler ? (self->*e.handler)(wp, lp, handled) : e.partHandler(*self, wp, lp, handled);
             if (handled) {
                 result = r;
                 return true;

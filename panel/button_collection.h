@@ -112,4 +112,23 @@ private:
     ButtonHost& host_;
 };
 
+// A collection whose buttons are all of one type B: its host makes every button it holds
+// (CreateButton), so it hands them out as B.
+template <class B>
+class ButtonCollectionOf : public ButtonCollection {
+public:
+    class Host : public ButtonHost {
+    public:
+        virtual std::unique_ptr<B> CreateButton() = 0;
+        virtual bool KeepPictureOf(const B& button) { return true; }
+        std::unique_ptr<LauncherButton> CreateButtonWindow() final { return CreateButton(); }
+        bool KeepPicture(const LauncherButton& button) final { return KeepPictureOf(static_cast<const B&>(button)); }
+    };
+    ButtonCollectionOf(DbSession& store, Host& host) : ButtonCollection(store, host) {}
+
+    // The button at ring position i, or null.
+    B* At(size_t i) const { return i < buttons.size() ? static_cast<B*>(buttons[i].get()) : nullptr; }
+    B* Find(std::int64_t id) const { return static_cast<B*>(FindById(id)); }
+};
+
 }  // namespace quorlin

@@ -51,15 +51,15 @@ std::wstring DropLimitMessage() {
 
 std::optional<CommonEntry> CommonEntryFor(int commandId, const std::wstring& documentsFolder) {
     switch (commandId) {
-        case 32792:
+        case ID_ADD_COMPUTER:
             return CommonEntry{kComputerTitle, L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", ItemKind::ShellEntry, L""};
-        case 32793:
+        case ID_ADD_CONTROL:
             return CommonEntry{kControlPanelTitle, L"::{21EC2020-3AEA-1069-A2DD-08002B30309D}", ItemKind::ShellEntry, L""};
-        case 32794:
+        case ID_ADD_DOCUMENTS:
             return CommonEntry{kDocumentsTitle, documentsFolder, ItemKind::Folder, L""};
-        case 32796:
+        case ID_ADD_RECYCLE:
             return CommonEntry{kRecycleBinTitle, L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""};
-        case 32797:
+        case ID_ADD_IE:
             return CommonEntry{kBrowserTitle, L"iexplore.exe", ItemKind::ShellEntry, kBrowserHomePage};
         default:
             return std::nullopt;

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "res/resource.h"
+
 namespace quorlin {
 
 // A drop adds names only while the panel holds fewer buttons than this.
@@ -38,7 +40,8 @@ struct CommonEntry {
     std::wstring Para;
 };
 
-// The entry for commands 32792, 32793, 32794, 32796 and 32797; nullopt for any other id.
+// The entry for the commands ID_ADD_COMPUTER, ID_ADD_CONTROL, ID_ADD_DOCUMENTS, ID_ADD_RECYCLE
+// and ID_ADD_IE; nullopt for any other id.
 std::optional<CommonEntry> CommonEntryFor(int commandId, const std::wstring& documentsFolder);
 
 }  // namespace quorlin

@@ -11,7 +11,8 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 FOLDERS = ["framework", "store", "app", "update", "buttons", "dialogs", "panel", "res"]
 
 # Layers, lowest first. A unit may include units of a lower layer, and units of its own
-# layer below WINDOWS; the windows a panel owns never include one another.
+# layer below WINDOWS; the windows a panel owns never include one another, nor do the
+# panel's parts (they meet through the panel window).
 LAYERS = [
     ("framework", lambda u: u.startswith("framework/") or u == "res/resource"),
     ("store and application state",
@@ -20,10 +21,12 @@ LAYERS = [
     ("portable rules", lambda u: u.split("/")[0] in ("panel", "buttons", "dialogs") and not u.endswith("_win")),
     ("imaging", lambda u: u == "buttons/icon_imaging_win"),
     ("windows the panel owns", lambda u: u.split("/")[0] in ("buttons", "dialogs")),
-    ("panel window", lambda u: u.startswith("panel/")),
+    ("panel parts", lambda u: u.startswith("panel/") and u != "panel/panel_window_win"),
+    ("panel window", lambda u: u == "panel/panel_window_win"),
     ("application", lambda u: u.startswith("app/")),
 ]
 WINDOWS = 5
+PARTS = 6
 
 
 def layer_of(unit):
@@ -70,7 +73,7 @@ def main():
             ld = layer_of(d)
             if ld is None:
                 continue
-            if ld > lu or (ld == lu and lu == WINDOWS):
+            if ld > lu or (ld == lu and lu in (WINDOWS, PARTS)):
                 problems.append(f"{u} ({LAYERS[lu][0]}) includes {d} ({LAYERS[ld][0]})")
     # Cycles: depth-first search with colours.
     state, stack = {}, []

@@ -29,6 +29,9 @@ TEST(DpiScaling, PanelGeometryDoublesAt192) {
     const PanelGeometry base = PanelGeometry::ForDpi(96);
     EXPECT_EQ(base.RingPictureRect(), PanelGeometry().RingPictureRect());
     EXPECT_EQ(base.HandRect(), PanelGeometry().HandRect());
+    // The buttons' pictures: as large as a hovered button at 192 DPI, never below 48.
+    EXPECT_EQ(ButtonPictureSide(96), 48);
+    EXPECT_EQ(ButtonPictureSide(192), 60);
 }
 
 TEST(DpiScaling, RingsKeepTheirCountsAndScaleTheirSizes) {

@@ -64,9 +64,9 @@ TEST(DropRulesLimit, LockQuestionAndKinds) {
 TEST(DropRulesCommonEntries, TableRows) {
     struct Row { int id; const wchar_t* title; const wchar_t* path; int kind; };
     const Row rows[] = {
-        {32792, L"我的电脑", L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", 3},
-        {32793, L"控制面板", L"::{21EC2020-3AEA-1069-A2DD-08002B30309D}", 3},
-        {32796, L"回收站", L"::{645FF040-5081-101B-9F08-00AA002F954E}", 3},
+        {ID_ADD_COMPUTER, L"我的电脑", L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", 3},
+        {ID_ADD_CONTROL, L"控制面板", L"::{21EC2020-3AEA-1069-A2DD-08002B30309D}", 3},
+        {ID_ADD_RECYCLE, L"回收站", L"::{645FF040-5081-101B-9F08-00AA002F954E}", 3},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.id);
@@ -80,22 +80,22 @@ TEST(DropRulesCommonEntries, TableRows) {
 }
 
 TEST(DropRulesCommonEntries, DocumentsAndBrowser) {
-    auto docs = CommonEntryFor(32794, L"C:\\Users\\me\\Documents");
+    auto docs = CommonEntryFor(ID_ADD_DOCUMENTS, L"C:\\Users\\me\\Documents");
     ASSERT_TRUE(docs.has_value());
     EXPECT_EQ(docs->Title, L"我的文档");
     EXPECT_EQ(docs->PathName, L"C:\\Users\\me\\Documents");
     EXPECT_EQ(docs->iType, 2);
     EXPECT_EQ(docs->Para, L"");
 
-    auto ie = CommonEntryFor(32797, L"ignored");
+    auto ie = CommonEntryFor(ID_ADD_IE, L"ignored");
     ASSERT_TRUE(ie.has_value());
     EXPECT_EQ(ie->Title, L"IE浏览器");
     EXPECT_EQ(ie->PathName, L"iexplore.exe");
     EXPECT_EQ(ie->iType, 3);
     EXPECT_EQ(ie->Para, L"http://www.zanthe.example/");
 
-    EXPECT_FALSE(CommonEntryFor(32795, L"x").has_value());  // gap in the command range
-    EXPECT_FALSE(CommonEntryFor(32813, L"x").has_value());  // web address goes to the dialog
+    EXPECT_FALSE(CommonEntryFor(ID_ADD_DOCUMENTS + 1, L"x").has_value());  // gap in the command range
+    EXPECT_FALSE(CommonEntryFor(ID_ADD_URL, L"x").has_value());  // web address goes to the dialog
     EXPECT_FALSE(CommonEntryFor(0, L"x").has_value());
 }
 

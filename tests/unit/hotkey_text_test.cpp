@@ -55,6 +55,9 @@ TEST(HotkeyText, FormatsInOneOrderAndReadsBack) {
         EXPECT_EQ(FormatHotkey(Parsed(text)), FormatHotkey(Parsed(FormatHotkey(Parsed(text)))));
     }
     EXPECT_EQ(FormatHotkey(Parsed(L"Win+Del")), L"Win+Delete");
+    // The top of each key range is named, and read back.
+    EXPECT_EQ(FormatHotkey(Parsed(L"Alt+Num9")), L"Alt+Num9");
+    EXPECT_EQ(FormatHotkey(Parsed(L"Ctrl+F24")), L"Ctrl+F24");
 }
 
 TEST(HotkeyText, RegistrationAddsNoRepeat) {

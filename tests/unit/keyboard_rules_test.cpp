@@ -157,6 +157,10 @@ TEST_F(KeyboardSessionTest, DigitsOpenTheFirstNineOnlyWithoutAFilter) {
     EXPECT_EQ(s.OnChar(L'1').open, -1);
     EXPECT_EQ(s.filter(), L"01");
     EXPECT_EQ(s.selected(), 1);
+    // The ninth of nine or more.
+    s.OnKey(PanelKey::Escape);
+    s.SetTitles(std::vector<std::wstring>(10, L"x"));
+    EXPECT_EQ(s.OnChar(L'9').open, 8);
 }
 
 TEST_F(KeyboardSessionTest, ControlCharactersAndALeadingSpaceAreNotText) {

@@ -137,6 +137,12 @@ TEST(Monitors, APanelOnTheSecondMonitorStaysThere) {
     EXPECT_EQ(edge, (Rect{3600, 840, 3840, 1080}));
 }
 
+TEST(Monitors, AMonitorAboveThePrimaryPlacesByItsOwnTop) {
+    const std::vector<Rect> stacked = {Rect{0, 0, 1920, 1080}, Rect{0, -1080, 1920, 0}};
+    EXPECT_EQ(InitialPanelPosition(true, 300, true, -500, stacked, 240, 240), (Point{300, -500}));
+    EXPECT_EQ(InitialPanelPosition(true, 300, true, -1200, stacked, 240, 240), (Point{300, -1050}));
+}
+
 TEST(Monitors, ASavedPanelOffEveryMonitorComesBackWholeOnTheNearest) {
     // Right of the second monitor (it was on a third one, now gone).
     EXPECT_EQ(InitialPanelPosition(true, 4200, true, 300, kTwo, 240, 240), (Point{3570, 300}));

@@ -41,8 +41,8 @@ TEST(Texts, ProducersReadTheInstalledTable) {
 TEST(BuiltInEntries, StoredChineseTitlesOfTheMenuEntriesMapToTheirTexts) {
     // Every entry the menu adds is recognised by what it stores.
     const struct { int command; unsigned id; } entries[] = {
-        {32792, IDS_ENTRY_COMPUTER}, {32793, IDS_ENTRY_CONTROL}, {32794, IDS_ENTRY_DOCUMENTS},
-        {32796, IDS_ENTRY_RECYCLE}, {32797, IDS_ENTRY_BROWSER}};
+        {ID_ADD_COMPUTER, IDS_ENTRY_COMPUTER}, {ID_ADD_CONTROL, IDS_ENTRY_CONTROL}, {ID_ADD_DOCUMENTS, IDS_ENTRY_DOCUMENTS},
+        {ID_ADD_RECYCLE, IDS_ENTRY_RECYCLE}, {ID_ADD_IE, IDS_ENTRY_BROWSER}};
     for (const auto& e : entries) {
         const CommonEntry entry = *CommonEntryFor(e.command, L"C:\\Users\\me\\Documents");
         EXPECT_EQ(BuiltInEntryTextId(entry.iType, entry.Title), e.id) << e.command;

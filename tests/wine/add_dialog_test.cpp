@@ -153,7 +153,7 @@ protected:
 
     // A row added through the open panel (as a drop or a common entry would add it).
     int InsertRowLive(int kind, const std::wstring& title, const std::wstring& path, const std::wstring& para = L"") {
-        EXPECT_TRUE(panel->AddButton(title, path, kind, para));
+        EXPECT_TRUE(panel->Buttons().AddButton(title, path, kind, para));
         return std::stoi(Query("select max(ID) from tb_Btns"));
     }
 
@@ -178,18 +178,18 @@ protected:
 
     // Opens the dialog modeless, as the button's edit command would open it modally.
     HWND OpenEdit(int id) {
-        CButtonEx* button = panel->FindButton(id);
+        CButtonEx* button = panel->Buttons().Find(id);
         EXPECT_NE(button, nullptr) << "no button " << id;
         RECT r{};
         if (button) ::GetWindowRect(button->hwnd(), &r);
-        dialog = std::make_unique<CAddDlg>(*panel, r, -1, button ? button->ID : 0);
+        dialog = std::make_unique<CAddDlg>(panel->CommandSet(), r, -1, button ? button->ID : 0);
         return Show();
     }
     // Opens the dialog modeless, as the panel's web-address command would open it modally.
     HWND OpenAdd() {
         RECT r{};
         ::GetWindowRect(panel->hwnd(), &r);
-        dialog = std::make_unique<CAddDlg>(*panel, r, ItemKind::Url);
+        dialog = std::make_unique<CAddDlg>(panel->CommandSet(), r, ItemKind::Url);
         return Show();
     }
     HWND Show() {
@@ -210,7 +210,7 @@ protected:
         do {
             MSG msg;
             while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_COMMAND && msg.hwnd == panel->hwnd() && LOWORD(msg.wParam) == IDC_LAUNCH_BUTTON)
+                if (msg.message == WM_RENDER_REQUEST && msg.hwnd == panel->hwnd())
                     ++renders;
                 fw::MessageLoop::Dispatch(msg);
             }
@@ -302,7 +302,7 @@ TEST_F(AddDialogFieldsTest, EditModeTakesTheRecordAndAdaptsTheFieldsToEachKind) 
     };
     for (const Expect& c : cases) {
         SCOPED_TRACE(c.kind);
-        CButtonEx* button = panel->FindButton(c.id);
+        CButtonEx* button = panel->Buttons().Find(c.id);
         ASSERT_NE(button, nullptr);
         HWND d = OpenEdit(c.id);
         EXPECT_EQ(dialog->Kind(), c.kind);
@@ -434,7 +434,7 @@ TEST_F(AddDialogConfirmTest, BlankTitleOrTargetIsRefusedWithTheFocusOnThatFieldI
 
 TEST_F(AddDialogConfirmTest, WebAddressPrefixIsCaseSensitiveAndBareHttpIsAccepted) {
     OpenPanel();
-    const size_t count = panel->ButtonCount();
+    const size_t count = panel->Buttons().Count();
     HWND d = OpenAdd();
     Set(IDC_TITLE, L"大写");
     Set(IDC_PATH, L"HTTP://x");
@@ -455,7 +455,7 @@ TEST_F(AddDialogConfirmTest, WebAddressPrefixIsCaseSensitiveAndBareHttpIsAccepte
     EXPECT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(Query("select iType, Title, PathName, ifnull(Para, '<null>') from tb_Btns where ID > 2"),
               ToUtf8(L"4|大写|http://|<null>"));
-    EXPECT_EQ(panel->ButtonCount(), count + 1);
+    EXPECT_EQ(panel->Buttons().Count(), count + 1);
 
     d = OpenAdd();
     Set(IDC_TITLE, L"安全");
@@ -507,7 +507,7 @@ TEST_F(AddDialogConfirmTest, EditWritesTheTrimmedFieldsAndTheButtonReloadsFromTh
     EXPECT_GE(renders, 1);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(Row(id), ToUtf8(L"0|新标题|" + other + L"|-x  -y|") + sortBefore);
-    CButtonEx* button = panel->FindButton(id);
+    CButtonEx* button = panel->Buttons().Find(id);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->Title, L"新标题");
     EXPECT_EQ(button->PathName, other);
@@ -536,8 +536,8 @@ TEST_F(AddDialogConfirmTest, TenThousandCharacterTitleIsAcceptedAndStoredWhole) 
     EXPECT_FALSE(::IsWindow(d));
     EXPECT_EQ(Query("select length(Title) from tb_Btns where ID = " + std::to_string(id)), "10000");
     EXPECT_EQ(Query("select Title from tb_Btns where ID = " + std::to_string(id)), ToUtf8(title));
-    ASSERT_NE(panel->FindButton(id), nullptr);
-    EXPECT_EQ(panel->FindButton(id)->Title, title);
+    ASSERT_NE(panel->Buttons().Find(id), nullptr);
+    EXPECT_EQ(panel->Buttons().Find(id)->Title, title);
 }
 
 TEST_F(AddDialogConfirmTest, EditingAFolderOrBrowserAddressKeepsItsHiddenParameters) {
@@ -565,7 +565,7 @@ TEST_F(AddDialogConfirmTest, EditingAShellEntryClosesWithoutWritingOrRepainting)
     EXPECT_EQ(renders, 0);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(Query("select * from tb_Btns order by ID"), before);
-    EXPECT_EQ(panel->FindButton(1)->Title, L"我的电脑");
+    EXPECT_EQ(panel->Buttons().Find(1)->Title, L"我的电脑");
 }
 
 TEST_F(AddDialogConfirmTest, RowRemovedByAnotherProgramShowsRowGoneAndWritesNothing) {
@@ -581,7 +581,7 @@ TEST_F(AddDialogConfirmTest, RowRemovedByAnotherProgramShowsRowGoneAndWritesNoth
     EXPECT_EQ(renders, 0);
     EXPECT_TRUE(::IsWindow(d));  // stays open; Cancel leaves it
     EXPECT_EQ(Query("select * from tb_Btns order by ID"), before);
-    EXPECT_EQ(panel->FindButton(id)->Title, L"将被删");  // the button was not reloaded
+    EXPECT_EQ(panel->Buttons().Find(id)->Title, L"将被删");  // the button was not reloaded
     ::PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
     Pump(20);
     EXPECT_FALSE(::IsWindow(d));
@@ -629,15 +629,15 @@ TEST_F(AddDialogPreviewTest, TypingATargetRefreshesThePreviewOnlyForEditedFilesA
         Set(IDC_PATH, missing);
         const auto after = PixelsOf(dialog->Preview());
         EXPECT_NE(after, before);
-        const int kind = panel->FindButton(id)->iType;
-        auto expected = IconForItem(kind, panel->FindButton(id)->Title, missing);
+        const int kind = panel->Buttons().Find(id)->iType;
+        auto expected = IconForItem(kind, panel->Buttons().Find(id)->Title, missing);
         EXPECT_EQ(after, PixelsOf(expected.get()));
         // Back to a real file: the shell's icon of that file again.
         Set(IDC_PATH, file);
         auto fileIcon = IconForItem(kind, L"", file);
         EXPECT_EQ(PixelsOf(dialog->Preview()), PixelsOf(fileIcon.get()));
         // The button itself is untouched until OK.
-        EXPECT_EQ(PixelsOf(panel->FindButton(id)->Image()), before);
+        EXPECT_EQ(PixelsOf(panel->Buttons().Find(id)->Image()), before);
         dialog.reset();
     }
 
@@ -734,13 +734,13 @@ TEST_F(AddDialogSafetyTest, ButtonDeletedThroughThePanelWhileOpenIsNeverReachedA
         // What the ghost's drop off the ring ends in.
         {"DeleteButton", [this](int id) { EXPECT_TRUE(panel->DeleteButton(id)); }},
         {"the button's own delete command", [this](int id) {
-             ::PostMessageW(panel->FindButton(id)->hwnd(), WM_COMMAND, ID_DELETE, 0);
+             ::PostMessageW(panel->Buttons().Find(id)->hwnd(), WM_COMMAND, ID_DELETE, 0);
              Pump(20);
          }},
-        {"clear all", [this](int) { EXPECT_TRUE(panel->ClearAllButtons()); }},
+        {"clear all", [this](int) { EXPECT_TRUE(panel->Buttons().ClearAllButtons()); }},
         {"prune of a missing target", [this](int id) {
-             std::filesystem::remove(std::filesystem::path(panel->FindButton(id)->PathName));
-             panel->PruneMissingTargets();
+             std::filesystem::remove(std::filesystem::path(panel->Buttons().Find(id)->PathName));
+             panel->Buttons().PruneMissingTargets();
          }},
     };
     int n = 0;
@@ -755,7 +755,7 @@ TEST_F(AddDialogSafetyTest, ButtonDeletedThroughThePanelWhileOpenIsNeverReachedA
 
         route.remove(id);
         Pump(20);
-        ASSERT_EQ(panel->FindButton(id), nullptr);
+        ASSERT_EQ(panel->Buttons().Find(id), nullptr);
         EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
 
         // Typing and painting after the deletion: the dialog keeps its own picture.
@@ -778,13 +778,13 @@ TEST_F(AddDialogSafetyTest, ButtonWindowGoneButRowStillThereWritesTheRowWithoutR
     const int id = InsertRow(ItemKind::File, L"只有行", MakeFile("l.txt"), nullptr, 10);
     OpenPanel();
     HWND d = OpenEdit(id);
-    ASSERT_TRUE(panel->RemoveButtonById(id));  // the window goes, the row stays
+    ASSERT_TRUE(panel->Buttons().RemoveButtonById(id));  // the window goes, the row stays
     Set(IDC_TITLE, L"写入了");
     ClickOk(d);
     EXPECT_FALSE(::IsWindow(d));
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(Query("select Title from tb_Btns where ID = " + std::to_string(id)), ToUtf8(L"写入了"));
-    EXPECT_EQ(panel->FindButton(id), nullptr);
+    EXPECT_EQ(panel->Buttons().Find(id), nullptr);
 }
 
 // ---------------------------------------------------------------- modal, as the program runs it
@@ -817,7 +817,7 @@ TEST_F(AddDialogModalTest, DoModalEndsWithOkAfterAnAddAndWithCancelOnEscapeWriti
     {
         RECT r{};
         ::GetWindowRect(panel->hwnd(), &r);
-        CAddDlg d(*panel, r, ItemKind::Url);
+        CAddDlg d(panel->CommandSet(), r, ItemKind::Url);
         TimerScript script([&] {
             if (!d.IsWindow() || !::IsWindowVisible(d.hwnd())) return false;
             ::SetDlgItemTextW(d.hwnd(), IDC_TITLE, L"回车");
@@ -832,7 +832,7 @@ TEST_F(AddDialogModalTest, DoModalEndsWithOkAfterAnAddAndWithCancelOnEscapeWriti
     EXPECT_EQ(Query("select PathName from tb_Btns where ID > 2"), "http://enter.example/");
     {
         const int id = std::stoi(Query("select max(ID) from tb_Btns"));
-        CAddDlg d(*panel, RECT{}, -1, panel->FindButton(id) ? id : 0);
+        CAddDlg d(panel->CommandSet(), RECT{}, -1, panel->Buttons().Find(id) ? id : 0);
         TimerScript script([&] {
             if (!d.IsWindow() || !::IsWindowVisible(d.hwnd())) return false;
             ::SetDlgItemTextW(d.hwnd(), IDC_TITLE, L"取消了");
@@ -848,7 +848,7 @@ TEST_F(AddDialogModalTest, DoModalEndsWithOkAfterAnAddAndWithCancelOnEscapeWriti
 TEST_F(AddDialogModalTest, ButtonEditCommandSurvivesTheDeletionOfItsOwnButtonWhileTheDialogRuns) {
     const int id = InsertRow(ItemKind::File, L"自删", MakeFile("m.txt"), nullptr, 10);
     OpenPanel();
-    HWND buttonWindow = panel->FindButton(id)->hwnd();
+    HWND buttonWindow = panel->Buttons().Find(id)->hwnd();
     HWND seen = nullptr;
     int stage = 0, waited = 0;
     bool buttonFoundAfterDelete = true;
@@ -859,7 +859,7 @@ TEST_F(AddDialogModalTest, ButtonEditCommandSurvivesTheDeletionOfItsOwnButtonWhi
             seen = d;
             // The button whose EditItem runs this very dialog goes through the panel.
             EXPECT_TRUE(panel->DeleteButton(id));
-            buttonFoundAfterDelete = panel->FindButton(id) != nullptr;
+            buttonFoundAfterDelete = panel->Buttons().Find(id) != nullptr;
             ::SetDlgItemTextW(d, IDC_PATH, L"C:\\other.exe");
             ::SetDlgItemTextW(d, IDC_TITLE, L"晚了");
             ::RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

@@ -29,11 +29,11 @@ protected:
         PanelTest::SetUp();
         OpenPanel();
         ASSERT_EQ(panel->Dpi(), 96) << "the test display runs at 96 DPI";
-        ASSERT_TRUE(panel->AddButton(L"u", L"http://u/", ItemKind::Url, L""));
-        ASSERT_TRUE(panel->AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"u", L"http://u/", ItemKind::Url, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
         panel->LayoutButtons();
         panel->RenderPanel();
-        panel->EnsureHelperWindows();
+        panel->Popups().Ensure(panel->Dpi());
     }
     // What the system sends: the new DPI and the rectangle it suggests.
     void MoveToDpi(int dpi, const RECT& suggested) {
@@ -49,8 +49,8 @@ protected:
 
 TEST_F(DpiChangeTest, At192DpiEverythingIsTwiceAsLargeAndBackAt96ThePictureIsTheSameAgain) {
     fw::LayeredCanvas before(panel->hwnd(), 240, 240);
-    panel->ComposeInto(before);
-    const int trayAt96 = IconWidth(panel->TrayData().hIcon);
+    panel->Renderer().ComposeInto(before);
+    const int trayAt96 = IconWidth(panel->Tray().Data().hIcon);
     const RECT r = WindowRect(panel->hwnd());
 
     MoveToDpi(192, RECT{r.left + 40, r.top + 20, r.left + 520, r.top + 500});
@@ -59,18 +59,18 @@ TEST_F(DpiChangeTest, At192DpiEverythingIsTwiceAsLargeAndBackAt96ThePictureIsThe
     EXPECT_EQ(big.top, r.top + 20);
     EXPECT_EQ(big.right - big.left, 480);
     EXPECT_EQ(big.bottom - big.top, 480);
-    EXPECT_EQ(panel->ButtonHalf(), 24);
+    EXPECT_EQ(panel->Layout().buttonHalf, 24);
     // The button windows catch the mouse over the larger icons, whose pictures are made
     // as large as they are drawn hovered (2 x (24 + 6)), not 48 stretched.
-    const RECT button = WindowRect(panel->ButtonAt(0)->hwnd());
+    const RECT button = WindowRect(panel->Buttons().At(0)->hwnd());
     EXPECT_EQ(button.right - button.left, 48);
-    EXPECT_EQ(panel->ButtonAt(0)->Image()->GetWidth(), 60u);
-    EXPECT_EQ(panel->Ghost()->IconHalfSize(), 22);
-    EXPECT_EQ(panel->ToolTip()->Dpi(), 192);
-    EXPECT_EQ(IconWidth(panel->TrayData().hIcon), 2 * trayAt96);
+    EXPECT_EQ(panel->Buttons().At(0)->Image()->GetWidth(), 60u);
+    EXPECT_EQ(panel->Popups().Ghost()->IconHalfSize(), 22);
+    EXPECT_EQ(panel->Popups().ToolTip()->Dpi(), 192);
+    EXPECT_EQ(IconWidth(panel->Tray().Data().hIcon), 2 * trayAt96);
 
     fw::LayeredCanvas large(panel->hwnd(), 480, 480);
-    panel->ComposeInto(large);
+    panel->Renderer().ComposeInto(large);
     EXPECT_EQ(Alpha(large.Pixel(0, 0)), 0u);
     EXPECT_EQ(Alpha(large.Pixel(10, 240)), 0u);
     for (int d = -90; d <= 90; d += 30) EXPECT_GT(Alpha(large.Pixel(240 + d, 240)), 0u) << d;
@@ -90,20 +90,20 @@ TEST_F(DpiChangeTest, At192DpiEverythingIsTwiceAsLargeAndBackAt96ThePictureIsThe
 
     // The ghost's picture, twice as large: the "move" label (70 x 34 from its larger
     // picture) above the icon (44 x 44 at the centre of 120 x 140).
-    Probe::SetDraggedId(*panel->Ghost(), panel->ButtonAt(1)->ID);
-    fw::LayeredCanvas ghost(panel->Ghost()->hwnd(), 120, 140);
-    ASSERT_TRUE(panel->Ghost()->ComposeGhost(ghost, -1));
+    Probe::SetDraggedId(*panel->Popups().Ghost(), panel->Buttons().At(1)->ID);
+    fw::LayeredCanvas ghost(panel->Popups().Ghost()->hwnd(), 120, 140);
+    ASSERT_TRUE(panel->Popups().Ghost()->ComposeGhost(ghost, -1));
     EXPECT_GT(Alpha(ghost.Pixel(26, 30)), 200u);   // the label's plate, left of where the 96-DPI one ends
     EXPECT_GT(Alpha(ghost.Pixel(93, 30)), 200u);   // and right of it
     EXPECT_GT(Alpha(ghost.Pixel(60, 70)), 200u);   // the icon
     EXPECT_EQ(Alpha(ghost.Pixel(5, 135)), 0u);
-    Probe::SetDraggedId(*panel->Ghost(), -1);
+    Probe::SetDraggedId(*panel->Popups().Ghost(), -1);
 
     MoveToDpi(96, RECT{r.left, r.top, r.left + 240, r.top + 240});
     EXPECT_EQ(WindowRect(panel->hwnd()).right - r.left, 240);
-    EXPECT_EQ(panel->ButtonAt(0)->Image()->GetWidth(), 48u);
+    EXPECT_EQ(panel->Buttons().At(0)->Image()->GetWidth(), 48u);
     fw::LayeredCanvas after(panel->hwnd(), 240, 240);
-    panel->ComposeInto(after);
+    panel->Renderer().ComposeInto(after);
     int differing = 0;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 240; ++x) differing += before.Pixel(x, y) != after.Pixel(x, y);

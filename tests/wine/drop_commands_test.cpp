@@ -56,7 +56,7 @@ protected:
         ::CloseHandle(h);
         return p;
     }
-    CButtonEx* Last() { return panel->ButtonAt(panel->ButtonCount() - 1); }
+    CButtonEx* Last() { return panel->Buttons().At(panel->Buttons().Count() - 1); }
 };
 
 TEST_F(DropTest, FilesAndFoldersBecomeButtonsWithTitlesFromTheirNames) {
@@ -65,17 +65,17 @@ TEST_F(DropTest, FilesAndFoldersBecomeButtonsWithTitlesFromTheirNames) {
     const std::wstring folder = dir.WPath() + L"\\Games";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     Drop({file, folder});
-    ASSERT_EQ(panel->ButtonCount(), 3u);
-    EXPECT_EQ(panel->ButtonAt(1)->Title, L"report.final");
-    EXPECT_EQ(panel->ButtonAt(1)->iType, ItemKind::File);
-    EXPECT_EQ(panel->ButtonAt(1)->PathName, file);
-    EXPECT_EQ(panel->ButtonAt(2)->Title, L"Games");
-    EXPECT_EQ(panel->ButtonAt(2)->iType, ItemKind::Folder);
+    ASSERT_EQ(panel->Buttons().Count(), 3u);
+    EXPECT_EQ(panel->Buttons().At(1)->Title, L"report.final");
+    EXPECT_EQ(panel->Buttons().At(1)->iType, ItemKind::File);
+    EXPECT_EQ(panel->Buttons().At(1)->PathName, file);
+    EXPECT_EQ(panel->Buttons().At(2)->Title, L"Games");
+    EXPECT_EQ(panel->Buttons().At(2)->iType, ItemKind::Folder);
     EXPECT_EQ(Query("select count(*) from tb_Btns where Para is null and ID > 2"), "2");
     EXPECT_EQ(sound.Played(), (std::vector<int>{152, 152}));
     // Laid out once after the drop: two rings' worth of room for three buttons on one ring.
     RECT r{};
-    ::GetWindowRect(panel->ButtonAt(2)->hwnd(), &r);
+    ::GetWindowRect(panel->Buttons().At(2)->hwnd(), &r);
     EXPECT_EQ(r.right - r.left, 24);
 }
 
@@ -83,11 +83,11 @@ TEST_F(DropTest, ChineseAndApostrophesRoundTripAndADuplicateIsSkipped) {
     OpenPanel();
     const std::wstring quoted = MakeFile(L"O'Brien 报告 100%.txt");
     Drop({quoted});
-    ASSERT_EQ(panel->ButtonCount(), 2u);
-    EXPECT_EQ(panel->ButtonAt(1)->Title, L"O'Brien 报告 100%");
-    EXPECT_EQ(panel->ButtonAt(1)->PathName, quoted);
+    ASSERT_EQ(panel->Buttons().Count(), 2u);
+    EXPECT_EQ(panel->Buttons().At(1)->Title, L"O'Brien 报告 100%");
+    EXPECT_EQ(panel->Buttons().At(1)->PathName, quoted);
     Drop({quoted});  // already there: found by the duplicate test despite the apostrophe
-    EXPECT_EQ(panel->ButtonCount(), 2u);
+    EXPECT_EQ(panel->Buttons().Count(), 2u);
     EXPECT_EQ(Query("select Title from tb_Btns where Title like 'O''Brien%'"), "O'Brien 报告 100%");
     EXPECT_EQ(sound.Played().size(), 1u);
 }
@@ -97,8 +97,8 @@ TEST_F(DropTest, NamesLongerThanFiveHundredCharactersAreKeptWhole) {
     const std::wstring name = L"C:\\" + std::wstring(600, L'x') + L".txt";
     Drop({name});
     // No such file: the row is made, and the name stored is the whole name, not a cut one.
-    ASSERT_EQ(panel->ButtonCount(), 2u);
-    EXPECT_EQ(panel->ButtonAt(1)->PathName, name);
+    ASSERT_EQ(panel->Buttons().Count(), 2u);
+    EXPECT_EQ(panel->Buttons().At(1)->PathName, name);
     EXPECT_EQ(Query("select length(PathName) from tb_Btns where ID > 2"), std::to_string(name.size()));
 }
 
@@ -109,7 +109,7 @@ TEST_F(DropTest, ShortcutToAFolderAddsTheFolderUnderTheShortcutsName) {
     const std::wstring lnk = dir.WPath() + L"\\Editor.lnk";
     ASSERT_TRUE(MakeShortcut(lnk, folder));
     Drop({lnk});
-    ASSERT_EQ(panel->ButtonCount(), 2u);
+    ASSERT_EQ(panel->Buttons().Count(), 2u);
     EXPECT_EQ(Last()->Title, L"Editor");
     EXPECT_EQ(Last()->iType, ItemKind::Folder);
     EXPECT_EQ(Last()->PathName, folder);
@@ -121,7 +121,7 @@ TEST_F(DropTest, UpperCaseLnkIsAddedAsTheFileItself) {
     const std::wstring lnk = dir.WPath() + L"\\NOTES.LNK";
     ASSERT_TRUE(MakeShortcut(lnk, target));
     Drop({lnk});
-    ASSERT_EQ(panel->ButtonCount(), 2u);
+    ASSERT_EQ(panel->Buttons().Count(), 2u);
     EXPECT_EQ(Last()->Title, L"NOTES");
     EXPECT_EQ(Last()->PathName, lnk);
     EXPECT_EQ(Last()->iType, ItemKind::File);
@@ -132,33 +132,33 @@ TEST_F(DropTest, BrokenShortcutAddsAButtonThatThePruneRemovesAtTheNextStart) {
     const std::wstring lnk = dir.WPath() + L"\\broken.lnk";
     dir.WriteFile("broken.lnk", "not a shortcut at all");
     Drop({lnk});
-    ASSERT_EQ(panel->ButtonCount(), 2u);
+    ASSERT_EQ(panel->Buttons().Count(), 2u);
     EXPECT_EQ(Last()->Title, L"broken");
     EXPECT_EQ(Last()->iType, ItemKind::File);
     const std::wstring stored = Last()->PathName;
     EXPECT_TRUE(stored == L" " || stored.empty()) << "unreadable shortcut target";
-    ASSERT_TRUE(panel->LoadButtons());
-    EXPECT_EQ(panel->ButtonCount(), 1u);
+    ASSERT_TRUE(panel->Buttons().LoadButtons());
+    EXPECT_EQ(panel->Buttons().Count(), 1u);
 }
 
 TEST_F(DropTest, ZeroNamesChangeNothing) {
     OpenPanel();
     Drop({});
-    EXPECT_EQ(panel->ButtonCount(), 1u);
+    EXPECT_EQ(panel->Buttons().Count(), 1u);
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(DropTest, LimitStopsTheDropWithOneMessageAndDuplicatesDoNotCount) {
     OpenPanel();
     for (int i = 0; i < 63; ++i)
-        ASSERT_TRUE(panel->AddButton(L"t", L"http://h/" + std::to_wstring(i), ItemKind::Url, L""));
-    ASSERT_EQ(panel->ButtonCount(), 64u);
+        ASSERT_TRUE(panel->Buttons().AddButton(L"t", L"http://h/" + std::to_wstring(i), ItemKind::Url, L""));
+    ASSERT_EQ(panel->Buttons().Count(), 64u);
     const std::wstring dup = MakeFile(L"dup.txt");
-    ASSERT_TRUE(panel->AddButton(L"dup", dup, ItemKind::File, L""));  // 65 now
+    ASSERT_TRUE(panel->Buttons().AddButton(L"dup", dup, ItemKind::File, L""));  // 65 now
     std::vector<std::wstring> names{dup};
     for (int i = 0; i < 5; ++i) names.push_back(MakeFile(L"f" + std::to_wstring(i) + L".txt"));
     Drop(names);
-    EXPECT_EQ(panel->ButtonCount(), 66u);  // the duplicate did not count; one more fitted
+    EXPECT_EQ(panel->Buttons().Count(), 66u);  // the duplicate did not count; one more fitted
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, L"最多只能添加66个按钮");
     EXPECT_EQ(boxes.Shown()[0].owner, reinterpret_cast<std::uintptr_t>(panel->hwnd()));
@@ -170,9 +170,9 @@ TEST_F(DropTest, SeventyFilesAtOnceStopAtTheLimit) {
     std::vector<std::wstring> names;
     for (int i = 0; i < 70; ++i) names.push_back(MakeFile(L"g" + std::to_wstring(i) + L".txt"));
     Drop(names);
-    EXPECT_EQ(panel->ButtonCount(), 66u);
+    EXPECT_EQ(panel->Buttons().Count(), 66u);
     EXPECT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(panel->ButtonHalf(), 10);  // three rings
+    EXPECT_EQ(panel->Layout().buttonHalf, 10);  // three rings
 }
 
 TEST_F(DropTest, LockedButtonsAskFirst) {
@@ -181,14 +181,14 @@ TEST_F(DropTest, LockedButtonsAskFirst) {
     const std::wstring file = MakeFile(L"a.txt");
     boxes.QueueAnswer(kIdNo);
     Drop({file});
-    EXPECT_EQ(panel->ButtonCount(), 1u);
+    EXPECT_EQ(panel->Buttons().Count(), 1u);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, L"按钮已经锁定，是否强行拖入？");
     EXPECT_EQ(boxes.Shown()[0].caption, L"提示");
     EXPECT_EQ(boxes.Shown()[0].flags, kMbSystemModal | kMbYesNo);
     boxes.QueueAnswer(kIdYes);
     Drop({file});
-    EXPECT_EQ(panel->ButtonCount(), 2u);
+    EXPECT_EQ(panel->Buttons().Count(), 2u);
     EXPECT_TRUE(theApp().state.buttonsLocked);  // the lock stays on
 }
 
@@ -202,15 +202,15 @@ TEST_F(CommandTest, CommonEntriesAreAddedOnceEach) {
     Command(ID_ADD_DOCUMENTS);
     Command(ID_ADD_COMPUTER);  // row 1 already is My Computer
     Command(ID_ADD_RECYCLE);
-    ASSERT_EQ(panel->ButtonCount(), 5u);
+    ASSERT_EQ(panel->Buttons().Count(), 5u);
     EXPECT_EQ(Query("select Title, PathName, iType, ifnull(Para, '<null>') from tb_Btns where ID > 2 and iType = 3 order by sort"),
               "控制面板|::{21EC2020-3AEA-1069-A2DD-08002B30309D}|3|<null>\n"
               "回收站|::{645FF040-5081-101B-9F08-00AA002F954E}|3|<null>\n"
               "IE浏览器|iexplore.exe|3|http://www.zanthe.example/");
     wchar_t docs[512] = {};
     ::SHGetSpecialFolderPathW(nullptr, docs, CSIDL_PERSONAL, FALSE);
-    EXPECT_EQ(panel->ButtonAt(4)->PathName, docs);
-    EXPECT_EQ(panel->ButtonAt(4)->iType, ItemKind::Folder);
+    EXPECT_EQ(panel->Buttons().At(4)->PathName, docs);
+    EXPECT_EQ(panel->Buttons().At(4)->iType, ItemKind::Folder);
     EXPECT_EQ(sound.Played().size(), 4u);
 }
 
@@ -225,7 +225,7 @@ TEST_F(CommandTest, SwitchesToggleAndPersist) {
     EXPECT_EQ(ReadSetting("LOCK"), "1");
     Command(ID_TOPMOST);
     EXPECT_EQ(ReadSetting("TOPMOST"), "1");
-    HMENU m = panel->BuildPanelMenu();
+    HMENU m = panel->CommandSet().BuildPanelMenu();
     EXPECT_EQ(::GetMenuState(m, ID_TOPMOST, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(::GetMenuState(m, ID_FIXED, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(::GetMenuState(m, ID_LOCK_BUTTONS, MF_BYCOMMAND) & MF_CHECKED, 0u);
@@ -234,7 +234,7 @@ TEST_F(CommandTest, SwitchesToggleAndPersist) {
 
 TEST_F(CommandTest, ClearAllAsksAndNoKeepsEverything) {
     OpenPanel();
-    ASSERT_TRUE(panel->AddButton(L"a", L"http://a/", ItemKind::Url, L""));
+    ASSERT_TRUE(panel->Buttons().AddButton(L"a", L"http://a/", ItemKind::Url, L""));
     boxes.QueueAnswer(kIdNo);
     Command(ID_CLEAR_ALL);
     ASSERT_EQ(boxes.Count(), 1u);
@@ -242,10 +242,10 @@ TEST_F(CommandTest, ClearAllAsksAndNoKeepsEverything) {
     EXPECT_EQ(boxes.Shown()[0].caption, L"请您确认");
     EXPECT_EQ(boxes.Shown()[0].flags, kMbSystemModal | kMbYesNo);
     EXPECT_EQ(boxes.Shown()[0].owner, 0u);
-    EXPECT_EQ(panel->ButtonCount(), 2u);
+    EXPECT_EQ(panel->Buttons().Count(), 2u);
     boxes.QueueAnswer(kIdYes);
     Command(ID_CLEAR_ALL);
-    EXPECT_EQ(panel->ButtonCount(), 1u);
+    EXPECT_EQ(panel->Buttons().Count(), 1u);
     EXPECT_EQ(Query("select count(*) from tb_Btns"), "2");
 }
 
@@ -255,12 +255,12 @@ TEST_F(CommandTest, AutoRunCommandFlipsTheRunValue) {
     ::RegCloseKey(key);
     SetAutoRun(false);
     OpenPanel();
-    HMENU tray = panel->BuildTrayMenu();
+    HMENU tray = panel->Tray().BuildMenu();
     EXPECT_EQ(::GetMenuState(tray, ID_AUTORUN, MF_BYCOMMAND) & MF_CHECKED, 0u);
     ::DestroyMenu(tray);
     Command(ID_AUTORUN);
     EXPECT_TRUE(IsAutoRunEnabled());
-    tray = panel->BuildTrayMenu();
+    tray = panel->Tray().BuildMenu();
     EXPECT_EQ(::GetMenuState(tray, ID_AUTORUN, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
     wchar_t text[32] = {};
     ::GetMenuStringW(tray, ID_AUTORUN, text, 32, MF_BYCOMMAND);
@@ -298,10 +298,10 @@ TEST_F(CommandTest, ExitPostsQuitAndTheWindowCleansUp) {
 TEST_F(CommandTest, TrayIconRecordAndCallbacks) {
     OpenPanel();
     EXPECT_EQ(tray.calls, std::vector<DWORD>{NIM_ADD});
-    EXPECT_EQ(panel->TrayData().uID, 128u);
-    EXPECT_EQ(panel->TrayData().uCallbackMessage, WM_USER + 500);
-    EXPECT_EQ(panel->TrayData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    EXPECT_STREQ(panel->TrayData().szTip, L"Zanthe桌面");
+    EXPECT_EQ(panel->Tray().Data().uID, 128u);
+    EXPECT_EQ(panel->Tray().Data().uCallbackMessage, WM_USER + 500);
+    EXPECT_EQ(panel->Tray().Data().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_STREQ(panel->Tray().Data().szTip, L"Zanthe桌面");
     EXPECT_EQ(::SendMessageW(panel->hwnd(), WM_TRAYICON, 7, WM_LBUTTONDOWN), 1);  // not our icon
     ::ShowWindow(panel->hwnd(), SW_MINIMIZE);
     EXPECT_EQ(::SendMessageW(panel->hwnd(), WM_TRAYICON, 128, WM_LBUTTONDBLCLK), 0);
@@ -310,10 +310,10 @@ TEST_F(CommandTest, TrayIconRecordAndCallbacks) {
 
 TEST_F(CommandTest, HotKeyIsRegisteredOnceAndBringsThePanelForward) {
     OpenPanel();
-    EXPECT_EQ(panel->HotKeyId(), static_cast<int>(::GlobalFindAtomW(L"qiv_tool-hotkey-S")));
+    EXPECT_EQ(panel->Summons().HotKeyId(), static_cast<int>(::GlobalFindAtomW(L"qiv_tool-hotkey-S")));
     // Win+S is ours now: a second registration of the same keys fails.
     EXPECT_FALSE(::RegisterHotKey(nullptr, 77, MOD_WIN, 0x53));
-    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->Summons().HotKeyId(), 0);
     EXPECT_TRUE(::IsWindowVisible(panel->hwnd()));
     ClosePanel();
     EXPECT_TRUE(::RegisterHotKey(nullptr, 77, MOD_WIN, 0x53));  // released with the panel

@@ -45,10 +45,10 @@ protected:
     // and `count` web-address buttons (IDs 3, 4, ...).
     CQuorlinDlg& OpenWithButtons(int count) {
         CQuorlinDlg& p = OpenPanel();
-        EXPECT_NE(panel->Ghost(), nullptr) << "the panel makes the ghost";
+        EXPECT_NE(panel->Popups().Ghost(), nullptr) << "the panel makes the ghost";
         for (int i = 0; i < count; ++i) {
             const std::wstring n = std::to_wstring(i);
-            EXPECT_TRUE(p.AddButton(L"Site " + n, L"http://site" + n + L".example/", ItemKind::Url, L""));
+            EXPECT_TRUE(p.Buttons().AddButton(L"Site " + n, L"http://site" + n + L".example/", ItemKind::Url, L""));
         }
         p.LayoutButtons();
         ::MoveWindow(p.hwnd(), 100, 100, 240, 240, TRUE);
@@ -58,7 +58,7 @@ protected:
         return p;
     }
 
-    CDelDlg& Ghost() const { return *panel->Ghost(); }
+    CDelDlg& Ghost() const { return *panel->Popups().Ghost(); }
 
     // Hover, press in the middle of the button, then move; returns the cursor position.
     POINT PressAndMove(CButtonEx& b, int dx, int dy) {
@@ -107,8 +107,8 @@ protected:
 
     // Strongly opaque pixels of the panel's picture within 8 px of a button's centre.
     int OpaquePixelsAt(CQuorlinDlg& p, const CButtonEx& b) {
-        fw::LayeredCanvas canvas(p.hwnd(), p.PanelWidth(), p.PanelHeight());
-        p.ComposeInto(canvas);
+        fw::LayeredCanvas canvas(p.hwnd(), p.Layout().width, p.Layout().height);
+        p.Renderer().ComposeInto(canvas);
         int n = 0;
         for (int y = b.centerY - 8; y <= b.centerY + 8; ++y)
             for (int x = b.centerX - 8; x <= b.centerX + 8; ++x)
@@ -118,7 +118,7 @@ protected:
 
     std::vector<int> RingOrder(CQuorlinDlg& p) {
         std::vector<int> ids;
-        for (size_t i = 0; i < p.ButtonCount(); ++i) ids.push_back(p.ButtonAt(i)->ID);
+        for (size_t i = 0; i < p.Buttons().Count(); ++i) ids.push_back(p.Buttons().At(i)->ID);
         return ids;
     }
 
@@ -166,7 +166,7 @@ TEST_F(GhostTest, GhostWindowIsAHiddenLayeredTopMostToolWindowThatSwallowsEscape
 
 TEST_F(GhostTest, OnePixelMoveKeepsTheButtonButTwoDiagonalLiftItOntoTheGhost) {
     CQuorlinDlg& p = OpenWithButtons(2);
-    CButtonEx& b = *p.FindButton(3);
+    CButtonEx& b = *p.Buttons().Find(3);
     const int opaqueBefore = OpaquePixelsAt(p, b);
     EXPECT_GT(opaqueBefore, 50) << "the icon is on the ring";
 
@@ -213,7 +213,7 @@ TEST_F(GhostTest, OnePixelMoveKeepsTheButtonButTwoDiagonalLiftItOntoTheGhost) {
 
 TEST_F(GhostTest, GhostFollowsTheCursorWithTheGrabOffsetAfterARealPress) {
     OpenWithButtons(1);
-    Lift(*theApp().mainWnd->FindButton(3));
+    Lift(*theApp().mainWnd->Buttons().Find(3));
     ASSERT_EQ(Ghost().DraggedId(), 3);
     // A real press on the ghost (10, 20) becomes the grab point.
     ::SendMessageW(Ghost().hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(10, 20));
@@ -235,7 +235,7 @@ TEST_F(GhostTest, GhostFollowsTheCursorWithTheGrabOffsetAfterARealPress) {
 
 TEST_F(GhostTest, ZonesRedrawOnlyOnACrossingWithTheBordersAtFiftyAndHalfThePanel) {
     OpenWithButtons(1);
-    Lift(*theApp().mainWnd->FindButton(3));
+    Lift(*theApp().mainWnd->Buttons().Find(3));
     ASSERT_EQ(Ghost().DraggedId(), 3);
     const int base = Ghost().RenderCount();
 
@@ -278,18 +278,18 @@ TEST_F(GhostTest, ZonesRedrawOnlyOnACrossingWithTheBordersAtFiftyAndHalfThePanel
 TEST_F(GhostTest, PassingOverAnotherButtonSwapsTheTwoOnTheRingAndInTheTable) {
     CQuorlinDlg& p = OpenWithButtons(3);  // ring: 1, 3, 4, 5
     ASSERT_EQ(RingOrder(p), (std::vector<int>{1, 3, 4, 5}));
-    const POINT place3 = CentreOf(p.FindButton(3)->hwnd());
-    const POINT place5 = CentreOf(p.FindButton(5)->hwnd());
+    const POINT place3 = CentreOf(p.Buttons().Find(3)->hwnd());
+    const POINT place5 = CentreOf(p.Buttons().Find(5)->hwnd());
 
-    Lift(*p.FindButton(3));
+    Lift(*p.Buttons().Find(3));
     ASSERT_EQ(Ghost().DraggedId(), 3);
     MoveGhostTo(place5.x, place5.y);
     EXPECT_FALSE(Ghost().Outside());
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 5, 4, 3}));
     EXPECT_EQ(Query("select ID from tb_Btns where ID <> 2 order by sort"), "1\n5\n4\n3");
     // The windows changed places too: 5 sits where 3 was, and 3 under the ghost.
-    const POINT now5 = CentreOf(p.FindButton(5)->hwnd());
-    const POINT now3 = CentreOf(p.FindButton(3)->hwnd());
+    const POINT now5 = CentreOf(p.Buttons().Find(5)->hwnd());
+    const POINT now3 = CentreOf(p.Buttons().Find(3)->hwnd());
     EXPECT_EQ(now5.x, place3.x);
     EXPECT_EQ(now5.y, place3.y);
     EXPECT_EQ(now3.x, place5.x);
@@ -300,21 +300,21 @@ TEST_F(GhostTest, PassingOverAnotherButtonSwapsTheTwoOnTheRingAndInTheTable) {
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 5, 4, 3}));
 
     // The reserved button never changes place.
-    const POINT place1 = CentreOf(p.FindButton(1)->hwnd());
+    const POINT place1 = CentreOf(p.Buttons().Find(1)->hwnd());
     MoveGhostTo(place1.x, place1.y);
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 5, 4, 3}));
 
     Release();  // dropped in the band
     ExpectIdle();
     EXPECT_EQ(Query("select ID from tb_Btns where ID <> 2 order by sort"), "1\n5\n4\n3");
-    EXPECT_EQ(p.ButtonCount(), 4u);
+    EXPECT_EQ(p.Buttons().Count(), 4u);
     EXPECT_TRUE(sound.Played().empty());
 }
 
 TEST_F(GhostTest, DropOffTheRingDeletesTheButtonAndPlaysSixFramesWhereItWasDropped) {
     CopyExplosionFrames();
     CQuorlinDlg& p = OpenWithButtons(2);
-    Lift(*p.FindButton(4));
+    Lift(*p.Buttons().Find(4));
     ASSERT_EQ(Ghost().DraggedId(), 4);
     MoveGhostTo(220, 400);  // 180 px below the centre
     ASSERT_TRUE(Ghost().Outside());
@@ -326,7 +326,7 @@ TEST_F(GhostTest, DropOffTheRingDeletesTheButtonAndPlaysSixFramesWhereItWasDropp
     const auto elapsed = std::chrono::steady_clock::now() - start;
 
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = 4"), "0");
-    EXPECT_EQ(p.FindButton(4), nullptr);
+    EXPECT_EQ(p.Buttons().Find(4), nullptr);
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3}));
     EXPECT_EQ(sound.Played(), std::vector<int>{148});
     EXPECT_EQ(Ghost().RenderCount(), renders + 6);
@@ -348,7 +348,7 @@ TEST_F(GhostTest, DropOffTheRingDeletesTheButtonAndPlaysSixFramesWhereItWasDropp
 TEST_F(GhostTest, DropOnTheClockDeletesTooAndMissingFramesKeepTheTiming) {
     // No Img folder in this application directory.
     CQuorlinDlg& p = OpenWithButtons(2);
-    Lift(*p.FindButton(3));
+    Lift(*p.Buttons().Find(3));
     MoveGhostTo(220, 220);  // the centre of the clock
     ASSERT_TRUE(Ghost().Outside());
     const int renders = Ghost().RenderCount();
@@ -371,7 +371,7 @@ TEST_F(GhostTest, DropOnTheClockDeletesTooAndMissingFramesKeepTheTiming) {
 
 TEST_F(GhostTest, RightPressOrALostCaptureCancelsAndKeepsTheButton) {
     CQuorlinDlg& p = OpenWithButtons(2);
-    Lift(*p.FindButton(3));
+    Lift(*p.Buttons().Find(3));
     MoveGhostTo(220, 400);
     ASSERT_TRUE(Ghost().Outside());
     const int renders = Ghost().RenderCount();
@@ -379,15 +379,15 @@ TEST_F(GhostTest, RightPressOrALostCaptureCancelsAndKeepsTheButton) {
     Pump(20);
     ExpectIdle();
     EXPECT_EQ(Ghost().RenderCount(), renders) << "no explosion";
-    EXPECT_EQ(p.ButtonCount(), 3u);
+    EXPECT_EQ(p.Buttons().Count(), 3u);
     EXPECT_EQ(Query("select count(*) from tb_Btns"), "4");
     EXPECT_TRUE(sound.Played().empty());
     // A release after the cancel does nothing either.
     Release();
-    EXPECT_EQ(p.ButtonCount(), 3u);
+    EXPECT_EQ(p.Buttons().Count(), 3u);
 
     // Another window takes the mouse in the middle of a drag.
-    Lift(*p.FindButton(4));
+    Lift(*p.Buttons().Find(4));
     ASSERT_EQ(Ghost().DraggedId(), 4);
     MoveGhostTo(220, 400);
     ::SetCapture(p.hwnd());
@@ -395,14 +395,14 @@ TEST_F(GhostTest, RightPressOrALostCaptureCancelsAndKeepsTheButton) {
     ::ReleaseCapture();
     Pump(20);
     ExpectIdle();
-    EXPECT_EQ(p.ButtonCount(), 3u);
+    EXPECT_EQ(p.Buttons().Count(), 3u);
     EXPECT_TRUE(sound.Played().empty());
 }
 
 TEST_F(GhostTest, ReservedButtonShowsTheBadgeReordersNothingAndDeletesNothing) {
     CQuorlinDlg& p = OpenWithButtons(2);  // ring: 1, 3, 4
-    const POINT place3 = CentreOf(p.FindButton(3)->hwnd());
-    Lift(*p.FindButton(1));
+    const POINT place3 = CentreOf(p.Buttons().Find(3)->hwnd());
+    Lift(*p.Buttons().Find(1));
     ASSERT_EQ(Ghost().DraggedId(), 1);
     EXPECT_EQ(::GetCapture(), Ghost().hwnd());
 
@@ -429,12 +429,12 @@ TEST_F(GhostTest, ReservedButtonShowsTheBadgeReordersNothingAndDeletesNothing) {
     ExpectIdle();
     EXPECT_EQ(Ghost().RenderCount(), before + 1) << "no explosion";
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = 1"), "1");
-    EXPECT_NE(p.FindButton(1), nullptr);
+    EXPECT_NE(p.Buttons().Find(1), nullptr);
     EXPECT_TRUE(sound.Played().empty());
 }
 
 TEST_F(GhostTest, ButtonWithoutPictureShowsOnlyItsLabelOverTheHitDisc) {
-    Probe::DropPicture(*OpenWithButtons(1).FindButton(3));
+    Probe::DropPicture(*OpenWithButtons(1).Buttons().Find(3));
     POINT cursor{};
     ::GetCursorPos(&cursor);
     Ghost().StartDrag(3, cursor.x, cursor.y);
@@ -455,7 +455,7 @@ TEST_F(GhostTest, ButtonWithoutPictureShowsOnlyItsLabelOverTheHitDisc) {
 TEST_F(GhostTest, ButtonDeletedWhileCarriedEndsTheDrag) {
     CopyExplosionFrames();
     CQuorlinDlg& p = OpenWithButtons(2);
-    Lift(*p.FindButton(4));
+    Lift(*p.Buttons().Find(4));
     ASSERT_EQ(Ghost().DraggedId(), 4);
     ASSERT_TRUE(p.DeleteButton(4));
     sound.Clear();
@@ -485,23 +485,23 @@ void PressCtrlZ(HWND target, bool ctrl) {
 TEST_F(GhostTest, ButtonDraggedOffTheRingComesBackWithCtrlZInItsOldPlace) {
     CQuorlinDlg& p = OpenWithButtons(3);
     const std::string before = Query("select iType, Title, PathName, ifnull(Para, '-'), sort from tb_Btns where ID = 4");
-    Lift(*p.FindButton(4));
+    Lift(*p.Buttons().Find(4));
     MoveGhostTo(220, 400);
     Release();
     ASSERT_EQ(RingOrder(p), (std::vector<int>{1, 3, 5}));
 
     PressCtrlZ(p.hwnd(), false);  // Z alone does nothing
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3, 5}));
-    PressCtrlZ(p.FindButton(3)->hwnd(), true);  // a button of the panel has the keyboard
-    ASSERT_EQ(p.ButtonCount(), 4u);
-    const int back = p.ButtonAt(2)->ID;
+    PressCtrlZ(p.Buttons().Find(3)->hwnd(), true);  // a button of the panel has the keyboard
+    ASSERT_EQ(p.Buttons().Count(), 4u);
+    const int back = p.Buttons().At(2)->ID;
     EXPECT_GT(back, 5);
     EXPECT_EQ(RingOrder(p), (std::vector<int>{1, 3, back, 5}));
     EXPECT_EQ(Query("select iType, Title, PathName, ifnull(Para, '-'), sort from tb_Btns where ID = " +
                     std::to_string(back)),
               before);
     PressCtrlZ(p.hwnd(), true);  // nothing left to undo
-    EXPECT_EQ(p.ButtonCount(), 4u);
+    EXPECT_EQ(p.Buttons().Count(), 4u);
 }
 
 }  // namespace

@@ -91,9 +91,9 @@ TEST_F(PanelHotkeyTest, WinSHeldElsewhereGivesTheDefaultShownInTheTrayMenu) {
     Holder holder;
     ASSERT_TRUE(holder.Start(L""));
     CQuorlinDlg& p = OpenPanel();
-    ASSERT_TRUE(p.ActiveHotkey().has_value());
-    EXPECT_EQ(*p.ActiveHotkey(), kDefaultHotkey);
-    HMENU menu = p.BuildTrayMenu();
+    ASSERT_TRUE(p.Summons().ActiveHotkey().has_value());
+    EXPECT_EQ(*p.Summons().ActiveHotkey(), kDefaultHotkey);
+    HMENU menu = p.Tray().BuildMenu();
     EXPECT_EQ(FirstLine(menu), L"热键：Ctrl+Alt+Space");
     EXPECT_EQ(::GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
     EXPECT_EQ(::GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
@@ -106,23 +106,23 @@ TEST_F(PanelHotkeyTest, WinSHeldElsewhereGivesTheDefaultShownInTheTrayMenu) {
 TEST_F(PanelHotkeyTest, TheSettingNamesTheCombinationAndBadTextMeansWinS) {
     WriteSetting("HOTKEY", "ctrl + shift + F9");
     OpenPanel();
-    ASSERT_TRUE(panel->ActiveHotkey().has_value());
-    EXPECT_EQ(FormatHotkey(*panel->ActiveHotkey()), L"Ctrl+Shift+F9");
+    ASSERT_TRUE(panel->Summons().ActiveHotkey().has_value());
+    EXPECT_EQ(FormatHotkey(*panel->Summons().ActiveHotkey()), L"Ctrl+Shift+F9");
     ClosePanel();
     WriteSetting("HOTKEY", "Ctrl+Banana");
     OpenPanel();
-    ASSERT_TRUE(panel->ActiveHotkey().has_value());
-    EXPECT_EQ(*panel->ActiveHotkey(), kWinSHotkey);
+    ASSERT_TRUE(panel->Summons().ActiveHotkey().has_value());
+    EXPECT_EQ(*panel->Summons().ActiveHotkey(), kWinSHotkey);
 }
 
 TEST_F(PanelHotkeyTest, EveryCombinationTakenIsSaidOnceInABalloon) {
     Holder holder;
     ASSERT_TRUE(holder.Start(L"Win+S Ctrl+Alt+Space"));
     CQuorlinDlg& p = OpenPanel();
-    EXPECT_FALSE(p.ActiveHotkey().has_value());
+    EXPECT_FALSE(p.Summons().ActiveHotkey().has_value());
     ASSERT_EQ(tray.balloons.size(), 1u);
     EXPECT_EQ(tray.balloons[0], HotkeyRefusedText({kWinSHotkey, kDefaultHotkey}).substr(0, 255));
-    HMENU menu = p.BuildTrayMenu();
+    HMENU menu = p.Tray().BuildMenu();
     EXPECT_EQ(FirstLine(menu), NoHotkeyMenuText());
     ::DestroyMenu(menu);
     // The shell starts again and the icon comes back: no second balloon.

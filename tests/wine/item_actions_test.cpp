@@ -13,9 +13,9 @@ namespace {
 class ItemActionsTest : public PanelTest {
 protected:
     CButtonEx* Add(const std::wstring& title, const std::wstring& path, int kind, const std::wstring& para) {
-        EXPECT_TRUE(panel->AddButton(title, path, kind, para));
+        EXPECT_TRUE(panel->Buttons().AddButton(title, path, kind, para));
         panel->LayoutButtons();
-        return panel->ButtonAt(panel->ButtonCount() - 1);
+        return panel->Buttons().At(panel->Buttons().Count() - 1);
     }
     // A click as the mouse makes it: move (hover), press, release on the button window.
     void Click(CButtonEx* b) {
@@ -67,11 +67,11 @@ TEST_F(ItemActionsTest, MissingTargetOffersRemovalAndYesRemovesTheButton) {
     EXPECT_EQ(boxes.Shown()[0].text, L"打开失败{" + gone + L"}\r\n\r\n此目标不存在或已失效，是否删除此按钮？");
     EXPECT_EQ(boxes.Shown()[0].caption, L"提示");
     EXPECT_EQ(boxes.Shown()[0].flags, kMbYesNo | kMbSystemModal);
-    ASSERT_NE(panel->FindButton(id), nullptr);  // No keeps it
+    ASSERT_NE(panel->Buttons().Find(id), nullptr);  // No keeps it
     sound.Clear();
     boxes.QueueAnswer(kIdYes);
-    Click(panel->FindButton(id));
-    EXPECT_EQ(panel->FindButton(id), nullptr);
+    Click(panel->Buttons().Find(id));
+    EXPECT_EQ(panel->Buttons().Find(id), nullptr);
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
     EXPECT_EQ(sound.Played(), std::vector<int>{148});
 }
@@ -80,10 +80,10 @@ TEST_F(ItemActionsTest, ReservedButtonStillAsksButYesKeepsIt) {
     OpenPanel();
     shell.result = 2;
     boxes.QueueAnswer(kIdYes);
-    Click(panel->ButtonAt(0));
+    Click(panel->Buttons().At(0));
     EXPECT_EQ(boxes.Count(), 1u);
-    ASSERT_EQ(panel->ButtonCount(), 1u);
-    EXPECT_EQ(panel->ButtonAt(0)->ID, 1);
+    ASSERT_EQ(panel->Buttons().Count(), 1u);
+    EXPECT_EQ(panel->Buttons().At(0)->ID, 1);
 }
 
 TEST_F(ItemActionsTest, ResultThirtyTwoCountsAsSuccess) {
@@ -92,7 +92,7 @@ TEST_F(ItemActionsTest, ResultThirtyTwoCountsAsSuccess) {
     Click(Add(L"w", L"http://w/", ItemKind::Url, L""));
     EXPECT_EQ(boxes.Count(), 0u);
     shell.result = 31;
-    Click(panel->ButtonAt(1));
+    Click(panel->Buttons().At(1));
     EXPECT_EQ(boxes.Count(), 1u);
 }
 
@@ -116,7 +116,7 @@ TEST_F(ItemActionsTest, MenuOpenFolderPropertiesAndDelete) {
     // Delete from the menu: no question, the sound, the button gone at once.
     sound.Clear();
     MenuCommand(b, ID_DELETE);
-    EXPECT_EQ(panel->FindButton(id), nullptr);
+    EXPECT_EQ(panel->Buttons().Find(id), nullptr);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(sound.Played(), std::vector<int>{148});
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
@@ -124,8 +124,8 @@ TEST_F(ItemActionsTest, MenuOpenFolderPropertiesAndDelete) {
 
 TEST_F(ItemActionsTest, DeletingTheReservedButtonFromItsMenuDoesNothing) {
     OpenPanel();
-    MenuCommand(panel->ButtonAt(0), ID_DELETE);
-    EXPECT_EQ(panel->ButtonCount(), 1u);
+    MenuCommand(panel->Buttons().At(0), ID_DELETE);
+    EXPECT_EQ(panel->Buttons().Count(), 1u);
     EXPECT_TRUE(sound.Played().empty());
 }
 
@@ -137,7 +137,7 @@ TEST_F(ItemActionsTest, WithButtonsLockedAPressAndMoveStillOpensNoDragStarts) {
     ::SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(12, 12));
-    EXPECT_EQ(panel->Ghost()->DraggedId(), -1);
+    EXPECT_EQ(panel->Popups().Ghost()->DraggedId(), -1);
     ::SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
     Pump(20);
     EXPECT_EQ(shell.Calls().size(), 1u);
@@ -158,8 +158,8 @@ TEST_F(ItemActionsTest, NestedLoopsSurviveTheButtonGoingMeanwhile) {
     };
     const std::vector<Case> cases = {
         {"clicked again, and Yes to the second prompt",
-         [&](std::int64_t id) { Click(panel->FindButton(id)); }, true},
-        {"deleted from its menu", [&](std::int64_t id) { MenuCommand(panel->FindButton(id), ID_DELETE); }, true},
+         [&](std::int64_t id) { Click(panel->Buttons().Find(id)); }, true},
+        {"deleted from its menu", [&](std::int64_t id) { MenuCommand(panel->Buttons().Find(id), ID_DELETE); }, true},
         {"dragged off the ring", [&](std::int64_t id) { panel->DeleteButton(id); }, true},
         {"all cleared", [&](std::int64_t) { Command(ID_CLEAR_ALL); }, false},
     };
@@ -170,13 +170,13 @@ TEST_F(ItemActionsTest, NestedLoopsSurviveTheButtonGoingMeanwhile) {
         nested.QueueAnswer(kIdYes);  // the first prompt, answered after the loop
         nested.QueueAnswer(kIdYes);  // whatever asks inside it
         nested.during = [&] { c.meanwhile(id); };
-        Click(panel->FindButton(id));
-        EXPECT_EQ(panel->FindButton(id), nullptr);
+        Click(panel->Buttons().Find(id));
+        EXPECT_EQ(panel->Buttons().Find(id), nullptr);
         EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
         EXPECT_EQ(Query("select count(*) from tb_Btns where Title = 'other'"), c.keepsOtherButtons ? "1" : "0");
         EXPECT_EQ(Query("select count(*) from tb_Btns where ID <= 2"), "2");
         nested.Clear();
-        ASSERT_TRUE(panel->ClearAllButtons());
+        ASSERT_TRUE(panel->Buttons().ClearAllButtons());
     }
 
     // The context menu's loop: the button is deleted while its menu is open.

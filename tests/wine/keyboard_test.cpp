@@ -20,10 +20,10 @@ protected:
     // file to open.
     CQuorlinDlg& OpenWithTitles() {
         CQuorlinDlg& p = OpenPanel();
-        EXPECT_TRUE(p.ClearAllButtons());
-        EXPECT_EQ(p.ButtonCount(), 1u);
+        EXPECT_TRUE(p.Buttons().ClearAllButtons());
+        EXPECT_EQ(p.Buttons().Count(), 1u);
         for (const wchar_t* title : {L"记事本", L"Notes", L"计算器", L"Mail"})
-            EXPECT_TRUE(p.AddButton(title, std::wstring(L"C:\\apps\\") + title + L".exe", ItemKind::File, L""));
+            EXPECT_TRUE(p.Buttons().AddButton(title, std::wstring(L"C:\\apps\\") + title + L".exe", ItemKind::File, L""));
         p.LayoutButtons();
         p.RenderPanel();
         Pump(20);
@@ -43,7 +43,7 @@ protected:
     }
     // The drawing step of the button at `index`.
     DrawOp ButtonOp(size_t index) const {
-        for (const DrawOp& op : panel->PlanFrame())
+        for (const DrawOp& op : panel->Renderer().PlanFrame())
             if (op.picture == PanelPicture::ButtonImage && op.buttonIndex == index) return op;
         ADD_FAILURE() << "button " << index << " is not drawn";
         return DrawOp{};
@@ -53,19 +53,19 @@ protected:
 TEST_F(KeyboardTest, TypedLettersDimTheOthersSelectTheFirstMatchAndEnterOpensIt) {
     CQuorlinDlg& p = OpenWithTitles();
     Type(L"NO");
-    EXPECT_EQ(p.Keys().filter(), L"NO");
-    EXPECT_EQ(p.Keys().selected(), 2);
+    EXPECT_EQ(p.Summons().Keys().filter(), L"NO");
+    EXPECT_EQ(p.Summons().Keys().selected(), 2);
     EXPECT_FALSE(ButtonOp(2).dimmed);
     EXPECT_TRUE(ButtonOp(1).dimmed);
     EXPECT_TRUE(ButtonOp(4).dimmed);
     EXPECT_EQ(ButtonOp(2).bounds.width, ButtonOp(4).bounds.width + 2 * kHoverGrowth) << "selected = drawn as hovered";
-    ASSERT_NE(p.ToolTip(), nullptr);
-    EXPECT_TRUE(::IsWindowVisible(p.ToolTip()->hwnd()));
-    EXPECT_EQ(p.ToolTip()->Text(), L"Notes");
-    EXPECT_EQ(p.TipShownFor(), static_cast<const void*>(&p));
+    ASSERT_NE(p.Popups().ToolTip(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(p.Popups().ToolTip()->hwnd()));
+    EXPECT_EQ(p.Popups().ToolTip()->Text(), L"Notes");
+    EXPECT_EQ(p.Popups().TipShownFor(), static_cast<const void*>(&p));
     Key(VK_RETURN);
     EXPECT_EQ(LastOpened(), L"C:\\apps\\Notes.exe");
-    EXPECT_FALSE(::IsWindowVisible(p.ToolTip()->hwnd()));
+    EXPECT_FALSE(::IsWindowVisible(p.Popups().ToolTip()->hwnd()));
 }
 
 TEST_F(KeyboardTest, ChineseFromAnInputMethodMatchesByCharacters) {
@@ -73,50 +73,50 @@ TEST_F(KeyboardTest, ChineseFromAnInputMethodMatchesByCharacters) {
     // An input method hands over its result as WM_IME_CHAR; the default handling makes WM_CHAR of it.
     ::PostMessageW(p.hwnd(), WM_IME_CHAR, L'计', 1);
     Pump(20);
-    EXPECT_EQ(p.Keys().filter(), L"计");
-    EXPECT_EQ(p.Keys().selected(), 3);
+    EXPECT_EQ(p.Summons().Keys().filter(), L"计");
+    EXPECT_EQ(p.Summons().Keys().selected(), 3);
     Type(L"事");  // "计事" is in no title: nothing selected, everything dimmed
-    EXPECT_EQ(p.Keys().selected(), -1);
+    EXPECT_EQ(p.Summons().Keys().selected(), -1);
     EXPECT_TRUE(ButtonOp(3).dimmed);
     Key(VK_RETURN);
     EXPECT_TRUE(shell.Calls().empty());
     Key(VK_BACK);
-    EXPECT_EQ(p.Keys().filter(), L"计");
+    EXPECT_EQ(p.Summons().Keys().filter(), L"计");
     Key(VK_RETURN);
     EXPECT_EQ(LastOpened(), L"C:\\apps\\计算器.exe");
 }
 
 TEST_F(KeyboardTest, ArrowsAndTabMoveAroundTheRingEscClearsThenSendsBack) {
     CQuorlinDlg& p = OpenWithTitles();
-    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.HotKeyId(), 0);
-    ASSERT_TRUE(p.InFront());
+    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.Summons().HotKeyId(), 0);
+    ASSERT_TRUE(p.Summons().InFront());
     Key(VK_TAB);
-    EXPECT_EQ(p.Keys().selected(), 0);
+    EXPECT_EQ(p.Summons().Keys().selected(), 0);
     Key(VK_RIGHT);
     Key(VK_DOWN);
-    EXPECT_EQ(p.Keys().selected(), 2);
+    EXPECT_EQ(p.Summons().Keys().selected(), 2);
     Key(VK_UP);
-    EXPECT_EQ(p.Keys().selected(), 1);
+    EXPECT_EQ(p.Summons().Keys().selected(), 1);
     Key(VK_LEFT);
     Key(VK_LEFT);
-    EXPECT_EQ(p.Keys().selected(), 4) << "round the ring";
+    EXPECT_EQ(p.Summons().Keys().selected(), 4) << "round the ring";
     Type(L"m");  // "Mail" only
     Key(VK_TAB);
-    EXPECT_EQ(p.Keys().selected(), 4) << "only matching buttons are stops";
+    EXPECT_EQ(p.Summons().Keys().selected(), 4) << "only matching buttons are stops";
     Key(VK_ESCAPE);
-    EXPECT_EQ(p.Keys().filter(), L"");
-    EXPECT_EQ(p.Keys().selected(), -1);
+    EXPECT_EQ(p.Summons().Keys().filter(), L"");
+    EXPECT_EQ(p.Summons().Keys().selected(), -1);
     EXPECT_FALSE(ButtonOp(1).dimmed);
-    EXPECT_TRUE(p.InFront());
+    EXPECT_TRUE(p.Summons().InFront());
     Key(VK_ESCAPE);
-    EXPECT_FALSE(p.InFront());
+    EXPECT_FALSE(p.Summons().InFront());
     EXPECT_TRUE(::IsWindowVisible(p.hwnd()));
     EXPECT_TRUE(shell.Calls().empty());
 }
 
 TEST_F(KeyboardTest, CtrlZWhileTypingUndoesAndTypesNothing) {
     CQuorlinDlg& p = OpenWithTitles();
-    ASSERT_TRUE(p.DeleteButton(p.ButtonAt(4)->ID));  // "Mail"
+    ASSERT_TRUE(p.DeleteButton(p.Buttons().At(4)->ID));  // "Mail"
     Type(L"no");
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
@@ -126,9 +126,9 @@ TEST_F(KeyboardTest, CtrlZWhileTypingUndoesAndTypesNothing) {
     Key('Z');
     keys[VK_CONTROL] = before;
     ::SetKeyboardState(keys);
-    EXPECT_EQ(p.ButtonCount(), 5u);
-    EXPECT_EQ(p.Keys().filter(), L"no");
-    EXPECT_EQ(p.Keys().selected(), 2);
+    EXPECT_EQ(p.Buttons().Count(), 5u);
+    EXPECT_EQ(p.Summons().Keys().filter(), L"no");
+    EXPECT_EQ(p.Summons().Keys().selected(), 2);
 }
 
 TEST_F(KeyboardTest, NumberKeysOpenTheFirstNineOnlyWithoutAFilter) {
@@ -138,7 +138,7 @@ TEST_F(KeyboardTest, NumberKeysOpenTheFirstNineOnlyWithoutAFilter) {
     Type(L"9");  // no ninth button
     EXPECT_EQ(shell.Calls().size(), 1u);
     Type(L"a2");  // a digit in a filter is part of it
-    EXPECT_EQ(p.Keys().filter(), L"a2");
+    EXPECT_EQ(p.Summons().Keys().filter(), L"a2");
     EXPECT_EQ(shell.Calls().size(), 1u);
 }
 
@@ -146,56 +146,56 @@ TEST_F(KeyboardTest, HotkeyBringsTheDesktopPanelInFrontWithTheKeyboardAndAgainSe
     HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 300, 300, nullptr, nullptr,
                                    nullptr, nullptr);
     CQuorlinDlg& p = OpenWithTitles();
-    p.SetTopMost(false, false);
+    p.Summons().SetTopMost(false, false);
     ::SetForegroundWindow(other);
     Pump(20);
-    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.HotKeyId(), 0);
+    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.Summons().HotKeyId(), 0);
     Pump(20);
-    EXPECT_TRUE(p.InFront());
+    EXPECT_TRUE(p.Summons().InFront());
     EXPECT_TRUE(IsTopMost(p.hwnd()));
     EXPECT_EQ(::GetForegroundWindow(), p.hwnd());
     const HWND focus = ::GetFocus();
     EXPECT_TRUE(focus == p.hwnd() || ::IsChild(p.hwnd(), focus)) << "the keyboard is the panel's";
-    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.HotKeyId(), 0);
+    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.Summons().HotKeyId(), 0);
     Pump(20);
-    EXPECT_FALSE(p.InFront());
+    EXPECT_FALSE(p.Summons().InFront());
     EXPECT_FALSE(IsTopMost(p.hwnd()));
     EXPECT_EQ(::GetForegroundWindow(), other);
 
     // Losing the keyboard sends it back too; in topmost mode it stays on top.
-    p.SetTopMost(true, false);
-    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.HotKeyId(), 0);
+    p.Summons().SetTopMost(true, false);
+    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.Summons().HotKeyId(), 0);
     Type(L"no");
     ::SetForegroundWindow(other);
     Pump(20);
-    EXPECT_FALSE(p.InFront());
+    EXPECT_FALSE(p.Summons().InFront());
     EXPECT_TRUE(IsTopMost(p.hwnd()));
-    EXPECT_EQ(p.Keys().filter(), L"") << "the filter goes with the keyboard";
+    EXPECT_EQ(p.Summons().Keys().filter(), L"") << "the filter goes with the keyboard";
     ::DestroyWindow(other);
 }
 
 TEST_F(KeyboardTest, ButtonWindowsAreStackedInRingOrderAfterASwap) {
     CQuorlinDlg& p = OpenWithTitles();
-    const std::int64_t last = p.ButtonAt(4)->ID;
+    const std::int64_t last = p.Buttons().At(4)->ID;
     RECT r{};
-    ::GetWindowRect(p.ButtonAt(2)->hwnd(), &r);
+    ::GetWindowRect(p.Buttons().At(2)->hwnd(), &r);
     const int gx = (r.left + r.right) / 2, gy = (r.top + r.bottom) / 2;
     ASSERT_TRUE(p.SwapWhileDragging(RECT{gx - 11, gy - 11, gx + 11, gy + 11}, last));
-    ASSERT_EQ(p.ButtonAt(2)->ID, last);
+    ASSERT_EQ(p.Buttons().At(2)->ID, last);
     std::vector<HWND> stacked;
     for (HWND w = ::GetWindow(p.hwnd(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) stacked.push_back(w);
     std::vector<HWND> ring;
-    for (size_t i = 0; i < p.ButtonCount(); ++i) ring.push_back(p.ButtonAt(i)->hwnd());
+    for (size_t i = 0; i < p.Buttons().Count(); ++i) ring.push_back(p.Buttons().At(i)->hwnd());
     EXPECT_EQ(stacked, ring);
 }
 
 TEST_F(KeyboardTest, EveryButtonWindowIsNamedByItsTitle) {
     CQuorlinDlg& p = OpenWithTitles();
-    ASSERT_EQ(p.ButtonCount(), 5u);
-    EXPECT_EQ(fw::GetWindowTextString(p.ButtonAt(3)->hwnd()), L"计算器");
-    const std::int64_t id = p.ButtonAt(4)->ID;
-    ASSERT_EQ(p.UpdateButton(id, L"邮件", L"C:\\apps\\Mail.exe", L""), EditOutcome::Stored);
-    EXPECT_EQ(fw::GetWindowTextString(p.FindButton(id)->hwnd()), L"邮件");
+    ASSERT_EQ(p.Buttons().Count(), 5u);
+    EXPECT_EQ(fw::GetWindowTextString(p.Buttons().At(3)->hwnd()), L"计算器");
+    const std::int64_t id = p.Buttons().At(4)->ID;
+    ASSERT_EQ(p.Buttons().UpdateButton(id, L"邮件", L"C:\\apps\\Mail.exe", L""), EditOutcome::Stored);
+    EXPECT_EQ(fw::GetWindowTextString(p.Buttons().Find(id)->hwnd()), L"邮件");
 }
 
 }  // namespace

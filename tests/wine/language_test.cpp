@@ -39,8 +39,8 @@ protected:
 
 TEST_F(EnglishPanelTest, MenuTrayTipQuestionsWorkerMessagesAndBuiltInTooltipsAreEnglish) {
     CQuorlinDlg& p = OpenPanel();
-    EXPECT_STREQ(p.TrayData().szTip, L"Zanthe Desktop");
-    HMENU trayMenu = p.BuildTrayMenu();
+    EXPECT_STREQ(p.Tray().Data().szTip, L"Zanthe Desktop");
+    HMENU trayMenu = p.Tray().BuildMenu();
     wchar_t hotkey[64] = {}, text[64] = {};
     ::GetMenuStringW(trayMenu, 0, hotkey, 64, MF_BYPOSITION);
     ::GetMenuStringW(trayMenu, ID_AUTORUN, text, 64, MF_BYCOMMAND);
@@ -51,21 +51,21 @@ TEST_F(EnglishPanelTest, MenuTrayTipQuestionsWorkerMessagesAndBuiltInTooltipsAre
     // The built-in entry keeps its Chinese title in the table; its bubble says it in English.
     Command(ID_ADD_RECYCLE);
     EXPECT_EQ(Query("select Title from tb_Btns where ID = (select max(ID) from tb_Btns)"), "回收站");
-    CButtonEx* b = p.ButtonAt(p.ButtonCount() - 1);
+    CButtonEx* b = p.Buttons().At(p.Buttons().Count() - 1);
     ASSERT_NE(b, nullptr);
     RECT br{};
     ::GetWindowRect(b->hwnd(), &br);
     ::SetCursorPos((br.left + br.right) / 2, (br.top + br.bottom) / 2);
     ::SendMessageW(b->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
-    ASSERT_NE(panel->ToolTip(), nullptr);
-    EXPECT_EQ(panel->ToolTip()->Text(), L"Recycle Bin");
+    ASSERT_NE(panel->Popups().ToolTip(), nullptr);
+    EXPECT_EQ(panel->Popups().ToolTip()->Text(), L"Recycle Bin");
     ::SendMessageW(b->hwnd(), WM_MOUSELEAVE, 0, 0);
     // Its window text, and the title that typing matches, are the shown ones too.
     EXPECT_EQ(fw::GetWindowTextString(b->hwnd()), L"Recycle Bin");
     for (wchar_t c : std::wstring(L"recycle")) ::PostMessageW(p.hwnd(), WM_CHAR, c, 1);
     Pump(10);
-    EXPECT_EQ(p.Keys().selected(), static_cast<int>(p.ButtonCount() - 1));
-    EXPECT_EQ(panel->ToolTip()->Text(), L"Recycle Bin");
+    EXPECT_EQ(p.Summons().Keys().selected(), static_cast<int>(p.Buttons().Count() - 1));
+    EXPECT_EQ(panel->Popups().ToolTip()->Text(), L"Recycle Bin");
     ::PostMessageW(p.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
     Pump(10);
 

@@ -48,7 +48,7 @@ struct Probe {
     // As if the ghost carried the button with this ID (-1: nothing).
     static void SetDraggedId(CDelDlg& ghost, std::int64_t id) { ghost.draggedId_ = id; }
     // As if the desktop view that owned the panel were this window.
-    static void SetDesktopOwner(CQuorlinDlg& panel, HWND owner) { panel.desktopOwner = owner; }
+    static void SetDesktopOwner(SummonAndTyping& summons, HWND owner) { summons.desktopOwner_ = owner; }
     // The button loses its picture, as one whose icon could not be made.
     static void DropPicture(CButtonEx& b) { b.image_.reset(); }
     // The two buttons trade pictures.
@@ -162,7 +162,7 @@ protected:
         const bool created = panel->Create(nullptr);
         EXPECT_TRUE(created) << "CreateDialogParamW failed, error " << ::GetLastError();
         Pump();
-        for (int i = 0; i < 200 && panel->HelpersPending(); ++i) Pump(5);  // the work after the first frame
+        for (int i = 0; i < 200 && panel->Phase() != StartPhase::Running; ++i) Pump(5);  // the work after the first frame
         return *panel;
     }
 

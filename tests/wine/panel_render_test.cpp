@@ -12,8 +12,8 @@ class PanelRenderTest : public PanelTest {};
 
 TEST_F(PanelRenderTest, ComposedPictureIsTransparentOutsideRingAndDiscAndOpaqueOnTheClock) {
     CQuorlinDlg& p = OpenPanel();
-    fw::LayeredCanvas canvas(p.hwnd(), p.PanelWidth(), p.PanelHeight());
-    p.ComposeInto(canvas);
+    fw::LayeredCanvas canvas(p.hwnd(), p.Layout().width, p.Layout().height);
+    p.Renderer().ComposeInto(canvas);
     // Corners lie outside the ring band: fully transparent, the mouse passes through.
     EXPECT_EQ(Alpha(canvas.Pixel(0, 0)), 0u);
     EXPECT_EQ(Alpha(canvas.Pixel(239, 239)), 0u);

@@ -33,8 +33,8 @@ protected:
     // The windows the panel shows, in ring order, agree with the stored rows.
     void ExpectWindowsMatchTable() {
         std::string ids;
-        for (size_t i = 0; i < panel->ButtonCount(); ++i) {
-            CButtonEx* b = panel->ButtonAt(i);
+        for (size_t i = 0; i < panel->Buttons().Count(); ++i) {
+            CButtonEx* b = panel->Buttons().At(i);
             ASSERT_TRUE(::IsWindow(b->hwnd()));
             ASSERT_EQ(::GetParent(b->hwnd()), panel->hwnd());
             ids += (i ? "\n" : "") + std::to_string(b->ID);
@@ -43,14 +43,14 @@ protected:
         // No stray button windows are left behind.
         int children = 0;
         for (HWND c = ::GetWindow(panel->hwnd(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) ++children;
-        EXPECT_EQ(children, static_cast<int>(panel->ButtonCount()));
+        EXPECT_EQ(children, static_cast<int>(panel->Buttons().Count()));
     }
 
     void ExpectLayout() {
-        RingLayout layout = LayoutRings(panel->ButtonCount());
-        EXPECT_EQ(panel->ButtonHalf(), layout.buttonHalf);
-        for (size_t i = 0; i < panel->ButtonCount(); ++i) {
-            CButtonEx* b = panel->ButtonAt(i);
+        RingLayout layout = LayoutRings(panel->Buttons().Count());
+        EXPECT_EQ(panel->Layout().buttonHalf, layout.buttonHalf);
+        for (size_t i = 0; i < panel->Buttons().Count(); ++i) {
+            CButtonEx* b = panel->Buttons().At(i);
             RECT r = ClientRectInPanel(panel->hwnd(), b->hwnd());
             const Rect& want = layout.slots[i].window;
             EXPECT_EQ((Rect{r.left, r.top, r.right, r.bottom}), want) << "button " << i;
@@ -64,13 +64,13 @@ TEST_F(PanelCollectionTest, EveryCountGetsItsRingsAndWindowRectangles) {
     ASSERT_TRUE(StartApp());
     OpenPanel();
     ExpectLayout();  // row 1 alone: (108, 30, 24, 24)
-    RECT one = ClientRectInPanel(panel->hwnd(), panel->ButtonAt(0)->hwnd());
+    RECT one = ClientRectInPanel(panel->hwnd(), panel->Buttons().At(0)->hwnd());
     EXPECT_EQ(one.left, 108);
     EXPECT_EQ(one.top, 30);
     for (int total : {4, 13, 14, 33, 34, 66}) {
-        SeedRows(total - static_cast<int>(panel->ButtonCount()));
-        ASSERT_TRUE(panel->LoadButtons());
-        ASSERT_EQ(panel->ButtonCount(), static_cast<size_t>(total));
+        SeedRows(total - static_cast<int>(panel->Buttons().Count()));
+        ASSERT_TRUE(panel->Buttons().LoadButtons());
+        ASSERT_EQ(panel->Buttons().Count(), static_cast<size_t>(total));
         ExpectLayout();
         ExpectWindowsMatchTable();
     }
@@ -78,16 +78,16 @@ TEST_F(PanelCollectionTest, EveryCountGetsItsRingsAndWindowRectangles) {
 
 TEST_F(PanelCollectionTest, AddDeleteClearAndSwapKeepWindowsAndTableInStep) {
     OpenPanel();
-    ASSERT_TRUE(panel->AddButton(L"a", L"http://a/", ItemKind::Url, L""));
-    ASSERT_TRUE(panel->AddButton(L"b", L"http://b/", ItemKind::Url, L"-p"));
-    ASSERT_TRUE(panel->AddButton(L"c", L"http://c/", ItemKind::Url, L""));
+    ASSERT_TRUE(panel->Buttons().AddButton(L"a", L"http://a/", ItemKind::Url, L""));
+    ASSERT_TRUE(panel->Buttons().AddButton(L"b", L"http://b/", ItemKind::Url, L"-p"));
+    ASSERT_TRUE(panel->Buttons().AddButton(L"c", L"http://c/", ItemKind::Url, L""));
     panel->LayoutButtons();
     ExpectWindowsMatchTable();
     ExpectLayout();
     EXPECT_EQ(sound.Played(), (std::vector<int>{152, 152, 152}));
 
-    const int a = panel->ButtonAt(1)->ID, b = panel->ButtonAt(2)->ID, c = panel->ButtonAt(3)->ID;
-    HWND aWindow = panel->ButtonAt(1)->hwnd();
+    const int a = panel->Buttons().At(1)->ID, b = panel->Buttons().At(2)->ID, c = panel->Buttons().At(3)->ID;
+    HWND aWindow = panel->Buttons().At(1)->hwnd();
     ASSERT_TRUE(panel->DeleteButton(a));
     EXPECT_FALSE(::IsWindow(aWindow));
     ExpectWindowsMatchTable();
@@ -95,16 +95,16 @@ TEST_F(PanelCollectionTest, AddDeleteClearAndSwapKeepWindowsAndTableInStep) {
 
     // Drag c over b: the ghost rectangle centred on b's window.
     RECT rb{};
-    ::GetWindowRect(panel->FindButton(b)->hwnd(), &rb);
+    ::GetWindowRect(panel->Buttons().Find(b)->hwnd(), &rb);
     const int gx = (rb.left + rb.right) / 2, gy = (rb.top + rb.bottom) / 2;
     ASSERT_TRUE(panel->SwapWhileDragging(RECT{gx - 11, gy - 11, gx + 11, gy + 11}, c));
-    EXPECT_EQ(panel->ButtonAt(1)->ID, c);
+    EXPECT_EQ(panel->Buttons().At(1)->ID, c);
     ExpectWindowsMatchTable();
     ExpectLayout();
 
-    ASSERT_TRUE(panel->ClearAllButtons());
-    ASSERT_EQ(panel->ButtonCount(), 1u);
-    EXPECT_EQ(panel->ButtonAt(0)->ID, 1);
+    ASSERT_TRUE(panel->Buttons().ClearAllButtons());
+    ASSERT_EQ(panel->Buttons().Count(), 1u);
+    EXPECT_EQ(panel->Buttons().At(0)->ID, 1);
     ExpectWindowsMatchTable();
     EXPECT_EQ(Query("select ID from tb_Btns order by ID"), "1\n2");
 }
@@ -113,12 +113,12 @@ TEST_F(PanelCollectionTest, FileWhoseTargetWasDeletedDisappearsAtTheNextLoad) {
     dir.WriteFile("note.txt", "x");
     const std::wstring path = dir.WPath() + L"\\note.txt";
     OpenPanel();
-    ASSERT_TRUE(panel->AddButton(L"note", path, ItemKind::File, L""));
-    const int id = panel->ButtonAt(1)->ID;
+    ASSERT_TRUE(panel->Buttons().AddButton(L"note", path, ItemKind::File, L""));
+    const int id = panel->Buttons().At(1)->ID;
     std::filesystem::remove(dir.File("note.txt"));
     sound.Clear();
-    ASSERT_TRUE(panel->LoadButtons());
-    EXPECT_EQ(panel->FindButton(id), nullptr);
+    ASSERT_TRUE(panel->Buttons().LoadButtons());
+    EXPECT_EQ(panel->Buttons().Find(id), nullptr);
     EXPECT_EQ(Query("select count(*) from tb_Btns where ID = " + std::to_string(id)), "0");
     EXPECT_EQ(sound.Played(), std::vector<int>{148});
     ExpectWindowsMatchTable();
@@ -126,13 +126,13 @@ TEST_F(PanelCollectionTest, FileWhoseTargetWasDeletedDisappearsAtTheNextLoad) {
 
 TEST_F(PanelCollectionTest, HoverEnlargesTheIconInTheComposedPicture) {
     OpenPanel();
-    CButtonEx* b = panel->ButtonAt(0);
-    const int h = panel->ButtonHalf();
+    CButtonEx* b = panel->Buttons().At(0);
+    const int h = panel->Layout().buttonHalf;
     // Just outside the icon's square, inside the square 3 px larger: count opaque pixels on the ring there.
     auto ringOfPixels = [&] {
         int opaque = 0;
-        fw::LayeredCanvas canvas(panel->hwnd(), panel->PanelWidth(), panel->PanelHeight());
-        panel->ComposeInto(canvas);
+        fw::LayeredCanvas canvas(panel->hwnd(), panel->Layout().width, panel->Layout().height);
+        panel->Renderer().ComposeInto(canvas);
         for (int x = b->centerX - h - 3; x < b->centerX + h + 3; ++x)
             for (int y = b->centerY - h - 3; y < b->centerY + h + 3; ++y) {
                 const bool inside = x >= b->centerX - h && x < b->centerX + h && y >= b->centerY - h && y < b->centerY + h;
@@ -153,16 +153,16 @@ TEST_F(PanelCollectionTest, HoverEnlargesTheIconInTheComposedPicture) {
 
 TEST_F(PanelCollectionTest, DraggedButtonIsLeftOutOfThePicture) {
     OpenPanel();
-    CButtonEx* b = panel->ButtonAt(0);
+    CButtonEx* b = panel->Buttons().At(0);
     auto centreAlpha = [&] {
-        fw::LayeredCanvas canvas(panel->hwnd(), panel->PanelWidth(), panel->PanelHeight());
-        panel->ComposeInto(canvas);
+        fw::LayeredCanvas canvas(panel->hwnd(), panel->Layout().width, panel->Layout().height);
+        panel->Renderer().ComposeInto(canvas);
         return canvas.Pixel(b->centerX, b->centerY) >> 24;
     };
     EXPECT_GT(centreAlpha(), 100u);
-    Probe::SetDraggedId(*panel->Ghost(), b->ID);
+    Probe::SetDraggedId(*panel->Popups().Ghost(), b->ID);
     EXPECT_LT(centreAlpha(), 60u);  // only the faint ring band is left there
-    Probe::SetDraggedId(*panel->Ghost(), -1);
+    Probe::SetDraggedId(*panel->Popups().Ghost(), -1);
     EXPECT_GT(centreAlpha(), 100u);
 }
 
@@ -182,12 +182,12 @@ std::vector<UINT> Ids(HMENU menu) {
 
 TEST_F(PanelCollectionTest, ContextMenusArePrunedByIdAndKind) {
     OpenPanel();
-    ASSERT_TRUE(panel->AddButton(L"f", L"C:\\windows\\notepad.exe", ItemKind::File, L""));
-    ASSERT_TRUE(panel->AddButton(L"u", L"http://u/", ItemKind::Url, L""));
-    ASSERT_TRUE(panel->AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
+    ASSERT_TRUE(panel->Buttons().AddButton(L"f", L"C:\\windows\\notepad.exe", ItemKind::File, L""));
+    ASSERT_TRUE(panel->Buttons().AddButton(L"u", L"http://u/", ItemKind::Url, L""));
+    ASSERT_TRUE(panel->Buttons().AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
     theApp().state.fixed = true;
 
-    HMENU m = panel->ButtonAt(0)->BuildContextMenu();  // row 1
+    HMENU m = panel->Buttons().At(0)->BuildContextMenu();  // row 1
     HMENU thisButton = ::GetSubMenu(m, 0);
     EXPECT_EQ(Ids(thisButton), std::vector<UINT>{ID_OPEN});
     EXPECT_EQ(::GetMenuState(m, ID_FIXED, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
@@ -195,18 +195,18 @@ TEST_F(PanelCollectionTest, ContextMenusArePrunedByIdAndKind) {
     EXPECT_NE(SubMenuWithItem(m, ID_ADD_URL), nullptr);
     ::DestroyMenu(m);
 
-    m = panel->ButtonAt(1)->BuildContextMenu();  // File: all five
+    m = panel->Buttons().At(1)->BuildContextMenu();  // File: all five
     EXPECT_EQ(Ids(::GetSubMenu(m, 0)), (std::vector<UINT>{ID_EDIT, ID_DELETE, ID_OPEN, ID_OPEN_FOLDER, ID_PROPERTIES}));
     ::DestroyMenu(m);
-    m = panel->ButtonAt(2)->BuildContextMenu();  // Url: no folder, no properties
+    m = panel->Buttons().At(2)->BuildContextMenu();  // Url: no folder, no properties
     EXPECT_EQ(Ids(::GetSubMenu(m, 0)), (std::vector<UINT>{ID_EDIT, ID_DELETE, ID_OPEN}));
     ::DestroyMenu(m);
-    m = panel->ButtonAt(3)->BuildContextMenu();  // ShellEntry: properties kept
+    m = panel->Buttons().At(3)->BuildContextMenu();  // ShellEntry: properties kept
     EXPECT_EQ(Ids(::GetSubMenu(m, 0)), (std::vector<UINT>{ID_EDIT, ID_DELETE, ID_OPEN, ID_PROPERTIES}));
     ::DestroyMenu(m);
 
     // The panel's own menu starts with "置顶": no "此按钮", no leading separator.
-    m = panel->BuildPanelMenu();
+    m = panel->CommandSet().BuildPanelMenu();
     EXPECT_EQ(::GetMenuItemID(m, 0), static_cast<UINT>(ID_TOPMOST));
     EXPECT_EQ(::GetMenuState(m, ID_EDIT, MF_BYCOMMAND), static_cast<UINT>(-1));
     EXPECT_EQ(::GetMenuState(m, ID_FIXED, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
@@ -219,13 +219,13 @@ TEST_F(PanelCollectionTest, ContextMenusArePrunedByIdAndKind) {
 TEST_F(PanelCollectionTest, PanelWideCommandsFromAButtonReachThePanel) {
     OpenPanel();
     ASSERT_FALSE(theApp().state.fixed);
-    ::SendMessageW(panel->ButtonAt(0)->hwnd(), WM_COMMAND, MAKEWPARAM(ID_FIXED, 0), 0);
+    ::SendMessageW(panel->Buttons().At(0)->hwnd(), WM_COMMAND, MAKEWPARAM(ID_FIXED, 0), 0);
     Pump(20);
     EXPECT_TRUE(theApp().state.fixed);
     EXPECT_EQ(ReadSetting("LOCK"), "1");
-    ::SendMessageW(panel->ButtonAt(0)->hwnd(), WM_COMMAND, MAKEWPARAM(ID_ADD_COMPUTER, 0), 0);
+    ::SendMessageW(panel->Buttons().At(0)->hwnd(), WM_COMMAND, MAKEWPARAM(ID_ADD_COMPUTER, 0), 0);
     Pump(20);
-    EXPECT_EQ(panel->ButtonCount(), 1u);  // row 1 already is My Computer: nothing added
+    EXPECT_EQ(panel->Buttons().Count(), 1u);  // row 1 already is My Computer: nothing added
 }
 
 class PanelWindowTest : public PanelTest {};
@@ -241,7 +241,7 @@ TEST_F(PanelWindowTest, FirstStartPlacesThePanelFromTheScreenWidth) {
     EXPECT_TRUE(ex & WS_EX_LAYERED);
     EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
     EXPECT_FALSE(ex & WS_EX_APPWINDOW);
-    EXPECT_TRUE(panel->Initialised());
+    EXPECT_NE(panel->Phase(), StartPhase::Composing);
     EXPECT_EQ(::GetPropW(panel->hwnd(), L"qiv_zembrick"), reinterpret_cast<HANDLE>(1));
 }
 
@@ -305,11 +305,11 @@ TEST_F(PanelWindowTest, LostDesktopOwnerIsDroppedAndTaskbarCreatedReattaches) {
     // The desktop view the panel was attached to goes away, as it does when the shell ends.
     HWND gone = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ::DestroyWindow(gone);
-    panel->SetTopMost(false, false);
-    Probe::SetDesktopOwner(*panel, gone);
+    panel->Summons().SetTopMost(false, false);
+    Probe::SetDesktopOwner(panel->Summons(), gone);
     ::PostMessageW(panel->hwnd(), WM_NULL, 0, 0);
     Pump(20);
-    EXPECT_EQ(panel->DesktopOwner(), nullptr);
+    EXPECT_EQ(panel->Summons().DesktopOwner(), nullptr);
     EXPECT_EQ(::GetWindow(panel->hwnd(), GW_OWNER), nullptr);
     // "TaskbarCreated": the tray icon comes back 2.5 s later.
     tray.calls.clear();
@@ -350,9 +350,9 @@ protected:
     void SetUp() override {
         PanelTest::SetUp();
         OpenPanel();
-        ASSERT_TRUE(panel->AddButton(L"f", L"C:\\windows\\notepad.exe", ItemKind::File, L""));
-        ASSERT_TRUE(panel->AddButton(L"u", L"http://u/", ItemKind::Url, L""));
-        ASSERT_TRUE(panel->AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"f", L"C:\\windows\\notepad.exe", ItemKind::File, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"u", L"http://u/", ItemKind::Url, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"s", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
         panel->LayoutButtons();
         panel->RenderPanel();
     }
@@ -360,8 +360,8 @@ protected:
     // What a tick composes now, checked against the whole picture composed from scratch.
     void ExpectTickShowsTheWholePicture(const char* when) {
         fw::LayeredCanvas tick(panel->hwnd(), 240, 240), whole(panel->hwnd(), 240, 240);
-        panel->ComposeTickInto(tick);
-        panel->ComposeInto(whole);
+        panel->Renderer().ComposeTickInto(tick);
+        panel->Renderer().ComposeInto(whole);
         EXPECT_TRUE(SamePixels(tick, whole)) << when;
     }
 };
@@ -369,69 +369,69 @@ protected:
 TEST_F(ClockTickTest, WithinAMinuteTheStillPartIsComposedOnce) {
     clock.time = LocalTime{10, 10, 15};
     ExpectTickShowsTheWholePicture("first tick of the minute");
-    const int composed = panel->StillCompositions();
+    const int composed = panel->Renderer().StillCompositions();
     for (int second : {16, 17, 30, 59}) {
         clock.time = LocalTime{10, 10, second};
         ExpectTickShowsTheWholePicture("a later second");
     }
-    EXPECT_EQ(panel->StillCompositions(), composed);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed);
     // The second hand did move: 15 s and 45 s differ where it points at 15 s.
     fw::LayeredCanvas at59(panel->hwnd(), 240, 240);
-    panel->ComposeTickInto(at59);
+    panel->Renderer().ComposeTickInto(at59);
     clock.time = LocalTime{10, 10, 15};
     fw::LayeredCanvas at15(panel->hwnd(), 240, 240);
-    panel->ComposeTickInto(at15);
+    panel->Renderer().ComposeTickInto(at15);
     EXPECT_NE(at15.Pixel(160, 120), at59.Pixel(160, 120));
-    EXPECT_EQ(panel->StillCompositions(), composed);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed);
 }
 
 TEST_F(ClockTickTest, NewMinuteOrHourComposesTheStillPartAgain) {
     clock.time = LocalTime{10, 10, 59};
     ExpectTickShowsTheWholePicture("10:10:59");
-    const int composed = panel->StillCompositions();
+    const int composed = panel->Renderer().StillCompositions();
     clock.time = LocalTime{10, 11, 0};
     ExpectTickShowsTheWholePicture("10:11:00");
-    EXPECT_EQ(panel->StillCompositions(), composed + 1);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed + 1);
     clock.time = LocalTime{11, 11, 0};  // the clock was set an hour on
     ExpectTickShowsTheWholePicture("11:11:00");
-    EXPECT_EQ(panel->StillCompositions(), composed + 2);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed + 2);
 }
 
 TEST_F(ClockTickTest, ButtonChangesNotRenderedYetAreNotHiddenByTheKeptPicture) {
     clock.time = LocalTime{10, 10, 15};
     ExpectTickShowsTheWholePicture("start");
-    int composed = panel->StillCompositions();
+    int composed = panel->Renderer().StillCompositions();
     // Hovered, then the tick comes before the render request.
-    panel->ButtonAt(1)->hovered = 1;
+    panel->Buttons().At(1)->hovered = 1;
     ExpectTickShowsTheWholePicture("hovered");
-    EXPECT_EQ(panel->StillCompositions(), ++composed);
-    panel->ButtonAt(1)->hovered = 0;
+    EXPECT_EQ(panel->Renderer().StillCompositions(), ++composed);
+    panel->Buttons().At(1)->hovered = 0;
     ExpectTickShowsTheWholePicture("left");
-    EXPECT_EQ(panel->StillCompositions(), ++composed);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), ++composed);
     // Two buttons trade their pictures: the drawing steps are the same, the pictures are not.
-    Probe::SwapPictures(*panel->ButtonAt(0), *panel->ButtonAt(2));
+    Probe::SwapPictures(*panel->Buttons().At(0), *panel->Buttons().At(2));
     ExpectTickShowsTheWholePicture("pictures traded");
-    EXPECT_EQ(panel->StillCompositions(), ++composed);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), ++composed);
     // Being dragged leaves a button out.
-    panel->EnsureHelperWindows();
-    Probe::SetDraggedId(*panel->Ghost(), panel->ButtonAt(2)->ID);
+    panel->Popups().Ensure(panel->Dpi());
+    Probe::SetDraggedId(*panel->Popups().Ghost(), panel->Buttons().At(2)->ID);
     ExpectTickShowsTheWholePicture("dragged");
-    Probe::SetDraggedId(*panel->Ghost(), -1);
-    EXPECT_EQ(panel->StillCompositions(), ++composed);
+    Probe::SetDraggedId(*panel->Popups().Ghost(), -1);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), ++composed);
 }
 
 TEST_F(ClockTickTest, ButtonsFilteredOutByTypingAreFainterAndTheTickKeepsThem) {
     clock.time = LocalTime{10, 10, 15};
-    CButtonEx& f = *panel->ButtonAt(panel->ButtonCount() - 3);
+    CButtonEx& f = *panel->Buttons().At(panel->Buttons().Count() - 3);
     fw::LayeredCanvas before(panel->hwnd(), 240, 240);
-    panel->ComposeInto(before);
-    const int composed = panel->StillCompositions();
+    panel->Renderer().ComposeInto(before);
+    const int composed = panel->Renderer().StillCompositions();
     ::PostMessageW(panel->hwnd(), WM_CHAR, L'u', 1);  // "u" matches only the web address
     Pump(10);
-    EXPECT_EQ(panel->StillCompositions(), composed + 1);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed + 1);
     ExpectTickShowsTheWholePicture("filtered");
     fw::LayeredCanvas after(panel->hwnd(), 240, 240);
-    panel->ComposeInto(after);
+    panel->Renderer().ComposeInto(after);
     const unsigned alphaBefore = before.Pixel(f.centerX, f.centerY) >> 24;
     EXPECT_GT(alphaBefore, 0u);
     EXPECT_LT(after.Pixel(f.centerX, f.centerY) >> 24, alphaBefore);
@@ -439,27 +439,27 @@ TEST_F(ClockTickTest, ButtonsFilteredOutByTypingAreFainterAndTheTickKeepsThem) {
     Pump(10);
     ExpectTickShowsTheWholePicture("filter cleared");
     fw::LayeredCanvas cleared(panel->hwnd(), 240, 240);
-    panel->ComposeInto(cleared);
+    panel->Renderer().ComposeInto(cleared);
     EXPECT_TRUE(SamePixels(cleared, before));
 }
 
 TEST_F(ClockTickTest, ClockTimerTicksAndRenderPanelRecomposes) {
     clock.time = LocalTime{10, 10, 15};
     panel->RenderPanel();
-    const int composed = panel->StillCompositions();
+    const int composed = panel->Renderer().StillCompositions();
     clock.time = LocalTime{10, 10, 16};
     ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
-    EXPECT_EQ(panel->StillCompositions(), composed) << "a tick within the minute keeps the still part";
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed) << "a tick within the minute keeps the still part";
     clock.time = LocalTime{10, 11, 0};
     ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
-    EXPECT_EQ(panel->StillCompositions(), composed + 1);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed + 1);
     panel->RenderPanel();  // anything may have changed (a picture edited in place)
-    EXPECT_EQ(panel->StillCompositions(), composed + 2);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed + 2);
     // A deleted button: RenderPanel through the collection, and the tick after it agrees.
-    ASSERT_TRUE(panel->DeleteButton(panel->ButtonAt(panel->ButtonCount() - 1)->ID));
-    EXPECT_EQ(panel->StillCompositions(), composed + 3);
+    ASSERT_TRUE(panel->DeleteButton(panel->Buttons().At(panel->Buttons().Count() - 1)->ID));
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed + 3);
     ExpectTickShowsTheWholePicture("after a delete");
-    EXPECT_EQ(panel->StillCompositions(), composed + 3);
+    EXPECT_EQ(panel->Renderer().StillCompositions(), composed + 3);
 }
 
 TEST_F(PanelWindowTest, HelperWindowsAreMadeRightAfterTheFirstFrame) {
@@ -467,20 +467,20 @@ TEST_F(PanelWindowTest, HelperWindowsAreMadeRightAfterTheFirstFrame) {
     panel = std::make_unique<CQuorlinDlg>(theApp().state, theApp().store);
     theApp().mainWnd = panel.get();
     ASSERT_TRUE(panel->Create(nullptr));
-    ASSERT_TRUE(panel->HelpersPending());
-    EXPECT_EQ(panel->ToolTip(), nullptr);
+    ASSERT_NE(panel->Phase(), StartPhase::Running);
+    EXPECT_EQ(panel->Popups().ToolTip(), nullptr);
     EXPECT_TRUE(::IsWindowVisible(panel->hwnd()));
-    for (int i = 0; i < 200 && panel->HelpersPending(); ++i) Pump(5);
-    EXPECT_FALSE(panel->HelpersPending()) << "the panel's timer makes them once it is up";
+    for (int i = 0; i < 200 && panel->Phase() != StartPhase::Running; ++i) Pump(5);
+    EXPECT_EQ(panel->Phase(), StartPhase::Running) << "the panel's timer makes them once it is up";
     for (WPARAM which : {ICON_BIG, ICON_SMALL})
         EXPECT_NE(::SendMessageW(panel->hwnd(), WM_GETICON, which, 0), 0) << "the window's icons, " << which;
-    ASSERT_NE(panel->ToolTip(), nullptr);
-    ASSERT_NE(panel->Ghost(), nullptr);
-    EXPECT_TRUE(::IsWindow(panel->ToolTip()->hwnd()));
-    EXPECT_TRUE(::IsWindow(panel->Ghost()->hwnd()));
-    CToolTipDlg* tip = panel->ToolTip();
-    panel->EnsureHelperWindows();  // made once per process
-    EXPECT_EQ(panel->ToolTip(), tip);
+    ASSERT_NE(panel->Popups().ToolTip(), nullptr);
+    ASSERT_NE(panel->Popups().Ghost(), nullptr);
+    EXPECT_TRUE(::IsWindow(panel->Popups().ToolTip()->hwnd()));
+    EXPECT_TRUE(::IsWindow(panel->Popups().Ghost()->hwnd()));
+    CToolTipDlg* tip = panel->Popups().ToolTip();
+    panel->Popups().Ensure(panel->Dpi());  // made once per process
+    EXPECT_EQ(panel->Popups().ToolTip(), tip);
 }
 
 }  // namespace

@@ -26,17 +26,17 @@ protected:
         dir.WriteFile("notes.txt", "n");
         dir.WriteFile("tool.exe", "MZ");
         std::filesystem::create_directory(dir.File("stuff"));
-        ASSERT_TRUE(panel->AddButton(L"notes", dir.File("notes.txt").wstring(), ItemKind::File, L""));
-        ASSERT_TRUE(panel->AddButton(L"tool", dir.File("tool.exe").wstring(), ItemKind::File, L""));
-        ASSERT_TRUE(panel->AddButton(L"stuff", dir.File("stuff").wstring(), ItemKind::Folder, L""));
-        ASSERT_TRUE(panel->AddButton(L"web", L"https://example.org/", ItemKind::Url, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"notes", dir.File("notes.txt").wstring(), ItemKind::File, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"tool", dir.File("tool.exe").wstring(), ItemKind::File, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"stuff", dir.File("stuff").wstring(), ItemKind::Folder, L""));
+        ASSERT_TRUE(panel->Buttons().AddButton(L"web", L"https://example.org/", ItemKind::Url, L""));
         panel->LayoutButtons();
     }
     // Opens the panel and lets the work after the first frame finish.
     void OpenAndSettle() {
         OpenPanel();
-        for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
-        ASSERT_TRUE(panel->PicturesRefreshed());
+        for (int i = 0; i < 200 && !panel->Pictures().Refreshed(); ++i) Pump(10);
+        ASSERT_TRUE(panel->Pictures().Refreshed());
     }
     // The panel as its first frame shows it: nothing posted after it has run yet.
     void OpenWithoutPumping() {
@@ -45,7 +45,7 @@ protected:
     }
     std::vector<unsigned> Picture() {
         fw::LayeredCanvas c(panel->hwnd(), 240, 240);
-        panel->ComposeInto(c);
+        panel->Renderer().ComposeInto(c);
         std::vector<unsigned> px;
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 240; ++x) px.push_back(c.Pixel(x, y));
@@ -74,20 +74,20 @@ TEST_F(StartAndIdleTest, CachedStartAsksTheShellForNothingAndLooksTheSame) {
     OpenWithoutPumping();
     EXPECT_EQ(ShellIconRequests(), asked) << "the first frame came from the cache";
     EXPECT_EQ(Picture(), fromShell);
-    ASSERT_EQ(panel->ButtonCount(), 5u);
+    ASSERT_EQ(panel->Buttons().Count(), 5u);
     EXPECT_EQ(::GetWindow(panel->hwnd(), GW_CHILD), nullptr) << "no button window before the first frame";
-    ASSERT_TRUE(panel->HelpersPending());
+    ASSERT_NE(panel->Phase(), StartPhase::Running);
     // Input that comes before the timer finds the buttons' windows made first.
     MSG move{panel->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)};
     fw::MessageLoop::Dispatch(move);
-    EXPECT_FALSE(panel->HelpersPending());
+    EXPECT_EQ(panel->Phase(), StartPhase::Running);
     EXPECT_NE(::GetWindow(panel->hwnd(), GW_CHILD), nullptr);
-    for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
+    for (int i = 0; i < 200 && !panel->Pictures().Refreshed(); ++i) Pump(10);
     EXPECT_EQ(ShellIconRequests(), asked) << "nothing changed on disk: nothing to make anew";
     // Then every button has its window over its spot, named by its title, in ring order.
     HWND w = ::GetWindow(panel->hwnd(), GW_CHILD);
-    for (size_t i = 0; i < panel->ButtonCount(); ++i, w = ::GetWindow(w, GW_HWNDNEXT)) {
-        CButtonEx* b = panel->ButtonAt(i);
+    for (size_t i = 0; i < panel->Buttons().Count(); ++i, w = ::GetWindow(w, GW_HWNDNEXT)) {
+        CButtonEx* b = panel->Buttons().At(i);
         ASSERT_EQ(b->hwnd(), w) << i;
         RECT r{};
         ::GetWindowRect(w, &r);
@@ -117,8 +117,8 @@ TEST_F(StartAndIdleTest, StaleMissingCorruptAndOrphanedPicturesAreMadeAnewOrDrop
     const int asked = ShellIconRequests();
     OpenWithoutPumping();
     EXPECT_EQ(ShellIconRequests(), asked);
-    for (std::int64_t id : {notes, tool, stuff}) EXPECT_EQ(panel->FindButton(id)->Image(), nullptr) << id;
-    for (int i = 0; i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);
+    for (std::int64_t id : {notes, tool, stuff}) EXPECT_EQ(panel->Buttons().Find(id)->Image(), nullptr) << id;
+    for (int i = 0; i < 200 && !panel->Pictures().Refreshed(); ++i) Pump(10);
     EXPECT_EQ(ShellIconRequests(), asked + 3) << "only those three were made anew";
     EXPECT_EQ(Picture(), good);
     EXPECT_EQ(Query("select count(*) from tb_IconCache where ID = 999999"), "0");
@@ -137,13 +137,13 @@ TEST_F(StartAndIdleTest, AnUnchangedPanelStartsFromItsKeptBackgroundAndAChangedO
     std::wstring file;
     auto start = [&](const char* what, int fromFile, bool settle = true) {
         OpenWithoutPumping();
-        EXPECT_EQ(panel->BackgroundsFromFile(), fromFile) << what;
+        EXPECT_EQ(panel->Renderer().BackgroundsFromFile(), fromFile) << what;
         fw::LayeredCanvas whole(panel->hwnd(), 240, 240);
-        panel->ComposeInto(whole);
-        ASSERT_NE(panel->PushedFrame(), nullptr);
-        EXPECT_TRUE(SameCanvas(*panel->PushedFrame(), whole)) << what;
-        for (int i = 0; settle && i < 200 && !panel->PicturesRefreshed(); ++i) Pump(10);  // written then
-        file = panel->BackgroundFile();
+        panel->Renderer().ComposeInto(whole);
+        ASSERT_NE(panel->Renderer().PushedFrame(), nullptr);
+        EXPECT_TRUE(SameCanvas(*panel->Renderer().PushedFrame(), whole)) << what;
+        for (int i = 0; settle && i < 200 && !panel->Pictures().Refreshed(); ++i) Pump(10);  // written then
+        file = panel->Renderer().BackgroundFile();
         ClosePanel();
     };
     start("buttons added since the file was written", 0);
@@ -166,36 +166,36 @@ TEST_F(StartAndIdleTest, ATickPushesOnlyWhatTheSecondHandSweptAndTheWindowHoldsT
     AddButtons();
     clock.time = LocalTime{10, 10, 10};
     panel->RenderPanel();
-    EXPECT_EQ(panel->LastPush().right - panel->LastPush().left, 240);
+    EXPECT_EQ(panel->Renderer().LastPush().right - panel->Renderer().LastPush().left, 240);
     for (int second = 11; second < 50; second += 7) {
         clock.time = LocalTime{10, 10, second};
         ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
-        const RECT r = panel->LastPush();
+        const RECT r = panel->Renderer().LastPush();
         EXPECT_LT((r.right - r.left) * (r.bottom - r.top), 240 * 240 / 4) << second;
         fw::LayeredCanvas whole(panel->hwnd(), 240, 240);
-        panel->ComposeInto(whole);
-        ASSERT_NE(panel->PushedFrame(), nullptr);
-        EXPECT_TRUE(SameCanvas(*panel->PushedFrame(), whole)) << second;
+        panel->Renderer().ComposeInto(whole);
+        ASSERT_NE(panel->Renderer().PushedFrame(), nullptr);
+        EXPECT_TRUE(SameCanvas(*panel->Renderer().PushedFrame(), whole)) << second;
     }
     clock.time = LocalTime{10, 11, 0};  // a new minute moves the minute hand: all of it again
     ::SendMessageW(panel->hwnd(), WM_TIMER, TIMER_CLOCK, 0);
-    EXPECT_EQ(panel->LastPush().right - panel->LastPush().left, 240);
+    EXPECT_EQ(panel->Renderer().LastPush().right - panel->Renderer().LastPush().left, 240);
 }
 
 TEST_F(StartAndIdleTest, TheClockStopsWhileNobodyCanSeeItAndShowsTheRightTimeWhenBack) {
     OpenAndSettle();
-    ASSERT_TRUE(panel->ClockRunning());
+    ASSERT_TRUE(panel->Watch().Running());
     auto expectBackAt = [&](int second, const char* what) {
-        EXPECT_TRUE(panel->ClockRunning()) << what;
+        EXPECT_TRUE(panel->Watch().Running()) << what;
         fw::LayeredCanvas whole(panel->hwnd(), 240, 240);
-        panel->ComposeInto(whole);
-        ASSERT_NE(panel->PushedFrame(), nullptr);
-        EXPECT_TRUE(SameCanvas(*panel->PushedFrame(), whole)) << what << ": the time shown at once";
+        panel->Renderer().ComposeInto(whole);
+        ASSERT_NE(panel->Renderer().PushedFrame(), nullptr);
+        EXPECT_TRUE(SameCanvas(*panel->Renderer().PushedFrame(), whole)) << what << ": the time shown at once";
         EXPECT_EQ(clock.time.second, second);
     };
     // The session is locked.
     ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, 0x7, 0);
-    EXPECT_FALSE(panel->ClockRunning());
+    EXPECT_FALSE(panel->Watch().Running());
     clock.time = LocalTime{11, 20, 5};
     ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, 0x8, 0);
     expectBackAt(5, "unlocked");
@@ -207,7 +207,7 @@ TEST_F(StartAndIdleTest, TheClockStopsWhileNobodyCanSeeItAndShowsTheRightTimeWhe
     power.s.PowerSetting = GUID_CONSOLE_DISPLAY_STATE;
     power.s.DataLength = sizeof(DWORD);
     ::SendMessageW(panel->hwnd(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&power.s));
-    EXPECT_FALSE(panel->ClockRunning());
+    EXPECT_FALSE(panel->Watch().Running());
     clock.time = LocalTime{11, 21, 6};
     power.s.Data[0] = 1;
     ::SendMessageW(panel->hwnd(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&power.s));
@@ -220,16 +220,16 @@ TEST_F(StartAndIdleTest, TheClockStopsWhileNobodyCanSeeItAndShowsTheRightTimeWhe
     ::SetForegroundWindow(cover);
     ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);
     Pump(20);
-    EXPECT_FALSE(panel->ClockRunning());
+    EXPECT_FALSE(panel->Watch().Running());
     // The hotkey brings the panel in front of it: seen again; sent back, hidden again.
     clock.time = LocalTime{11, 21, 30};
-    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->Summons().HotKeyId(), 0);
     Pump(20);
     expectBackAt(30, "summoned");
-    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->HotKeyId(), 0);
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, panel->Summons().HotKeyId(), 0);
     ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);
     Pump(20);
-    EXPECT_FALSE(panel->ClockRunning());
+    EXPECT_FALSE(panel->Watch().Running());
     clock.time = LocalTime{11, 22, 7};
     ::DestroyWindow(cover);
     ::PostMessageW(panel->hwnd(), WM_CHECK_FRONT_WINDOW, 0, 0);

@@ -215,12 +215,12 @@ class ToolTipPanelTest : public PanelTest {};
 
 TEST_F(ToolTipPanelTest, HoverOverAButtonShowsItsTitleBelowTheCursorAndAPressHidesIt) {
     CQuorlinDlg& p = OpenPanel();
-    ASSERT_NE(panel->ToolTip(), nullptr) << "the panel makes the bubble";
-    ASSERT_TRUE(p.AddButton(kChineseTitle, L"http://zanthe.example/", ItemKind::Url, L""));
+    ASSERT_NE(panel->Popups().ToolTip(), nullptr) << "the panel makes the bubble";
+    ASSERT_TRUE(p.Buttons().AddButton(kChineseTitle, L"http://zanthe.example/", ItemKind::Url, L""));
     p.LayoutButtons();
     p.RenderPanel();
     Pump(20);
-    CButtonEx* b = p.ButtonAt(p.ButtonCount() - 1);
+    CButtonEx* b = p.Buttons().At(p.Buttons().Count() - 1);
     ASSERT_NE(b, nullptr);
     ASSERT_EQ(b->Title, kChineseTitle);
 
@@ -228,23 +228,23 @@ TEST_F(ToolTipPanelTest, HoverOverAButtonShowsItsTitleBelowTheCursorAndAPressHid
     const int cx = (br.right - br.left) / 2, cy = (br.bottom - br.top) / 2;
     ::SetCursorPos(br.left + cx, br.top + cy);
     ::SendMessageW(b->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cx, cy));
-    EXPECT_TRUE(::IsWindowVisible(panel->ToolTip()->hwnd()));
-    EXPECT_EQ(panel->ToolTip()->Text(), kChineseTitle);
-    RECT r = WindowRect(panel->ToolTip()->hwnd());
+    EXPECT_TRUE(::IsWindowVisible(panel->Popups().ToolTip()->hwnd()));
+    EXPECT_EQ(panel->Popups().ToolTip()->Text(), kChineseTitle);
+    RECT r = WindowRect(panel->Popups().ToolTip()->hwnd());
     EXPECT_EQ(r.left, br.left + cx);
     EXPECT_EQ(r.top, br.top + cy + 25);
-    EXPECT_EQ(r.right - r.left, static_cast<int>(panel->ToolTip()->MeasureText(kChineseTitle) + 20.0));
+    EXPECT_EQ(r.right - r.left, static_cast<int>(panel->Popups().ToolTip()->MeasureText(kChineseTitle) + 20.0));
 
     // It follows the cursor without drawing again.
-    const int renders = panel->ToolTip()->RenderCount();
+    const int renders = panel->Popups().ToolTip()->RenderCount();
     ::SendMessageW(b->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cx + 3, cy - 2));
-    r = WindowRect(panel->ToolTip()->hwnd());
+    r = WindowRect(panel->Popups().ToolTip()->hwnd());
     EXPECT_EQ(r.left, br.left + cx + 3);
     EXPECT_EQ(r.top, br.top + cy - 2 + 25);
-    EXPECT_EQ(panel->ToolTip()->RenderCount(), renders);
+    EXPECT_EQ(panel->Popups().ToolTip()->RenderCount(), renders);
 
     ::SendMessageW(b->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
-    EXPECT_FALSE(::IsWindowVisible(panel->ToolTip()->hwnd()));
+    EXPECT_FALSE(::IsWindowVisible(panel->Popups().ToolTip()->hwnd()));
     Pump(10);
 }
 
@@ -252,19 +252,19 @@ TEST_F(ToolTipPanelTest, HoverOverAButtonShowsItsTitleBelowTheCursorAndAPressHid
 // one's first move and must not hide the new one's tip.
 TEST_F(ToolTipPanelTest, LeaveOfTheOldButtonKeepsTheTipTheNeighbourShowed) {
     CQuorlinDlg& p = OpenPanel();
-    ASSERT_TRUE(p.AddButton(L"Left", L"http://left.example/", ItemKind::Url, L""));
-    ASSERT_TRUE(p.AddButton(L"Right", L"http://right.example/", ItemKind::Url, L""));
+    ASSERT_TRUE(p.Buttons().AddButton(L"Left", L"http://left.example/", ItemKind::Url, L""));
+    ASSERT_TRUE(p.Buttons().AddButton(L"Right", L"http://right.example/", ItemKind::Url, L""));
     p.LayoutButtons();
     Pump(20);
-    CButtonEx* left = p.ButtonAt(p.ButtonCount() - 2);
-    CButtonEx* right = p.ButtonAt(p.ButtonCount() - 1);
+    CButtonEx* left = p.Buttons().At(p.Buttons().Count() - 2);
+    CButtonEx* right = p.Buttons().At(p.Buttons().Count() - 1);
     ::SendMessageW(left->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ::SendMessageW(right->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ::SendMessageW(left->hwnd(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_TRUE(::IsWindowVisible(panel->ToolTip()->hwnd()));
-    EXPECT_EQ(panel->ToolTip()->Text(), L"Right");
+    EXPECT_TRUE(::IsWindowVisible(panel->Popups().ToolTip()->hwnd()));
+    EXPECT_EQ(panel->Popups().ToolTip()->Text(), L"Right");
     ::SendMessageW(right->hwnd(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_FALSE(::IsWindowVisible(panel->ToolTip()->hwnd()));
+    EXPECT_FALSE(::IsWindowVisible(panel->Popups().ToolTip()->hwnd()));
     Pump(10);
 }
 

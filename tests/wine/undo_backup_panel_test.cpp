@@ -36,7 +36,7 @@ private:
 };
 
 std::wstring TrayText(CQuorlinDlg& p, UINT* state = nullptr) {
-    HMENU tray = p.BuildTrayMenu();
+    HMENU tray = p.Tray().BuildMenu();
     wchar_t text[128] = {};
     ::GetMenuStringW(tray, ID_UNDO, text, 128, MF_BYCOMMAND);
     if (state) *state = ::GetMenuState(tray, ID_UNDO, MF_BYCOMMAND);
@@ -70,9 +70,9 @@ protected:
                      "from tb_Btns where ID <> 2 order by sort");
     }
     void AddThree(CQuorlinDlg& p) {
-        ASSERT_TRUE(p.AddButton(L"甲", L"http://a.example/", ItemKind::Url, L""));
-        ASSERT_TRUE(p.AddButton(L"乙", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
-        ASSERT_TRUE(p.AddButton(L"丙", L"http://c.example/", ItemKind::Url, L"-x"));
+        ASSERT_TRUE(p.Buttons().AddButton(L"甲", L"http://a.example/", ItemKind::Url, L""));
+        ASSERT_TRUE(p.Buttons().AddButton(L"乙", L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""));
+        ASSERT_TRUE(p.Buttons().AddButton(L"丙", L"http://c.example/", ItemKind::Url, L"-x"));
     }
 };
 
@@ -85,13 +85,13 @@ TEST_F(UndoPanelTest, ClearAllThenTheTrayUndoEntryRestoresEveryButton) {
     const std::string before = Ring();
     boxes.QueueAnswer(kIdYes);
     Command(ID_CLEAR_ALL);
-    ASSERT_EQ(p.ButtonCount(), 1u);
+    ASSERT_EQ(p.Buttons().Count(), 1u);
     EXPECT_FALSE(ListBackups(db.wstring()).empty());  // a backup came first
 
     EXPECT_EQ(TrayText(p, &state), L"撤销清空（3 个按钮）");
     EXPECT_EQ(state & MF_GRAYED, 0u);
     Command(ID_UNDO);
-    EXPECT_EQ(p.ButtonCount(), 4u);
+    EXPECT_EQ(p.Buttons().Count(), 4u);
     EXPECT_EQ(Ring(), before);
     EXPECT_EQ(TrayText(p, &state), L"撤销");
     EXPECT_NE(state & MF_GRAYED, 0u);
@@ -105,10 +105,10 @@ TEST_F(UndoPanelTest, UndoStillWorksAfterThePanelAndTheStoreWereClosedAndOpenedA
     Restart();
 
     CQuorlinDlg& p = OpenPanel();
-    ASSERT_EQ(p.ButtonCount(), 3u);
+    ASSERT_EQ(p.Buttons().Count(), 3u);
     EXPECT_EQ(TrayText(p), L"撤销删除“乙”");
     Command(ID_UNDO);
-    EXPECT_EQ(p.ButtonCount(), 4u);
+    EXPECT_EQ(p.Buttons().Count(), 4u);
     EXPECT_EQ(Ring(), before);
 }
 
@@ -116,7 +116,7 @@ TEST_F(UndoPanelTest, DamagedStoreAtStartIsOfferedTheNewestBackupAndKeepsWhatItH
     Exec("insert into tb_Btns (iType, Title, PathName, Para, sort) values (4, 'a', 'http://a/', null, 5), "
          "(4, '乙', 'http://b/', '-q', 6)");
     const std::string committed = Ring();
-    EXPECT_EQ(OpenPanel().ButtonCount(), 3u);  // its first frame writes the day's backup
+    EXPECT_EQ(OpenPanel().Buttons().Count(), 3u);  // its first frame writes the day's backup
     Restart();
     ASSERT_EQ(ListBackups(db.wstring()).size(), 1u);
     dir.WriteFile("bts.db", "SQLite format 3" + std::string(4096, '\x7f'));
@@ -126,7 +126,7 @@ TEST_F(UndoPanelTest, DamagedStoreAtStartIsOfferedTheNewestBackupAndKeepsWhatItH
     EXPECT_EQ(boxes.Shown()[0].flags, static_cast<unsigned>(kMbYesNo | kMbSystemModal));
     EXPECT_NE(boxes.Shown()[0].text.find(L"备份"), std::wstring::npos);
     EXPECT_EQ(Ring(), committed);
-    EXPECT_EQ(OpenPanel().ButtonCount(), 3u);
+    EXPECT_EQ(OpenPanel().Buttons().Count(), 3u);
 }
 
 TEST_F(UndoPanelTest, TrayExportAndImportGoThroughTheFileChooser) {
@@ -141,9 +141,9 @@ TEST_F(UndoPanelTest, TrayExportAndImportGoThroughTheFileChooser) {
 
     boxes.QueueAnswer(kIdYes);
     Command(ID_CLEAR_ALL);
-    ASSERT_EQ(p.ButtonCount(), 1u);
+    ASSERT_EQ(p.Buttons().Count(), 1u);
     Command(ID_IMPORT_BUTTONS);
-    EXPECT_EQ(p.ButtonCount(), 4u);  // on the ring at once
+    EXPECT_EQ(p.Buttons().Count(), 4u);  // on the ring at once
     EXPECT_EQ(Query("select group_concat(Title, ',') from (select Title from tb_Btns where ID <> 2 order by sort)"),
               "我的电脑,甲,乙,丙");
     chooser.answer.clear();  // cancelled: nothing happens
@@ -165,7 +165,7 @@ TEST_F(UndoPanelTest, ImportFromTheCommandLineShowsUpOnTheRunningPanel) {
                               R"({"title":"n1","path":"http://n1.example/","kind":4},)"
                               R"({"title":"n2","path":"http://n2.example/","kind":4}]})");
     CQuorlinDlg& p = OpenPanel();
-    ASSERT_EQ(p.ButtonCount(), 1u);
+    ASSERT_EQ(p.Buttons().Count(), 1u);
 
     // Its report goes to a file, never into a message box.
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
@@ -188,8 +188,8 @@ TEST_F(UndoPanelTest, ImportFromTheCommandLineShowsUpOnTheRunningPanel) {
     ::CloseHandle(pi.hThread);
     EXPECT_EQ(code, 0u);
     Pump(50);
-    ASSERT_EQ(p.ButtonCount(), 3u);
-    EXPECT_EQ(p.ButtonAt(2)->Title, L"n2");
+    ASSERT_EQ(p.Buttons().Count(), 3u);
+    EXPECT_EQ(p.Buttons().At(2)->Title, L"n2");
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+#include "panel/button_pictures_win.h"
+
+#include "buttons/icon_imaging_win.h"
+
+using namespace quorlin;
+
+ButtonPictures::ButtonPictures(DbSession& store, const ButtonCollectionOf<CButtonEx>& buttons,
+                               const fw::WindowBase& window, std::function<void()> render)
+    : icons_(store), buttons_(buttons), window_(window), render_(std::move(render)) {}
+
+void ButtonPictures::BeginStart() {
+    icons_.Ensure();
+    startPictures_ = icons_.FindAll(side_);
+}
+
+IconSource ButtonPictures::SourceOf(const ButtonRecord& record) {
+    IconSource source{record.iType, record.Title, record.PathName, 0, 0};
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (PictureComesFromShell(record.iType) && !record.PathName.empty() &&
+        ::GetFileAttributesExW(record.PathName.c_str(), GetFileExInfoStandard, &data)) {
+        source.targetSize = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        source.targetTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                            data.ftLastWriteTime.dwLowDateTime;
+    }
+    return source;
+}
+
+std::unique_ptr<Gdiplus::Image> ButtonPictures::PictureFor(const ButtonRecord& record, bool atStart) {
+    // While starting, only the row's part of the stamp is checked: the target on disk is
+    // looked at by the refresh after the first frame.
+    const std::string wanted = atStart ? IconRowStamp(record.iType, record.Title, record.PathName)
+                                       : IconStamp(SourceOf(record));
+    std::optional<CachedPicture> cached;
+    if (atStart) {
+        // At start every kept picture was read in one query.
+        auto kept = startPictures_.find(record.ID);
+        if (kept != startPictures_.end()) cached = std::move(kept->second);
+    } else {
+        cached = icons_.Find(record.ID, side_);
+    }
+    if (cached) {
+        if (cached->stamp.compare(0, wanted.size(), wanted) == 0 && (atStart || cached->stamp == wanted)) {
+            if (auto picture = fw::DecodePicture(cached->png.data(), cached->png.size())) return picture;
+        }
+    }
+    if (atStart && PictureComesFromShell(record.iType)) return nullptr;  // made after the first frame
+    return IconForItem(record.iType, record.Title, record.PathName, side_);
+}
+
+bool ButtonPictures::Keep(const CButtonEx& button) {
+    if (!button.Image()) return true;  // nothing to keep
+    const std::vector<std::uint8_t> png = fw::EncodePng(button.Image());
+    if (png.empty()) return true;  // kept by the next refresh instead
+    return icons_.Put(button.ID, side_, IconStamp(SourceOf(button)), png);
+}
+
+void ButtonPictures::StartRefresh() {
+    refreshNext_ = 0;
+    ::PostMessageW(window_.hwnd(), WM_REFRESH_PICTURES, 0, 0);
+}
+
+LRESULT ButtonPictures::OnRefreshPictures(WPARAM, LPARAM, bool&) {
+    // A few buttons per message, so that the user's input is never kept waiting long.
+    constexpr size_t kPerMessage = 8;
+    if (refreshNext_ == kRefreshDone || refreshNext_ == kRefreshNotStarted) return 0;
+    size_t done = 0;
+    for (; refreshNext_ < buttons_.Count() && done < kPerMessage; ++refreshNext_) {
+        CButtonEx* b = buttons_.At(refreshNext_);
+        const std::string stamp = IconStamp(SourceOf(*b));
+        const std::optional<CachedPicture> cached = icons_.Find(b->ID, side_);
+        if (b->Image() && cached && cached->stamp == stamp) continue;
+        ++done;
+        std::unique_ptr<Gdiplus::Image> picture = IconForItem(b->iType, b->Title, b->PathName, side_);
+        const std::vector<std::uint8_t> png = fw::EncodePng(picture.get());
+        if (!png.empty()) icons_.Put(b->ID, side_, stamp, png);
+        b->ReplacePicture(std::move(picture));
+        refreshChanged_ = true;
+    }
+    if (refreshNext_ < buttons_.Count()) {
+        ::PostMessageW(window_.hwnd(), WM_REFRESH_PICTURES, 0, 0);
+        return 0;
+    }
+    refreshNext_ = kRefreshDone;
+    icons_.RemoveOrphans();
+    if (refreshChanged_) render_();
+    refreshChanged_ = false;
+    return 0;
+}

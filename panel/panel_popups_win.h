@@ -1,0 +1,45 @@
+// The panel's pop-ups: the tooltip bubble and the drag ghost. It owns both windows (made
+// right after the first frame, or by whoever needs one first) and who the bubble shows the
+// title of (a button, the panel for the keyboard's selection, or nobody).
+// Handed: the ghost's host (the panel), the application folder (the explosion's pictures)
+// and the DPI the bubble is drawn at.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "dialogs/ghost_win.h"
+#include "dialogs/tooltip_logic.h"
+#include "dialogs/tooltip_win.h"
+
+class PanelPopups {
+public:
+    PanelPopups(GhostHost& ghostHost, std::wstring appDir) : ghostHost_(ghostHost), appDir_(std::move(appDir)) {}
+    ~PanelPopups() { Release(); }
+
+    // Makes both windows unless they exist.
+    void Ensure(int dpi);
+    void SetDpi(int dpi);
+    // Shows `text` at (x, y) in screen pixels for `owner`; Hide hides it when `leaving` is
+    // still the owner, or whoever's when `leaving` is null.
+    void ShowTip(const void* owner, const std::wstring& text, int x, int y, int dpi);
+    void HideTip(const void* leaving);
+    const void* TipShownFor() const { return tipOwner_.owner(); }
+    // The ghost starts carrying the button with this ID.
+    void StartDrag(std::int64_t id, int x, int y, int dpi);
+    // The ID of the button the ghost carries, or -1.
+    std::int64_t DraggedId() const { return ghost_ ? ghost_->DraggedId() : -1; }
+    // Both windows go (before the buttons whose pictures the ghost may borrow).
+    void Release();
+
+    // Null before they are made.
+    CToolTipDlg* ToolTip() const { return toolTip_.get(); }
+    CDelDlg* Ghost() const { return ghost_.get(); }
+
+private:
+    GhostHost& ghostHost_;
+    std::wstring appDir_;
+    std::unique_ptr<CToolTipDlg> toolTip_;
+    std::unique_ptr<CDelDlg> ghost_;
+    quorlin::TipOwner tipOwner_;
+};

@@ -1,0 +1,209 @@
+#include "panel/summon_typing_win.h"
+
+#include "app/settings_win.h"
+#include "buttons/builtin_entries.h"
+
+using namespace quorlin;
+
+namespace {
+const wchar_t kHotKeyAtom[] = L"qiv_tool-hotkey-S";
+}  // namespace
+
+SummonAndTyping::SummonAndTyping(const fw::WindowBase& window, AppState& state,
+                                 ButtonCollectionOf<CButtonEx>& buttons, PanelCalls calls)
+    : window_(window), state_(state), buttons_(buttons), calls_(std::move(calls)) {}
+
+// ---------------------------------------------------------------- the hotkey
+
+bool SummonAndTyping::RegisterHotkey() {
+    hotKeyId_ = ::GlobalAddAtomW(kHotKeyAtom);
+    hotkeysTried_ = HotkeyCandidates(IniSettings(state_.SettingsFile()).ReadString(kHotkeySettingKey));
+    for (const Hotkey& h : hotkeysTried_) {
+        if (::RegisterHotKey(window_.hwnd(), hotKeyId_, RegistrationModifiers(h), h.vk)) {
+            hotkey_ = h;
+            return true;
+        }
+    }
+    return false;
+}
+
+void SummonAndTyping::UnregisterHotkey() {
+    ::UnregisterHotKey(window_.hwnd(), hotKeyId_);
+    if (hotKeyId_) ::GlobalDeleteAtom(static_cast<ATOM>(hotKeyId_));
+}
+
+std::wstring SummonAndTyping::HotkeyLine() const { return hotkey_ ? HotkeyMenuText(*hotkey_) : NoHotkeyMenuText(); }
+
+std::wstring SummonAndTyping::RefusedText() const { return HotkeyRefusedText(hotkeysTried_); }
+
+LRESULT SummonAndTyping::OnHotKey(WPARAM wp, LPARAM, bool& handled) {
+    if (static_cast<int>(wp) == hotKeyId_) {
+        if (inFront_) SendBack(true);
+        else Summon();
+    }
+    handled = false;
+    return 0;
+}
+
+// ---------------------------------------------------------------- the layer
+
+void SummonAndTyping::SetTopMost(bool topmost, bool persist) {
+    const HWND hwnd = window_.hwnd();
+    state_.topMost = topmost;
+    if (topmost) {
+        ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ::SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, 0);
+        desktopOwner_ = nullptr;
+    } else {
+        AttachToDesktop();
+        ::SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (persist) IniSettings(state_.SettingsFile()).WriteInt(kKeyTopMost, topmost ? 1 : 0);
+}
+
+HWND SummonAndTyping::FindWorkerDesktopView() {
+    HWND desktop = ::GetDesktopWindow();
+    if (!desktop) return nullptr;
+    HWND worker = nullptr;
+    while ((worker = ::FindWindowExW(desktop, worker, L"WorkerW", nullptr)) != nullptr) {
+        if (::GetWindowLongW(worker, GWL_STYLE) & WS_VISIBLE)
+            return ::FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr);
+    }
+    return nullptr;
+}
+
+bool SummonAndTyping::AttachToDesktop() {
+    HWND view = nullptr;
+    if (HWND progman = ::FindWindowW(L"Progman", L"Program Manager")) {
+        view = ::FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr);
+        if (!view) view = FindWorkerDesktopView();
+    }
+    if (view) ::SetWindowLongPtrW(window_.hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(view));
+    desktopOwner_ = view;
+    return view != nullptr;
+}
+
+// ---------------------------------------------------------------- in front and back
+
+void SummonAndTyping::Summon() {
+    const HWND hwnd = window_.hwnd();
+    const HWND foreground = ::GetForegroundWindow();
+    if (foreground != hwnd) previousForeground_ = foreground;
+    inFront_ = true;
+    if (::IsIconic(hwnd)) ::ShowWindow(hwnd, SW_RESTORE);
+    // Owned by the desktop view the panel would stay behind every window.
+    if (!state_.topMost && desktopOwner_) {
+        ::SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, 0);
+        desktopOwner_ = nullptr;
+    }
+    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(hwnd);
+    ::SetFocus(hwnd);
+    calls_.inFront();
+}
+
+void SummonAndTyping::SendBack(bool restoreForeground) {
+    const HWND hwnd = window_.hwnd();
+    const HWND previous = previousForeground_;
+    previousForeground_ = nullptr;
+    inFront_ = false;
+    CarryOut(keys_.Reset());
+    if (!state_.topMost) {
+        ::SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        AttachToDesktop();
+        ::SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (restoreForeground && previous && previous != hwnd && ::IsWindow(previous)) ::SetForegroundWindow(previous);
+}
+
+// Losing the keyboard ends the typing and sends a summoned panel back. The dialog's own
+// handling follows (it keeps track of the focus).
+LRESULT SummonAndTyping::OnActivate(WPARAM wp, LPARAM, bool& handled) {
+    handled = false;
+    if (LOWORD(wp) != WA_INACTIVE) return 0;
+    if (inFront_) SendBack(false);
+    else CarryOut(keys_.Reset());
+    return 0;
+}
+
+// ---------------------------------------------------------------- typing
+
+BOOL SummonAndTyping::PreTranslate(MSG* msg) {
+    const HWND hwnd = window_.hwnd();
+    if (!state_.topMost && desktopOwner_ && !::IsWindow(desktopOwner_)) {
+        ::SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, 0);
+        desktopOwner_ = nullptr;
+    }
+    // Ctrl+Z while the panel (or one of its buttons) has the keyboard: undo the newest deletion,
+    // typed filter or not.
+    if (msg->message == WM_KEYDOWN && msg->wParam == 'Z' && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_MENU) >= 0 && (msg->hwnd == hwnd || ::IsChild(hwnd, msg->hwnd))) {
+        buttons_.Undo();
+        return TRUE;
+    }
+    // The keys are the panel's before the dialog manager sees them: it would close the
+    // panel on Esc and Enter, move the focus on Tab and arrows, and match typed letters
+    // against the buttons' titles as if they were access keys.
+    if ((msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && (msg->hwnd == hwnd || ::IsChild(hwnd, msg->hwnd))) {
+        if (HandleKey(msg->message, msg->wParam)) return TRUE;
+        if (msg->message == WM_CHAR) return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT SummonAndTyping::OnKeyDown(WPARAM wp, LPARAM, bool& handled) {
+    handled = HandleKey(WM_KEYDOWN, wp);
+    return 0;
+}
+
+LRESULT SummonAndTyping::OnChar(WPARAM wp, LPARAM, bool&) {
+    HandleKey(WM_CHAR, wp);
+    return 0;
+}
+
+void SummonAndTyping::SyncKeyTitles() {
+    std::vector<std::wstring> titles;
+    titles.reserve(buttons_.Count());
+    for (const auto& b : buttons_.buttons) titles.push_back(ShownTitle(b->iType, b->Title));
+    if (titles == keyTitles_) return;
+    keyTitles_ = titles;
+    keys_.SetTitles(std::move(titles));
+}
+
+void SummonAndTyping::FollowButtons() {
+    if (!keys_.filter().empty() || keys_.selected() >= 0) SyncKeyTitles();
+}
+
+bool SummonAndTyping::HandleKey(UINT message, WPARAM wp) {
+    SyncKeyTitles();
+    KeyActions a;
+    if (message == WM_CHAR) {
+        a = keys_.OnChar(static_cast<wchar_t>(wp));
+    } else if (message == WM_KEYDOWN) {
+        const std::optional<PanelKey> key = PanelKeyFor(static_cast<unsigned>(wp), ::GetKeyState(VK_SHIFT) < 0);
+        if (!key) return false;
+        a = keys_.OnKey(*key);
+    }
+    CarryOut(a);
+    return a.handled;
+}
+
+void SummonAndTyping::CarryOut(const KeyActions& a) {
+    if (a.repaint) calls_.render();
+    if (a.moveTip) {
+        const CButtonEx* selected = keys_.selected() >= 0 ? buttons_.At(static_cast<size_t>(keys_.selected())) : nullptr;
+        if (selected) {
+            const Rect r = selected->ScreenRect();
+            calls_.showTip(ShownTitle(selected->iType, selected->Title), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        } else {
+            calls_.hideTip(false);
+        }
+    }
+    if (a.open >= 0) {
+        if (CButtonEx* button = buttons_.At(static_cast<size_t>(a.open))) {
+            calls_.hideTip(true);
+            button->OpenItem();  // as a click: may run a loop of its own and delete the button
+        }
+    }
+    if (a.sendBack) SendBack(true);
+}

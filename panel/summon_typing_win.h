@@ -1,0 +1,98 @@
+// Summon and typing. It owns the global hotkey (which combination was registered, and
+// which were tried), bringing the panel in front of every window with the keyboard and
+// sending it back to its layer, the layer itself (owned by the desktop's view, or on top
+// of every window), and the keyboard session that filters and opens buttons by typing.
+// Handed: the panel's window, the application state (the topmost switch and the settings
+// file), the panel's buttons, and the panel's ways to render, to show and hide the
+// tooltip bubble, and to say that the panel is in front (the clock can be seen again).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "buttons/button_window_win.h"
+#include "framework/window_win.h"
+#include "panel/button_collection.h"
+#include "panel/hotkey_text.h"
+#include "panel/keyboard_rules.h"
+
+class SummonAndTyping {
+public:
+    struct PanelCalls {
+        std::function<void()> render;
+        // The bubble over the keyboard's selection, shown as the panel's own.
+        std::function<void(const std::wstring& text, int x, int y)> showTip;
+        // Hides the panel's own bubble, or whoever's when `anyOwner`.
+        std::function<void(bool anyOwner)> hideTip;
+        std::function<void()> inFront;
+    };
+    SummonAndTyping(const quorlin::fw::WindowBase& window, quorlin::AppState& state,
+                    quorlin::ButtonCollectionOf<CButtonEx>& buttons, PanelCalls calls);
+
+    // Registers the first combination Windows accepts (HOTKEY of setting.ini, then the
+    // defaults); false when every one was refused.
+    bool RegisterHotkey();
+    void UnregisterHotkey();
+    int HotKeyId() const { return hotKeyId_; }
+    // The combination registered (none when every one tried was refused), and those tried.
+    const std::optional<quorlin::Hotkey>& ActiveHotkey() const { return hotkey_; }
+    const std::vector<quorlin::Hotkey>& HotkeysTried() const { return hotkeysTried_; }
+    // The tray menu's line for it, and the balloon's text when none was accepted.
+    std::wstring HotkeyLine() const;
+    std::wstring RefusedText() const;
+
+    // The layer: on top of every window (and written to setting.ini when `persist`), or
+    // owned by the desktop's view, behind every window.
+    void SetTopMost(bool topmost, bool persist);
+    bool AttachToDesktop();
+    static HWND FindWorkerDesktopView();
+    // The desktop view that owns the panel on the desktop layer, or null.
+    HWND DesktopOwner() const { return desktopOwner_; }
+
+    // Summon brings the panel in front of every window with the keyboard; SendBack returns
+    // it to its layer and hands the keyboard back to the window that had it. InFront:
+    // summoned and not sent back yet.
+    void Summon();
+    void SendBack(bool restoreForeground);
+    bool InFront() const { return inFront_; }
+
+    // Before the dialog manager: the desktop view gone, Ctrl+Z, and the keys typed on the
+    // panel or its buttons. TRUE swallows the message.
+    BOOL PreTranslate(MSG* msg);
+    // Launching by typing: a WM_KEYDOWN or WM_CHAR meant for the panel (or one of its
+    // buttons); true when it was the panel's and is done.
+    bool HandleKey(UINT message, WPARAM wp);
+    // Buttons added, deleted, moved or renamed while a filter is typed: dim and select anew.
+    void FollowButtons();
+    const quorlin::KeyboardSession& Keys() const { return keys_; }
+
+    LRESULT OnHotKey(WPARAM, LPARAM, bool&);
+    LRESULT OnActivate(WPARAM, LPARAM, bool&);
+    LRESULT OnKeyDown(WPARAM, LPARAM, bool&);
+    LRESULT OnChar(WPARAM, LPARAM, bool&);
+
+private:
+    friend struct quorlin::testing::Probe;  // the tests' way to set state the shell would
+    // Gives the session the current titles when they changed since it last saw them.
+    void SyncKeyTitles();
+    void CarryOut(const quorlin::KeyActions& actions);
+
+    const quorlin::fw::WindowBase& window_;
+    quorlin::AppState& state_;
+    quorlin::ButtonCollectionOf<CButtonEx>& buttons_;
+    PanelCalls calls_;
+
+    int hotKeyId_ = 0;
+    std::optional<quorlin::Hotkey> hotkey_;
+    std::vector<quorlin::Hotkey> hotkeysTried_;
+    HWND desktopOwner_ = nullptr;
+    bool inFront_ = false;
+    HWND previousForeground_ = nullptr;
+    quorlin::KeyboardSession keys_;
+    std::vector<std::wstring> keyTitles_;  // the titles the session was last given
+};

@@ -1,0 +1,66 @@
+// The panel's tray icon. It owns the icon (at the tray's size for the panel's DPI), its
+// record with the shell, its adding again when the taskbar comes back, the one balloon it
+// has to show, and the tray menu.
+// Handed: the window the icon's messages go to, the application's icon (while the tray's
+// own size is not loaded yet) and, each time the menu opens, what its first lines say (the
+// hotkey in use and what undo would bring back).
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "framework/window_win.h"
+#include "store/undo_history.h"
+
+// The tray callback message.
+constexpr UINT WM_TRAYICON = WM_USER + 500;
+// Set when the taskbar was made again: the icon is added again when it fires.
+constexpr UINT_PTR TIMER_TRAY = 502;
+
+class TrayIcon {
+public:
+    // What the tray menu shows above its commands, asked each time it opens.
+    struct MenuFacts {
+        std::wstring hotkeyLine;
+        std::optional<quorlin::UndoSummary> undo;
+    };
+
+    TrayIcon(const quorlin::fw::WindowBase& window, HICON appIcon, std::function<MenuFacts()> facts);
+    ~TrayIcon();
+
+    // The icon at the small-icon size of `dpi` (the shell is told when the icon is up).
+    void LoadIcon(int dpi);
+    // Adds the icon with its tip (the first time, right after the first frame).
+    void Add();
+    // The taskbar was made again (explorer restarted): the icon is added again in a moment.
+    void OnTaskbarCreated();
+    void AddAgain();
+    // Shows `text` in a warning balloon once: now, or as soon as the icon is up.
+    void ShowBalloonOnce(const std::wstring& text);
+    // The icon is taken away (the panel is going).
+    void Remove();
+
+    LRESULT OnTrayIcon(WPARAM, LPARAM, bool&);
+    // The tray menu as it would be shown; the caller destroys it.
+    HMENU BuildMenu() const;
+
+    // The icon's record, and whether the shell accepted it.
+    const NOTIFYICONDATAW& Data() const { return data_; }
+    bool Added() const { return added_; }
+
+private:
+    void ShowMenu();
+    void ShowPendingBalloon();
+
+    const quorlin::fw::WindowBase& window_;
+    HICON appIcon_;
+    std::function<MenuFacts()> facts_;
+    HICON icon_ = nullptr;  // the application's icon at the tray's size for the DPI
+    NOTIFYICONDATAW data_{};
+    bool added_ = false;
+    std::optional<std::wstring> balloon_;  // to show once the icon is up
+};
