@@ -238,14 +238,22 @@ std::unique_ptr<Gdiplus::Bitmap> ScaledPicture(Gdiplus::Image& source, int width
     return out;
 }
 
-bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out) {
+bool PngResourceBytes(UINT id, const void*& data, size_t& size) {
     HINSTANCE module = ResourceModule();
     HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
     if (!res) return false;
-    const DWORD size = ::SizeofResource(module, res);
+    size = ::SizeofResource(module, res);
     HGLOBAL loaded = ::LoadResource(module, res);
-    const void* data = loaded ? ::LockResource(loaded) : nullptr;
-    if (!data || size == 0) return false;
+    data = loaded ? ::LockResource(loaded) : nullptr;
+    return data && size != 0;
+}
+
+std::unique_ptr<Gdiplus::Image> PictureOfPixels(png::Pixels&& pixels) { return BitmapOf(std::move(pixels)); }
+
+bool LoadPngResource(UINT id, std::unique_ptr<Gdiplus::Image>& out) {
+    const void* data = nullptr;
+    size_t size = 0;
+    if (!PngResourceBytes(id, data, size)) return false;
     std::unique_ptr<Gdiplus::Image> decoded = DecodePicture(data, size);
     // A picture that cannot be decoded: an empty image object that draws nothing, as an
     // image from a broken stream does.

@@ -66,6 +66,8 @@ private:
     int height_;
 };
 
+// The bytes of a PNG resource (type "PNG"), where the module holds them; false when it is missing.
+bool PngResourceBytes(UINT id, const void*& data, size_t& size);
 // Loads a PNG resource (type "PNG") fully decoded into a bitmap that owns its pixels.
 // Returns null when the resource is missing; a picture that fails to decode yields a
 // bitmap that draws nothing, as an image from a broken stream does.
@@ -82,6 +84,9 @@ std::optional<png::Pixels> PicturePixels(Gdiplus::Image* picture);
 // The same pixels without a copy, for a picture made from decoded pixels (DecodePicture,
 // LoadPngResource); null for any other picture.
 const png::Pixels* DecodedPixels(const Gdiplus::Image* picture);
+// A 32-bit ARGB bitmap drawn from these pixels, which it keeps (no copy); null when they
+// are not whole.
+std::unique_ptr<Gdiplus::Image> PictureOfPixels(png::Pixels&& pixels);
 // PNG (or any format GDI+ reads) bytes, fully decoded into a 32-bit ARGB bitmap that
 // owns its pixels; null when they do not decode.
 std::unique_ptr<Gdiplus::Image> DecodePicture(const void* data, size_t size);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/png_codec.h"
 #include "panel/composition.h"
 
 namespace quorlin {
@@ -44,11 +45,15 @@ private:
 // buttons, the disc and the face); the size of `ops` when there is no hand.
 std::size_t FirstHandOp(const std::vector<DrawOp>& ops);
 
-// The file's bytes for a `width` x `height` picture (`pixels` in the canvas's own order).
+// The file's bytes for a `width` x `height` picture (`pixels` in the canvas's own order),
+// with up to 8 pictures kept beside it (those a start draws over it: the hands and the hub).
 std::vector<std::uint8_t> EncodeBackground(const BackgroundKey& key, int width, int height,
-                                           const std::vector<std::uint32_t>& pixels);
-// The pixels when `data` is a whole, undamaged file for exactly this key and size.
+                                           const std::vector<std::uint32_t>& pixels,
+                                           const std::vector<png::Pixels>& pictures = {});
+// The pixels when `data` is a whole, undamaged file for exactly this key and size, and the
+// pictures kept with them into `pictures` when given.
 std::optional<std::vector<std::uint32_t>> DecodeBackground(const std::vector<std::uint8_t>& data,
-                                                           const BackgroundKey& key, int width, int height);
+                                                           const BackgroundKey& key, int width, int height,
+                                                           std::vector<png::Pixels>* pictures = nullptr);
 
 }  // namespace quorlin

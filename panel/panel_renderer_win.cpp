@@ -1,6 +1,7 @@
 #include "panel/panel_renderer_win.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "res/resource.h"
 #include "store/button_transfer.h"
@@ -10,57 +11,68 @@ using namespace quorlin;
 PanelRenderer::PanelRenderer(const fw::WindowBase& window, Scene scene, std::wstring backgroundFile)
     : window_(window), scene_(std::move(scene)), backgroundFile_(std::move(backgroundFile)) {}
 
+namespace {
+
+struct PictureSource {
+    UINT id, hiId;
+};
+// By PanelPicture.
+constexpr PictureSource kSources[] = {
+    {IDB_RING, IDB_RING_HI},     {IDB_FACE, IDB_FACE_HI},     {IDB_HOUR, IDB_HOUR_HI},
+    {IDB_MINUTE, IDB_MINUTE_HI}, {IDB_SECOND, IDB_SECOND_HI}, {IDB_HUB, IDB_HUB_HI},
+};
+// The pictures drawn over the background, kept with it in its file.
+constexpr PanelPicture kDrawnOver[] = {PanelPicture::HourHand, PanelPicture::MinuteHand, PanelPicture::SecondHand,
+                                       PanelPicture::Hub};
+
+size_t SlotOf(PanelPicture p) { return static_cast<size_t>(p); }
+
+std::optional<png::Pixels> PixelsOf(Gdiplus::Image* picture) {
+    if (const png::Pixels* decoded = fw::DecodedPixels(picture)) return *decoded;
+    return fw::PicturePixels(picture);
+}
+
+}  // namespace
+
 void PanelRenderer::SetLayout(int dpi, const PanelGeometry& geometry) {
     dpi_ = dpi;
     geometry_ = geometry;
-    LoadPictures();
 }
 
-void PanelRenderer::LoadPictures() const {
-    if (picturesDpi_ == dpi_ && ringImage_) return;
-    struct Picture {
-        std::unique_ptr<Gdiplus::Image>& image;
-        UINT id, hiId;
-        RectF drawn;
-    };
-    const Picture pictures[] = {
-        {ringImage_, IDB_RING, IDB_RING_HI, geometry_.RingPictureRect()},
-        {faceImage_, IDB_FACE, IDB_FACE_HI, geometry_.ClockDiscRect()},
-        {hourHandImage_, IDB_HOUR, IDB_HOUR_HI, geometry_.HandRect()},
-        {minuteHandImage_, IDB_MINUTE, IDB_MINUTE_HI, geometry_.HandRect()},
-        {secondHandImage_, IDB_SECOND, IDB_SECOND_HI, geometry_.HandRect()},
-        {hubImage_, IDB_HUB, IDB_HUB_HI, geometry_.HandRect()},
-    };
-    for (const Picture& p : pictures) {
-        if (dpi_ == kBaseDpi) {
-            fw::LoadPngResource(p.id, p.image);
-            continue;
-        }
-        std::unique_ptr<Gdiplus::Image> source;
-        if (!fw::LoadPngResource(p.hiId, source) || !source) {
-            fw::LoadPngResource(p.id, p.image);  // the small one, stretched, rather than none
-            continue;
-        }
-        std::unique_ptr<Gdiplus::Bitmap> scaled =
-            fw::ScaledPicture(*source, static_cast<int>(p.drawn.width + 0.5f), static_cast<int>(p.drawn.height + 0.5f));
-        if (scaled) p.image = std::move(scaled);
-        else p.image = std::move(source);
+Gdiplus::Image* PanelRenderer::Picture(PanelPicture picture) const {
+    PictureSlot& slot = pictures_[SlotOf(picture)];
+    if (slot.image && slot.dpi == dpi_) return slot.image.get();
+    slot.dpi = dpi_;
+    const PictureSource& source = kSources[SlotOf(picture)];
+    if (dpi_ == kBaseDpi) {
+        fw::LoadPngResource(source.id, slot.image);
+        return slot.image.get();
     }
-    picturesDpi_ = dpi_;
+    std::unique_ptr<Gdiplus::Image> large;
+    if (!fw::LoadPngResource(source.hiId, large) || !large) {
+        fw::LoadPngResource(source.id, slot.image);  // the small one, stretched, rather than none
+        return slot.image.get();
+    }
+    const RectF drawn = picture == PanelPicture::Ring   ? geometry_.RingPictureRect()
+                        : picture == PanelPicture::Face ? geometry_.ClockDiscRect()
+                                                        : geometry_.HandRect();
+    std::unique_ptr<Gdiplus::Bitmap> scaled =
+        fw::ScaledPicture(*large, static_cast<int>(drawn.width + 0.5f), static_cast<int>(drawn.height + 0.5f));
+    if (scaled) slot.image = std::move(scaled);
+    else slot.image = std::move(large);
+    return slot.image.get();
 }
 
 Gdiplus::Image* PanelRenderer::PictureFor(const DrawOp& op) const {
     if (op.kind != DrawOp::Kind::DrawPicture) return nullptr;
-    switch (op.picture) {
-        case PanelPicture::Ring: return ringImage_.get();
-        case PanelPicture::Face: return faceImage_.get();
-        case PanelPicture::HourHand: return hourHandImage_.get();
-        case PanelPicture::MinuteHand: return minuteHandImage_.get();
-        case PanelPicture::SecondHand: return secondHandImage_.get();
-        case PanelPicture::Hub: return hubImage_.get();
-        case PanelPicture::ButtonImage: return scene_.buttonPicture(op.buttonIndex);
-    }
-    return nullptr;
+    if (op.picture == PanelPicture::ButtonImage) return scene_.buttonPicture(op.buttonIndex);
+    return Picture(op.picture);
+}
+
+const void* PanelRenderer::IdentityOf(const DrawOp& op) const {
+    if (op.kind != DrawOp::Kind::DrawPicture) return nullptr;
+    if (op.picture == PanelPicture::ButtonImage) return scene_.buttonPicture(op.buttonIndex);
+    return &pictures_[SlotOf(op.picture)];  // made anew only for another DPI, which composes anew
 }
 
 void PanelRenderer::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>& ops, size_t from, size_t to,
@@ -118,9 +130,9 @@ void PanelRenderer::ComposeInto(fw::LayeredCanvas& canvas) {
 bool PanelRenderer::UpdateStillLayer(const std::vector<DrawOp>& ops, size_t split, bool stillChanged, bool firstFrame,
                                      int width, int height) {
     std::vector<DrawOp> still(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split));
-    std::vector<const Gdiplus::Image*> pictures;
+    std::vector<const void*> pictures;
     pictures.reserve(still.size());
-    for (const DrawOp& op : still) pictures.push_back(PictureFor(op));
+    for (const DrawOp& op : still) pictures.push_back(IdentityOf(op));
 
     if (!stillLayer_ || !stillLayer_->Ok() || stillLayer_->Width() != width || stillLayer_->Height() != height) {
         stillLayer_ = std::make_unique<fw::LayeredCanvas>(width, height);
@@ -162,9 +174,19 @@ std::optional<BackgroundKey> PanelRenderer::BackgroundKeyOf(const std::vector<Dr
     key.Add(ModuleStamp(::GetModuleHandleW(L"gdiplus.dll")));
     key.Add(static_cast<std::uint64_t>(geometry_.panelWidth));
     key.Add(static_cast<std::uint64_t>(geometry_.panelHeight));
+    key.Add(static_cast<std::uint64_t>(dpi_));
+    // The six pictures by what they are made from, the same bytes giving the same picture.
+    for (const PictureSource& source : kSources) {
+        for (UINT id : {source.id, source.hiId}) {
+            const void* data = nullptr;
+            size_t size = 0;
+            if (fw::PngResourceBytes(id, data, size)) key.AddBytes(data, size);
+            else key.Add(0);
+        }
+    }
     key.AddOps(ops, hands);
     for (size_t k = 0; k < hands && k < ops.size(); ++k) {
-        if (ops[k].kind != DrawOp::Kind::DrawPicture) continue;
+        if (ops[k].kind != DrawOp::Kind::DrawPicture || ops[k].picture != PanelPicture::ButtonImage) continue;
         Gdiplus::Image* picture = PictureFor(ops[k]);
         if (!picture) {
             key.Add(0);  // draws nothing
@@ -191,24 +213,40 @@ void PanelRenderer::ComposeStartStill(const std::vector<DrawOp>& ops, size_t spl
     std::string file;
     bool tooLarge = false;
     if (key && ReadWholeFile(backgroundFile_, file, 64u << 20, tooLarge)) {
+        std::vector<png::Pixels> drawnOver;
         const std::optional<std::vector<std::uint32_t>> kept =
             DecodeBackground(std::vector<std::uint8_t>(file.begin(), file.end()), *key, stillLayer_->Width(),
-                             stillLayer_->Height());
-        if (kept && stillLayer_->SetPixels(*kept)) {
+                             stillLayer_->Height(), &drawnOver);
+        if (kept && drawnOver.size() == std::size(kDrawnOver) && stillLayer_->SetPixels(*kept)) {
+            // The hands and the hub as they were drawn: no picture is decoded for this frame.
+            for (size_t i = 0; i < drawnOver.size(); ++i) {
+                PictureSlot& slot = pictures_[SlotOf(kDrawnOver[i])];
+                slot.image = fw::PictureOfPixels(std::move(drawnOver[i]));
+                slot.dpi = slot.image ? dpi_ : 0;
+            }
             ++backgroundsFromFile_;
             DrawOps(*stillLayer_, ops, hands, split);
             return;
         }
     }
     DrawOps(*stillLayer_, ops, 0, hands);
-    if (key && stillLayer_->Ok()) backgroundToKeep_.emplace(*key, stillLayer_->CopyPixels());
+    if (key && stillLayer_->Ok()) {
+        KeptBackground keep{*key, stillLayer_->CopyPixels(), {}};
+        for (PanelPicture p : kDrawnOver) {
+            std::optional<png::Pixels> pixels = PixelsOf(Picture(p));
+            if (!pixels) break;
+            keep.drawnOver.push_back(std::move(*pixels));
+        }
+        if (keep.drawnOver.size() == std::size(kDrawnOver)) backgroundToKeep_ = std::move(keep);
+    }
     DrawOps(*stillLayer_, ops, hands, split);
 }
 
 void PanelRenderer::KeepBackground() {
     if (!backgroundToKeep_) return;
-    const std::vector<std::uint8_t> bytes =
-        EncodeBackground(backgroundToKeep_->first, geometry_.panelWidth, geometry_.panelHeight, backgroundToKeep_->second);
+    const std::vector<std::uint8_t> bytes = EncodeBackground(backgroundToKeep_->key, geometry_.panelWidth,
+                                                             geometry_.panelHeight, backgroundToKeep_->pixels,
+                                                             backgroundToKeep_->drawnOver);
     backgroundToKeep_.reset();
     // A reader finds the whole old file or the whole new one (and refuses a damaged one).
     if (!bytes.empty()) WriteFileReplacing(backgroundFile_, std::string(bytes.begin(), bytes.end()));
@@ -269,8 +307,7 @@ LRESULT PanelRenderer::OnRenderRequest(WPARAM, LPARAM, bool&) {
 }
 
 void PanelRenderer::Release() {
-    ringImage_.reset();
-    picturesDpi_ = 0;
+    for (PictureSlot& slot : pictures_) slot = PictureSlot{};
     stillLayer_.reset();
     frame_.reset();
     stillOps_.clear();

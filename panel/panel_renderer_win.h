@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,7 +44,8 @@ public:
 
     PanelRenderer(const quorlin::fw::WindowBase& window, Scene scene, std::wstring backgroundFile);
 
-    // The panel's geometry at this DPI; its pictures are made for it when first drawn.
+    // The panel's geometry at this DPI; its pictures are made for it when first drawn (a start
+    // whose background comes from its file draws no other before its first frame).
     void SetLayout(int dpi, const quorlin::PanelGeometry& geometry);
     // Composes the frame and pushes it to the window.
     void Render(Frame frame);
@@ -83,12 +85,15 @@ private:
     // The first still part of a start: the background from its file when that was made
     // from exactly these steps and pictures, else composed and kept for the file.
     void ComposeStartStill(const std::vector<quorlin::DrawOp>& ops, size_t split);
-    // A digest of everything the first `hands` steps draw; nullopt when a picture cannot be read.
+    // A digest of everything the first `hands` steps draw and of the sources of the six
+    // pictures (their resources: none is decoded for it); nullopt when a picture cannot be read.
     std::optional<quorlin::BackgroundKey> BackgroundKeyOf(const std::vector<quorlin::DrawOp>& ops,
                                                           size_t hands) const;
-    // The six pictures for the current DPI: the 96-DPI pictures as they are, at any other DPI
-    // the larger ones scaled down to the size they are drawn at.
-    void LoadPictures() const;
+    // One of the six pictures, made for the current DPI when it is first drawn: the 96-DPI
+    // picture as it is, at any other DPI the larger one scaled down to the size it is drawn at.
+    Gdiplus::Image* Picture(quorlin::PanelPicture picture) const;
+    // What a step draws, told apart without making the picture.
+    const void* IdentityOf(const quorlin::DrawOp& op) const;
 
     const quorlin::fw::WindowBase& window_;
     Scene scene_;
@@ -96,21 +101,31 @@ private:
     int dpi_ = quorlin::kBaseDpi;
     quorlin::PanelGeometry geometry_;
 
-    mutable int picturesDpi_ = 0;  // the DPI the six pictures were made for (0: none yet)
-    mutable std::unique_ptr<Gdiplus::Image> ringImage_, faceImage_, hourHandImage_, minuteHandImage_,
-        secondHandImage_, hubImage_;
+    struct PictureSlot {
+        std::unique_ptr<Gdiplus::Image> image;
+        int dpi = 0;  // the DPI it was made for
+    };
+    // The six pictures by PanelPicture (ring, face, hour, minute and second hand, hub).
+    mutable std::array<PictureSlot, 6> pictures_;
 
     // The picture of everything but the second hand and the hub, with what it was made of:
     // the steps and the pictures they drew.
     std::unique_ptr<quorlin::fw::LayeredCanvas> stillLayer_;
     std::vector<quorlin::DrawOp> stillOps_;
-    std::vector<const Gdiplus::Image*> stillPictures_;
+    std::vector<const void*> stillPictures_;  // IdentityOf each step
     int stillCompositions_ = 0;
     // The picture last pushed, kept whole, and the second hand's angle in it.
     std::unique_ptr<quorlin::fw::LayeredCanvas> frame_;
     std::optional<int> frameSecond_;
     RECT lastPush_{0, 0, 0, 0};
 
-    std::optional<std::pair<quorlin::BackgroundKey, std::vector<std::uint32_t>>> backgroundToKeep_;
+    // What the first frame composed for the background file: the background and the
+    // pictures drawn over it (the hands and the hub), kept until it is written.
+    struct KeptBackground {
+        quorlin::BackgroundKey key;
+        std::vector<std::uint32_t> pixels;
+        std::vector<quorlin::png::Pixels> drawnOver;
+    };
+    std::optional<KeptBackground> backgroundToKeep_;
     int backgroundsFromFile_ = 0;
 };

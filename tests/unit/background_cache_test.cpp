@@ -50,6 +50,13 @@ TEST(BackgroundCache, OnlyAWholeFileOfTheSameKeyAndSizeIsRead) {
         EXPECT_FALSE(DecodeBackground(damaged, key, 16, 8)) << at;
     }
     EXPECT_TRUE(EncodeBackground(key, 16, 8, std::vector<std::uint32_t>(5)).empty());
+    // The pictures kept beside the background come back whole, in their order.
+    const png::Pixels hand{2, 3, std::vector<std::uint8_t>(24, 7)}, hub{1, 1, {1, 2, 3, 4}};
+    std::vector<png::Pixels> back;
+    ASSERT_EQ(DecodeBackground(EncodeBackground(key, 16, 8, pixels, {hand, hub}), key, 16, 8, &back), pixels);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].height, 3);
+    EXPECT_EQ(back[1].bgra, hub.bgra);
 }
 
 }  // namespace
