@@ -181,7 +181,7 @@ int RunStartup(const Args& args) {
         const std::string n = label;
         Row("  phase (" + n + "): process creation -> wmain (Wine loader, DLLs)", Median(phases["main"]), "ms", "");
         Row("  phase (" + n + "): open bts.db + settings + GDI+ start", Median(phases["runtime"]), "ms", "");
-        Row("  phase (" + n + "): panel object (6 PNG decodes)", Median(phases["construct"]), "ms", "");
+        Row("  phase (" + n + "): panel object (no picture decoded)", Median(phases["construct"]), "ms", "");
         Row("  phase (" + n + "): the rows' pictures from the icon cache (PNG decodes)", Median(phases["icons"]), "ms", "");
         Row("  phase (" + n + "): panel window init (load " + n + " buttons warm, render, show)",
             Median(phases["init"]), "ms", "");
