@@ -7,6 +7,7 @@
 #include "buttons/item_actions_logic.h"
 #include "buttons/menu_rules.h"
 #include "framework/seams.h"
+#include "framework/volumes_win.h"
 #include "panel/ring_layout.h"
 #include "update/browser_win.h"
 
@@ -161,9 +162,23 @@ void OpenRecord(ButtonWindowHost& host, const ButtonRecord& item) {
         OpenInDefaultBrowser(plan.file);
         return;
     }
+    // A target on a drive that is not there, on a removable one or on the network is out of
+    // reach, not gone: the user is told where it lives, and the button stays.
+    const bool fileOrFolder = item.iType == ItemKind::File || item.iType == ItemKind::Folder;
+    const fw::TargetReach reach = fileOrFolder ? fw::ReachOf(item.PathName) : fw::TargetReach::LocalFixed;
+    auto tellWhere = [&] {
+        MessageBoxes().Show(0, OutOfReachText(item.Title, item.PathName, reach == fw::TargetReach::AbsentDrive),
+                            RemovalPromptCaption(), kMbOk);
+    };
+    if (reach == fw::TargetReach::AbsentDrive) {
+        tellWhere();
+        return;
+    }
     const std::intptr_t r = Shell().Execute(0, plan.verb ? plan.verb->c_str() : nullptr, plan.file.c_str(),
                                             plan.params ? plan.params->c_str() : nullptr, nullptr, SW_SHOWNORMAL);
-    if (IsShellFailure(r)) OfferRemovalOf(host, item);
+    if (!IsShellFailure(r)) return;
+    if (reach == fw::TargetReach::Network || reach == fw::TargetReach::LocalRemovable) tellWhere();
+    else OfferRemovalOf(host, item);
 }
 
 void OpenFolderOf(ButtonWindowHost& host, const ButtonRecord& item) {

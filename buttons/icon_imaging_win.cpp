@@ -84,17 +84,58 @@ bool PictureComesFromShell(int kind) {
 
 int ShellIconRequests() { return g_shellIconRequests; }
 
-HICON ShellIconOf(const std::wstring& path, int side) {
-    if (path.empty()) return nullptr;
-    ++g_shellIconRequests;
+namespace {
+
+// The shell's icon of a path: looked up on disk, or (`attributes` not 0) by its name and
+// those attributes alone, without the file being touched.
+HICON ShellIcon(const std::wstring& path, int side, DWORD attributes) {
+    const UINT byName = attributes ? SHGFI_USEFILEATTRIBUTES : 0;
     SHFILEINFOW info{};
     if (side > kIconImageSide) {
-        if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX) == 0) return nullptr;
+        if (::SHGetFileInfoW(path.c_str(), attributes, &info, sizeof(info), SHGFI_SYSICONINDEX | byName) == 0)
+            return nullptr;
         if (HICON icon = IconFromSystemList(SHIL_JUMBO, info.iIcon)) return icon;
         if (HICON icon = IconFromSystemList(SHIL_EXTRALARGE, info.iIcon)) return icon;
     }
-    if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON) == 0) return nullptr;
+    if (::SHGetFileInfoW(path.c_str(), attributes, &info, sizeof(info), SHGFI_ICON | byName) == 0) return nullptr;
     return info.hIcon;
+}
+
+}  // namespace
+
+HICON ShellIconOf(const std::wstring& path, int side) {
+    if (path.empty()) return nullptr;
+    ++g_shellIconRequests;
+    return ShellIcon(path, side, 0);
+}
+
+std::unique_ptr<Gdiplus::Image> GenericPictureFor(int kind, const std::wstring& pathName, int side) {
+    bool owned = false;
+    HICON icon = ShellIcon(pathName, side, kind == ItemKind::Folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL);
+    owned = icon != nullptr;
+    if (!icon) icon = LoadOwnIcon(IDI_UNKNOWN, side, owned);
+    std::unique_ptr<Gdiplus::Image> image = IconToImage(icon, side);
+    if (owned) ::DestroyIcon(icon);
+    return image;
+}
+
+std::unique_ptr<Gdiplus::Image> FadedPicture(Gdiplus::Image* source) {
+    if (!source) return nullptr;
+    const INT w = static_cast<INT>(source->GetWidth()), h = static_cast<INT>(source->GetHeight());
+    if (w <= 0 || h <= 0) return nullptr;
+    auto out = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppARGB);
+    Gdiplus::Graphics g(out.get());
+    g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+    // Grey, and a third as opaque.
+    Gdiplus::ColorMatrix fade = {{{0.3f, 0.3f, 0.3f, 0, 0},
+                                  {0.59f, 0.59f, 0.59f, 0, 0},
+                                  {0.11f, 0.11f, 0.11f, 0, 0},
+                                  {0, 0, 0, 0.35f, 0},
+                                  {0, 0, 0, 0, 1}}};
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetColorMatrix(&fade);
+    g.DrawImage(source, Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel, &attributes);
+    return out;
 }
 
 std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon, int side) {

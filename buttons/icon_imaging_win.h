@@ -30,5 +30,10 @@ std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon, int side = kIconImageSid
 // The shell's icon of an existing path (the caller destroys it), or null: the large icon
 // up to 48, above that the largest the shell has (256 or 48).
 HICON ShellIconOf(const std::wstring& path, int side = kIconImageSide);
+// The shell's picture for a file (or, for kind Folder, a folder) of that name, told by the
+// name alone: the target is not touched (a network path, a drive that is not there).
+std::unique_ptr<Gdiplus::Image> GenericPictureFor(int kind, const std::wstring& pathName, int side = kIconImageSide);
+// A grey, faint copy of a picture: what a button whose target cannot be reached shows.
+std::unique_ptr<Gdiplus::Image> FadedPicture(Gdiplus::Image* source);
 // A copy of a picture that owns its own pixels (null for null).
 std::unique_ptr<Gdiplus::Image> CopyImage(Gdiplus::Image* source);

@@ -1,5 +1,6 @@
 #include "buttons/item_actions_logic.h"
 
+#include "framework/target_place.h"
 #include "framework/texts.h"
 #include "store/button_table.h"
 
@@ -35,6 +36,12 @@ bool IsShellFailure(std::intptr_t result) {
 
 std::wstring RemovalPromptText(const std::wstring& path) {
     return FillIn(Text(IDS_REMOVAL_PROMPT), {path});
+}
+
+std::wstring OutOfReachText(const std::wstring& title, const std::wstring& path, bool driveAbsent) {
+    const std::wstring place = PlaceOfPath(path);
+    return FillIn(Text(driveAbsent ? IDS_TARGET_DRIVE_ABSENT : IDS_TARGET_OUT_OF_REACH),
+                  {title, driveAbsent ? place.substr(0, 1) : place});
 }
 
 std::wstring RemovalPromptCaption() {

@@ -28,6 +28,9 @@ bool IsShellFailure(std::intptr_t result);
 // failed to open.
 std::wstring RemovalPromptText(const std::wstring& path);
 std::wstring RemovalPromptCaption();
+// What a click on a button whose target is out of reach says: where the target lives (its
+// drive, or its network share), and that its drive is not connected when `driveAbsent`.
+std::wstring OutOfReachText(const std::wstring& title, const std::wstring& path, bool driveAbsent);
 
 // Parameters for explorer.exe that open the folder holding `path` with it selected:
 // "/select, " and the path in quotes (a drive root as it is).

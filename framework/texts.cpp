@@ -6,6 +6,8 @@ namespace quorlin {
 
 std::wstring ChineseText(unsigned id) {
     switch (id) {
+        case IDS_TARGET_DRIVE_ABSENT: return L"“%s”在 %s 盘上，这个盘现在没有接入。接入后再试。";
+        case IDS_TARGET_OUT_OF_REACH: return L"“%s”在 %s 上，现在打不开。请确认它能访问后再试。";
         case IDS_DATA_MOVED: return L"程序所在的文件夹不能写入。按钮和设置从现在起保存在：\r\n%s";
         case IDS_TRAY_TIP: return L"Zanthe桌面";
         case IDS_NOTICE_CAPTION: return L"提示";

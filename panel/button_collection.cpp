@@ -13,7 +13,7 @@
 
 namespace quorlin {
 
-bool ButtonCollection::LoadButtons() {
+bool ButtonCollection::LoadButtons(bool pruneMissing) {
     buttons.clear();
     bool ok = false;
     std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::LoadAll(), ok);
@@ -29,7 +29,7 @@ bool ButtonCollection::LoadButtons() {
         host_.ShowLoadError(e.Description());
         return false;
     }
-    PruneMissingTargets();
+    if (pruneMissing) PruneMissingTargets();
     host_.LayoutButtons();
     return true;
 }

@@ -39,7 +39,8 @@ public:
     virtual void RenderPanel() = 0;
     // The store failed while the buttons were read: tell the user its description.
     virtual void ShowLoadError(const std::wstring& description) = 0;
-    // An existence-only access test of a file or folder path.
+    // False only when a file or folder target is known to be gone (its button is pruned): a
+    // target whose volume is not a local one that is there is never known to be gone.
     virtual bool TargetExists(const std::wstring& path) = 0;
     // An add was refused for a reason the user can act on: tell the user this text. The
     // panel shows it like a load error (a message box owned by the panel).
@@ -56,8 +57,10 @@ public:
     // Ring order: ascending sort.
     std::vector<std::unique_ptr<LauncherButton>> buttons;
 
-    // Rows whose ID is 0 or below are not shown (no button can address them).
-    bool LoadButtons();
+    // Rows whose ID is 0 or below are not shown (no button can address them). Buttons whose
+    // targets are gone are pruned after the load unless `pruneMissing` is false (a start
+    // prunes once its first frame is up).
+    bool LoadButtons(bool pruneMissing = true);
     void CreateButtonFromRecord(const Recordset& rs);
     // All or nothing, in one transaction: the duplicate test, the insert and the row read
     // back, which must be the row asked for (same texts, kind and sort, an ID above the

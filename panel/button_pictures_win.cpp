@@ -1,6 +1,7 @@
 #include "panel/button_pictures_win.h"
 
 #include "buttons/icon_imaging_win.h"
+#include "framework/volumes_win.h"
 
 using namespace quorlin;
 
@@ -16,7 +17,7 @@ void ButtonPictures::BeginStart() {
 IconSource ButtonPictures::SourceOf(const ButtonRecord& record) {
     IconSource source{record.iType, record.Title, record.PathName, 0, 0};
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (PictureComesFromShell(record.iType) && !record.PathName.empty() &&
+    if (PictureComesFromShell(record.iType) && !record.PathName.empty() && fw::MayLookAt(fw::ReachOf(record.PathName)) &&
         ::GetFileAttributesExW(record.PathName.c_str(), GetFileExInfoStandard, &data)) {
         source.targetSize = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         source.targetTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
@@ -44,7 +45,30 @@ std::unique_ptr<Gdiplus::Image> ButtonPictures::PictureFor(const ButtonRecord& r
         }
     }
     if (atStart && PictureComesFromShell(record.iType)) return nullptr;  // made after the first frame
+    return MakePicture(record);
+}
+
+std::unique_ptr<Gdiplus::Image> ButtonPictures::MakePicture(const ButtonRecord& record) const {
+    if (PictureComesFromShell(record.iType)) {
+        // A target the program may not look at gets the picture its name alone tells: one on
+        // a drive that is not there is drawn faded, one on the network as it is.
+        switch (fw::ReachOf(record.PathName)) {
+            case fw::TargetReach::AbsentDrive:
+                return FadedPicture(GenericPictureFor(record.iType, record.PathName, side_).get());
+            case fw::TargetReach::Network:
+            case fw::TargetReach::Elsewhere: return GenericPictureFor(record.iType, record.PathName, side_);
+            default: break;
+        }
+    }
     return IconForItem(record.iType, record.Title, record.PathName, side_);
+}
+
+LRESULT ButtonPictures::OnDeviceChange(WPARAM wp, LPARAM, bool& handled) {
+    constexpr WPARAM kArrival = 0x8000, kRemoved = 0x8004;  // DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE
+    handled = false;
+    // A drive came or went: the pictures of its buttons are made again by their stamps.
+    if ((wp == kArrival || wp == kRemoved) && refreshNext_ == kRefreshDone) StartRefresh();
+    return TRUE;
 }
 
 bool ButtonPictures::Keep(const CButtonEx& button) {
@@ -70,7 +94,7 @@ LRESULT ButtonPictures::OnRefreshPictures(WPARAM, LPARAM, bool&) {
         const std::optional<CachedPicture> cached = icons_.Find(b->ID, side_);
         if (b->Image() && cached && cached->stamp == stamp) continue;
         ++done;
-        std::unique_ptr<Gdiplus::Image> picture = IconForItem(b->iType, b->Title, b->PathName, side_);
+        std::unique_ptr<Gdiplus::Image> picture = MakePicture(*b);
         const std::vector<std::uint8_t> png = fw::EncodePng(picture.get());
         if (!png.empty()) icons_.Put(b->ID, side_, stamp, png);
         b->ReplacePicture(std::move(picture));

@@ -45,10 +45,15 @@ public:
     // The refresh after the first frame: started once; done when every button was looked at.
     void StartRefresh();
     LRESULT OnRefreshPictures(WPARAM, LPARAM, bool&);
+    // WM_DEVICECHANGE: a drive came or went; the refresh runs again.
+    LRESULT OnDeviceChange(WPARAM, LPARAM, bool&);
     bool Refreshed() const { return refreshNext_ == kRefreshDone; }
 
 private:
-    // What the picture of a row is made from, the target on disk looked at.
+    // A picture made anew: the shell's icon of a target it may look at, else one told by the
+    // target's name alone (faded when its drive is not there).
+    std::unique_ptr<Gdiplus::Image> MakePicture(const quorlin::ButtonRecord& record) const;
+    // What the picture of a row is made from, the target on disk looked at (when it may be).
     static quorlin::IconSource SourceOf(const quorlin::ButtonRecord& record);
 
     quorlin::IconCache icons_;

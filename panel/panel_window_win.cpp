@@ -5,6 +5,7 @@
 #include "app/settings_win.h"
 #include "framework/display_win.h"
 #include "framework/seams.h"
+#include "framework/volumes_win.h"
 #include "panel/composition.h"
 #include "panel/placement.h"
 #include "store/backups.h"
@@ -107,7 +108,7 @@ BOOL CQuorlinDlg::OnInitDialog() {
     // the first frame, which needs only the rows and their pictures (all kept ones read in
     // one query).
     pictures_.BeginStart();
-    buttons_.LoadButtons();
+    buttons_.LoadButtons(false);  // no target is looked at before the first frame
     pictures_.EndStart();
     renderer_.Render(PanelRenderer::Frame::First);
     phase_ = StartPhase::Shown;
@@ -149,6 +150,7 @@ void CQuorlinDlg::MakeHelpers() {
     }
     if (made) LayoutButtons();
     popups_.Ensure(dpi_);
+    buttons_.PruneMissingTargets();  // only targets on local fixed drives: see TargetExists
     StartVersionCheck(false, state_.SettingsFile());
     pictures_.StartRefresh();
     watch_.Watch();
@@ -325,7 +327,13 @@ void CQuorlinDlg::ShowLoadError(const std::wstring& description) {
     MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(hwnd_), description, state_.appName, kMbOk);
 }
 
-bool CQuorlinDlg::TargetExists(const std::wstring& path) { return ::_waccess(path.c_str(), 0) == 0; }
+bool CQuorlinDlg::TargetExists(const std::wstring& path) {
+    if (path.find_first_not_of(L' ') == std::wstring::npos) return false;  // names nothing (a shortcut not read)
+    // A drive that is not there (a USB stick), a removable one, or the network: the button
+    // stays, and nothing reaches out to find out.
+    if (fw::ReachOf(path) != fw::TargetReach::LocalFixed) return true;
+    return ::_waccess(path.c_str(), 0) == 0;
+}
 
 std::unique_ptr<Gdiplus::Image> CQuorlinDlg::PictureFor(const ButtonRecord& record) {
     return pictures_.PictureFor(record, phase_ == StartPhase::Composing);

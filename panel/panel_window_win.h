@@ -87,6 +87,7 @@ public:
             {WM_DPICHANGED, &D::OnDpiChanged},
             {WM_RENDER_REQUEST, &ToPart<D, &D::renderer_, &PanelRenderer::OnRenderRequest>},
             {WM_REFRESH_PICTURES, &ToPart<D, &D::pictures_, &ButtonPictures::OnRefreshPictures>},
+            {WM_DEVICECHANGE, &ToPart<D, &D::pictures_, &ButtonPictures::OnDeviceChange>},
             {WM_TRAYICON, &ToPart<D, &D::tray_, &TrayIcon::OnTrayIcon>},
             {WM_HOTKEY, &ToPart<D, &D::summons_, &SummonAndTyping::OnHotKey>},
             {WM_ACTIVATE, &ToPart<D, &D::summons_, &SummonAndTyping::OnActivate>},
