@@ -7,6 +7,8 @@
 #include "framework/text.h"
 #include "panel/button_collection.h"
 #include "store/backups.h"
+#include "store/button_transfer.h"
+#include "framework/user_texts.h"
 #include "store/db_session.h"
 #include "support/fakes.h"
 #include "support/ring_host.h"
@@ -70,6 +72,30 @@ TEST_F(BackupTest, LeftoversOfABackupCutShortAreNoBackupsAndAreCleared) {
     ASSERT_FALSE(WriteBackup(store, At(2, 10)).empty());
     EXPECT_FALSE(std::filesystem::exists(dir.File("bts.db.backup-20261201-100000.tmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("bts.db.backup-20261201-100000.tmp-journal")));
+}
+
+TEST_F(BackupTest, AnImportGoesOnOnlyWithItsBackupInPlace) {
+    // A clock that once ran ahead left five backups stamped and written in the future.
+    for (int i = 1; i <= kBackupsKept; ++i) {
+        const auto ahead = dir.File("bts.db.backup-2099010" + std::to_string(i) + "-000000");
+        std::filesystem::copy_file(db, ahead);
+        std::filesystem::last_write_time(ahead, std::filesystem::file_time_type::clock::now() + std::chrono::hours(9000));
+    }
+    AddRow("a");
+    auto import = [&](const std::string& title, int day) {
+        dir.WriteFile("in.json", R"({"format":"quorlin-buttons","version":1,"buttons":[{"title":")" + title +
+                                     R"(","path":"C:\\)" + title + R"(","kind":0}]})");
+        return ImportFromFile(store, FromUtf8(dir.File("in.json").string()), L"C:\\Users\\bo", 66, At(day, 12));
+    };
+    EXPECT_EQ(import("b", 9).added, 1);
+    ASSERT_EQ(Names().size(), static_cast<size_t>(kBackupsKept));
+    EXPECT_EQ(Names()[0], "20261209-120000");  // the backup just written stays, and is the newest
+    // A backup that cannot be written (its temporary file is blocked): nothing is imported.
+    std::filesystem::create_directories(dir.File("bts.db.backup-20261210-120000.tmp") / "x");
+    const TransferResult refused = import("c", 10);
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_EQ(refused.lines, std::vector<std::wstring>{Text(TextId::CliBackupFailed)});
+    EXPECT_EQ(QueryText(db, "select count(*) from tb_Btns where Title = 'c'"), "0");
 }
 
 TEST_F(BackupTest, DailyBackupOnlyOnANewDayWhenTheButtonsChanged) {
