@@ -50,5 +50,10 @@
 #define IDS_VERSION_UP_TO_DATE 195
 #define IDS_VERSION_NEWER 196
 
+// Add/edit dialog: texts longer than a button may keep (store/button_table.h)
+#define IDS_TITLE_TOO_LONG 198
+#define IDS_TARGET_TOO_LONG 199
+#define IDS_PARAMS_TOO_LONG 200
+
 #define IDS_FIRST_TEXT IDS_DATA_MOVED
-#define IDS_LAST_TEXT IDS_FILE_FILTER
+#define IDS_LAST_TEXT IDS_PARAMS_TOO_LONG

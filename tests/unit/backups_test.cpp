@@ -10,6 +10,7 @@
 #include "store/button_transfer.h"
 #include "framework/user_texts.h"
 #include "store/db_session.h"
+#include "store/icon_cache.h"
 #include "support/fakes.h"
 #include "support/ring_host.h"
 #include "support/temp_dir.h"
@@ -134,6 +135,16 @@ TEST_F(BackupTest, HealthOfTheFileAtStart) {
     dir.MakeDatabase("damaged.db");
     Damage(dir.File("damaged.db"));
     EXPECT_EQ(CheckDatabaseFile(FromUtf8(dir.File("damaged.db").string())), DbHealth::Broken);
+    // The icon cache's own triggers are welcome; one the file brought along is damage.
+    ASSERT_TRUE(store.OpenDatabase(dir.WPath(), L"bts.db", L"t") && IconCache(store).Ensure());
+    store.Close();
+    EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Good);
+    sqlite3* foreign = nullptr;
+    sqlite3_open(dir.MakeDatabase("foreign.db").c_str(), &foreign);
+    ASSERT_EQ(sqlite3_exec(foreign, "create trigger tb_IconCache_rowDeleted after delete on tb_Btns begin "
+                                    "insert into tb_Btns (Title) values ('again'); end", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(foreign);
+    EXPECT_EQ(CheckDatabaseFile(FromUtf8(dir.File("foreign.db").string())), DbHealth::Broken);
     // Locked by another program: not ours to replace.
     sqlite3* other = nullptr;
     sqlite3_open(db.c_str(), &other);
@@ -166,6 +177,7 @@ TEST_F(BackupTest, BrokenFileIsOfferedTheNewestGoodBackupAndKeptAside) {
     store.Close();
     const std::string garbage = "garbage " + std::string(5000, 'g');
     dir.WriteFile("bts.db", garbage);
+    dir.WriteFile("bts.db-journal", std::string(1, '\0') + "journal");  // not hot: SQLite leaves it
 
     boxes.QueueAnswer(kIdNo);
     EXPECT_FALSE(OpenDatabaseOrRestore(store, dir.WPath(), L"bts.db", L"t", At(4, 8)));
@@ -179,6 +191,7 @@ TEST_F(BackupTest, BrokenFileIsOfferedTheNewestGoodBackupAndKeptAside) {
     EXPECT_EQ(QueryText(db, "select Title from tb_Btns where ID > 2 order by sort"), "old\nkept");
     EXPECT_EQ(std::filesystem::file_size(dir.File("bts.db.broken-20261204-080000")), garbage.size());
     EXPECT_FALSE(std::filesystem::exists(dir.File("bts.db-journal")));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("bts.db.broken-20261204-080000-journal")), 8u);  // moved with it
     EXPECT_EQ(boxes.Count(), 2u);
 }
 

@@ -1,6 +1,7 @@
 // The icon cache table beside tb_Btns, on a real database file.
 #include <gtest/gtest.h>
 
+#include "framework/png_codec.h"
 #include "store/db_session.h"
 #include "store/icon_cache.h"
 #include "support/fakes.h"
@@ -8,6 +9,11 @@
 
 namespace quorlin {
 namespace {
+
+// A picture as the program keeps one: its PNG, side x side, every pixel `shade`.
+std::vector<std::uint8_t> Picture(int side, std::uint8_t shade) {
+    return png::Encode({side, side, std::vector<std::uint8_t>(static_cast<size_t>(side * side * 4), shade)});
+}
 
 TEST(IconCache, KeepsPicturesByRowAndSizeAndFollowsTheRowsItBelongsTo) {
     testing::TempDir dir;
@@ -26,14 +32,14 @@ TEST(IconCache, KeepsPicturesByRowAndSizeAndFollowsTheRowsItBelongsTo) {
         EXPECT_NE(IconStamp(other), IconStamp(source));
 
     EXPECT_FALSE(cache.Find(7, 48));
-    ASSERT_TRUE(cache.Put(7, 48, IconStamp(source), {1, 2, 3}));
-    ASSERT_TRUE(cache.Put(7, 96, "big", {4}));
-    ASSERT_TRUE(cache.Put(7, 48, IconStamp(source), {1, 2, 3, 0}));  // replaced
-    EXPECT_EQ(cache.Find(7, 48)->png, (std::vector<std::uint8_t>{1, 2, 3, 0}));
+    ASSERT_TRUE(cache.Put(7, 48, IconStamp(source), Picture(48, 1)));
+    ASSERT_TRUE(cache.Put(7, 96, "big", Picture(96, 4)));
+    ASSERT_TRUE(cache.Put(7, 48, IconStamp(source), Picture(48, 2)));  // replaced
+    EXPECT_EQ(cache.Find(7, 48)->png, Picture(48, 2));
     EXPECT_EQ(cache.Find(7, 96)->stamp, "big");
     const auto all = cache.FindAll(48);
     ASSERT_EQ(all.size(), 1u);
-    EXPECT_EQ(all.at(7).png, (std::vector<std::uint8_t>{1, 2, 3, 0}));
+    EXPECT_EQ(all.at(7).png, Picture(48, 2));
 
     // A new sort keeps the pictures; a new path drops them, in the same statement.
     ASSERT_EQ(store.ExecuteSql(L"update tb_Btns set sort = 9 where ID = 7"), 1);
@@ -42,13 +48,28 @@ TEST(IconCache, KeepsPicturesByRowAndSizeAndFollowsTheRowsItBelongsTo) {
     EXPECT_FALSE(cache.Find(7, 48));
     EXPECT_FALSE(cache.Find(7, 96));
     // Deleting the row drops them; pictures of rows that are gone are removed on request.
-    ASSERT_TRUE(cache.Put(7, 48, "x", {1}));
+    ASSERT_TRUE(cache.Put(7, 48, "x", Picture(48, 1)));
     ASSERT_EQ(store.ExecuteSql(L"delete from tb_Btns where ID = 7"), 1);
     EXPECT_FALSE(cache.Find(7, 48));
-    ASSERT_TRUE(cache.Put(12345, 48, "x", {1}));
-    ASSERT_TRUE(cache.Put(1, 48, "x", {1}));
+    ASSERT_TRUE(cache.Put(12345, 48, "x", Picture(48, 1)));
+    ASSERT_TRUE(cache.Put(1, 48, "x", Picture(48, 1)));
     EXPECT_EQ(cache.RemoveOrphans(), 1);
     EXPECT_TRUE(cache.Find(1, 48));
+    // Rows past 32 bits stay apart from the small ID they would be cut to.
+    ASSERT_TRUE(cache.Put(4294967301, 48, "far", Picture(48, 5)) && cache.Put(5, 48, "near", Picture(48, 6)));
+    EXPECT_EQ(cache.FindAll(48).at(4294967301).stamp, "far");
+    EXPECT_EQ(cache.FindAll(48).at(5).stamp, "near");
+    // Only our PNG of exactly the side asked for is handed out, before anything is decoded;
+    // another is made anew: 4096 x 4096 in its header, another side, RGB, no PNG at all.
+    std::vector<std::uint8_t> huge = Picture(48, 1), rgb = huge;
+    huge[18] = huge[22] = 0x10;
+    huge[19] = huge[23] = 0;
+    rgb[25] = 2;
+    for (const auto& bad : {huge, Picture(96, 1), rgb, std::vector<std::uint8_t>{1, 2, 3}}) {
+        ASSERT_TRUE(cache.Put(5, 48, "near", bad));
+        EXPECT_FALSE(cache.Find(5, 48));
+        EXPECT_EQ(cache.FindAll(48).count(5), 0u);
+    }
     EXPECT_EQ(testing::QueryText(dir.File("bts.db"), "select group_concat(name) from pragma_table_info('tb_Btns')"),
               "ID,iType,Title,PathName,Para,sort")
         << "tb_Btns keeps exactly its columns";
