@@ -50,8 +50,7 @@ void ReadButtonRecord(const Recordset& rs, ButtonRecord& record) {
 
 std::size_t LengthInUtf16Units(const std::wstring& text) {
     std::size_t n = text.size();
-    if (sizeof(wchar_t) > 2)
-        for (wchar_t c : text) n += static_cast<std::uint32_t>(c) > 0xFFFF ? 1 : 0;
+    for (wchar_t c : text) n += (static_cast<std::uint32_t>(c) >> 16) != 0 ? 1 : 0;  // never where wchar_t is 16-bit
     return n;
 }
 
