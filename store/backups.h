@@ -63,7 +63,7 @@ std::optional<BackupFile> NewestGoodBackup(const std::wstring& dbPath);
 enum class DbHealth {
     Good,     // opens, passes integrity_check, has tb_Btns
     Missing,  // no file
-    Broken,   // not a database, damaged, or without tb_Btns
+    Broken,   // not a database, damaged, without a usable tb_Btns, or with a foreign trigger or view
     Other,    // locked by another program, not readable, ...: not ours to replace
 };
 // With keep, a Good file's connection (read-write, serialized) is handed over there
