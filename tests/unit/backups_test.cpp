@@ -8,7 +8,6 @@
 #include "panel/button_collection.h"
 #include "store/backups.h"
 #include "store/button_transfer.h"
-#include "framework/user_texts.h"
 #include "store/db_session.h"
 #include "store/icon_cache.h"
 #include "support/fakes.h"
@@ -76,27 +75,19 @@ TEST_F(BackupTest, LeftoversOfABackupCutShortAreNoBackupsAndAreCleared) {
 }
 
 TEST_F(BackupTest, AnImportGoesOnOnlyWithItsBackupInPlace) {
-    // A clock that once ran ahead left five backups stamped and written in the future.
-    for (int i = 1; i <= kBackupsKept; ++i) {
+    for (int i = 1; i <= kBackupsKept; ++i) {  // from a clock that once ran ahead: stamped and written in the future
         const auto ahead = dir.File("bts.db.backup-2099010" + std::to_string(i) + "-000000");
-        std::filesystem::copy_file(db, ahead);
+        ASSERT_TRUE(std::filesystem::copy_file(db, ahead));
         std::filesystem::last_write_time(ahead, std::filesystem::file_time_type::clock::now() + std::chrono::hours(9000));
     }
     AddRow("a");
-    auto import = [&](const std::string& title, int day) {
-        dir.WriteFile("in.json", R"({"format":"quorlin-buttons","version":1,"buttons":[{"title":")" + title +
-                                     R"(","path":"C:\\)" + title + R"(","kind":0}]})");
-        return ImportFromFile(store, FromUtf8(dir.File("in.json").string()), L"C:\\Users\\bo", 66, At(day, 12));
-    };
-    EXPECT_EQ(import("b", 9).added, 1);
-    ASSERT_EQ(Names().size(), static_cast<size_t>(kBackupsKept));
+    EXPECT_EQ(ImportRows(store, {{L"b", L"C:\\b", 0, L""}}, 66, At(9, 12)).added.size(), 1u);
     EXPECT_EQ(Names()[0], "20261209-120000");  // the backup just written stays, and is the newest
-    // A backup that cannot be written (its temporary file is blocked): nothing is imported.
-    std::filesystem::create_directories(dir.File("bts.db.backup-20261210-120000.tmp") / "x");
-    const TransferResult refused = import("c", 10);
-    EXPECT_EQ(refused.exitCode, 3);
-    EXPECT_EQ(refused.lines, std::vector<std::wstring>{Text(TextId::CliBackupFailed)});
-    EXPECT_EQ(QueryText(db, "select count(*) from tb_Btns where Title = 'c'"), "0");
+    std::filesystem::create_directories(dir.File("bts.db.backup-20261210-120000.tmp") / "x");  // no backup can be written
+    dir.WriteFile("in.json", R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\c","kind":0}]})");
+    const auto refused = ImportFromFile(store, FromUtf8(dir.File("in.json").string()), L"C:\\u", 66, At(10, 12));
+    EXPECT_EQ(refused.lines.at(0).rfind(L"无法备份按钮数据，未导入任何按钮。", 0), 0u);
+    EXPECT_EQ(QueryText(db, "select count(*) from tb_Btns where ID > 2"), "2");
 }
 
 TEST_F(BackupTest, DailyBackupOnlyOnANewDayWhenTheButtonsChanged) {
@@ -135,22 +126,20 @@ TEST_F(BackupTest, HealthOfTheFileAtStart) {
     dir.MakeDatabase("damaged.db");
     Damage(dir.File("damaged.db"));
     EXPECT_EQ(CheckDatabaseFile(FromUtf8(dir.File("damaged.db").string())), DbHealth::Broken);
-    // The icon cache's own triggers are welcome; one the file brought along is damage.
-    ASSERT_TRUE(store.OpenDatabase(dir.WPath(), L"bts.db", L"t") && IconCache(store).Ensure());
-    store.Close();
-    EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Good);
-    sqlite3* foreign = nullptr;
-    sqlite3_open(dir.MakeDatabase("foreign.db").c_str(), &foreign);
-    ASSERT_EQ(sqlite3_exec(foreign, "create trigger tb_IconCache_rowDeleted after delete on tb_Btns begin "
-                                    "insert into tb_Btns (Title) values ('again'); end", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(foreign);
-    EXPECT_EQ(CheckDatabaseFile(FromUtf8(dir.File("foreign.db").string())), DbHealth::Broken);
     // Locked by another program: not ours to replace.
     sqlite3* other = nullptr;
     sqlite3_open(db.c_str(), &other);
     sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr);
     EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Other);
     sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    ASSERT_TRUE(store.OpenDatabase(dir.WPath(), L"bts.db", L"t") && IconCache(store).Ensure());  // our own triggers
+    store.Close();
+    EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Good);  // any other trigger, or a view, is damage:
+    for (const char* foreign : {"create trigger t after delete on tb_Btns begin insert into tb_Btns (Title) values (1); end",
+                                "drop trigger t; create view v as select 1"}) {
+        ASSERT_EQ(sqlite3_exec(other, foreign, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Broken) << foreign;
+    }
     sqlite3_close(other);
 }
 
