@@ -70,6 +70,11 @@ AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std
         r.focusControl = kTitleEditId;
         return r;
     }
+    if (LengthInUtf16Units(r.title) > kMaxTitleLength) {
+        r.message = FillIn(Text(IDS_TITLE_TOO_LONG), {std::to_wstring(kMaxTitleLength)});
+        r.focusControl = kTitleEditId;
+        return r;
+    }
     r.target = Trim(target);
     if (r.target.empty()) {
         r.message = Text(IDS_NEED_TARGET);
@@ -81,7 +86,17 @@ AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std
         r.message = Text(IDS_NEED_HTTP);
         return r;
     }
+    if (LengthInUtf16Units(r.target) > kMaxPathLength) {
+        r.message = FillIn(Text(IDS_TARGET_TOO_LONG), {std::to_wstring(kMaxPathLength)});
+        r.focusControl = kTargetEditId;
+        return r;
+    }
     r.params = Trim(params);
+    if (LengthInUtf16Units(r.params) > kMaxParameterLength) {
+        r.message = FillIn(Text(IDS_PARAMS_TOO_LONG), {std::to_wstring(kMaxParameterLength)});
+        r.focusControl = kParamsEditId;
+        return r;
+    }
     r.ok = true;
     return r;
 }

@@ -52,10 +52,12 @@ struct AddEditCheck {
     std::wstring target;
     std::wstring params;
     std::wstring message;  // empty when ok
-    int focusControl = 0;  // kTitleEditId, kTargetEditId, or 0 = leave the focus where it is
+    int focusControl = 0;  // kTitleEditId, kTargetEditId, kParamsEditId, or 0 = leave the focus where it is
 };
 
-// Runs the OK checks in order: title, target, then the http(s) prefix for Url (4) only.
+// Runs the OK checks in order: title (present, at most kMaxTitleLength), target (present),
+// the http(s) prefix for Url (4) only, the target's length, then the parameters' length
+// (store/button_table.h's limits; a text over one is refused with its message).
 AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std::wstring& target,
                                   const std::wstring& params);
 

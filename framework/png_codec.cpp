@@ -134,6 +134,19 @@ std::optional<Pixels> Decode(const void* data, std::size_t size) {
     return out;
 }
 
+bool IsKeptPicture(const void* data, std::size_t size, int side) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    if (!p || side <= 0 || side > kMaxSide || size < 8 + 25 || std::memcmp(p, kSignature, 8) != 0) return false;
+    const std::uint8_t* body = p + 16;
+    if (ReadU32(p + 8) != 13 || std::memcmp(p + 12, "IHDR", 4) != 0) return false;
+    if (ReadU32(body) != static_cast<std::uint32_t>(side) || ReadU32(body + 4) != static_cast<std::uint32_t>(side) ||
+        body[8] != 8 || body[9] != 6 || body[10] != 0 || body[11] != 0 || body[12] != 0)
+        return false;
+    // The rows as packed at worst, plus room for the chunks' frames and a few small extras.
+    const std::size_t raw = (static_cast<std::size_t>(side) * 4 + 1) * static_cast<std::size_t>(side);
+    return size <= compressBound(static_cast<uLong>(raw)) + 1024;
+}
+
 std::vector<std::uint8_t> Encode(const Pixels& pixels) {
     const int w = pixels.width, h = pixels.height;
     if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide ||

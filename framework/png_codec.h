@@ -25,6 +25,11 @@ struct Pixels {
 constexpr int kMaxSide = 4096;
 
 std::optional<Pixels> Decode(const void* data, std::size_t size);
+// Whether the bytes are a picture as the program keeps one for a side of `side` pixels,
+// told from the header alone, before anything is decoded: a PNG whose first chunk says
+// 8-bit RGBA, not interlaced, exactly side x side, and no longer than such a picture can
+// be when packed. Anything else (another size, format or kind of file) is made anew.
+bool IsKeptPicture(const void* data, std::size_t size, int side);
 // An 8-bit RGBA PNG; empty when the pixels are not a whole picture.
 std::vector<std::uint8_t> Encode(const Pixels& pixels);
 

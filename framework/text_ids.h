@@ -50,9 +50,14 @@
 #define IDS_VERSION_UP_TO_DATE 195
 #define IDS_VERSION_NEWER 196
 
+// Add/edit dialog: texts longer than a button may keep (store/button_table.h)
+#define IDS_TITLE_TOO_LONG 198
+#define IDS_TARGET_TOO_LONG 199
+#define IDS_PARAMS_TOO_LONG 200
+
 // A target out of reach
-#define IDS_TARGET_DRIVE_ABSENT 198
-#define IDS_TARGET_OUT_OF_REACH 199
+#define IDS_TARGET_DRIVE_ABSENT 201
+#define IDS_TARGET_OUT_OF_REACH 202
 
 #define IDS_FIRST_TEXT IDS_DATA_MOVED
 #define IDS_LAST_TEXT IDS_TARGET_OUT_OF_REACH

@@ -147,8 +147,14 @@ std::wstring ReadableStamp(const std::wstring& s) {
 }
 
 std::vector<BackupFile> ListBackups(const std::wstring& dbPath) {
-    std::vector<BackupFile> out;
+    struct Found {
+        BackupFile file;
+        bool future = false;  // written while the clock ran ahead
+        fs::file_time_type written{};
+    };
+    std::vector<Found> found;
     const std::wstring prefix = NameOf(dbPath) + L".backup-";
+    const fs::file_time_type now = fs::file_time_type::clock::now();
     std::error_code ec;
     for (fs::directory_iterator it(Fs(DirOf(dbPath)), ec), end; !ec && it != end; it.increment(ec)) {
         const std::wstring name = Wide(it->path().filename());
@@ -157,15 +163,25 @@ std::vector<BackupFile> ListBackups(const std::wstring& dbPath) {
         // YYYYMMDD-HHMMSS with an optional -N; temporary files and journals are not backups.
         if (stamp.size() < 15 || stamp.find(L'.') != std::wstring::npos || stamp.find(L"journal") != std::wstring::npos)
             continue;
-        out.push_back({JoinPath(DirOf(dbPath), name), stamp});
+        Found f{{JoinPath(DirOf(dbPath), name), stamp}};
+        std::error_code timeError;
+        f.written = fs::last_write_time(it->path(), timeError);
+        f.future = !timeError && f.written > now;
+        found.push_back(std::move(f));
     }
-    std::sort(out.begin(), out.end(), [](const BackupFile& a, const BackupFile& b) {
-        // "-N" suffixes sort after the bare stamp and among themselves by number.
-        const std::wstring ka = a.stamp.substr(0, 15), kb = b.stamp.substr(0, 15);
+    // Newest first by when each was written. One written while the clock ran ahead tells
+    // nothing true about its age: it counts as older than all the others, so that it is
+    // the first to go. The name's stamp only breaks ties ("-N" after the bare stamp).
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        if (a.future != b.future) return !a.future;
+        if (a.written != b.written) return a.written > b.written;
+        const std::wstring ka = a.file.stamp.substr(0, 15), kb = b.file.stamp.substr(0, 15);
         if (ka != kb) return ka > kb;
         auto n = [](const std::wstring& s) { return s.size() > 16 ? std::wcstol(s.c_str() + 16, nullptr, 10) : 1L; };
-        return n(a.stamp) > n(b.stamp);
+        return n(a.file.stamp) > n(b.file.stamp);
     });
+    std::vector<BackupFile> out;
+    for (Found& f : found) out.push_back(std::move(f.file));
     return out;
 }
 
@@ -182,9 +198,14 @@ std::wstring WriteBackup(sqlite3* source, const std::wstring& dbPath, const Date
         return L"";
     }
     SyncFolder(DirOf(dbPath));
-    // Keep the newest few; clear what a backup cut short by a crash left behind.
-    const auto all = ListBackups(dbPath);
-    for (size_t i = kBackupsKept; i < all.size(); ++i) RemoveQuietly(all[i].path);
+    // Keep the newest few, never the one just written among those that go; clear what a
+    // backup cut short by a crash left behind.
+    size_t kept = 1;  // the new one
+    for (const BackupFile& b : ListBackups(dbPath)) {
+        if (b.path == target) continue;
+        if (kept < static_cast<size_t>(kBackupsKept)) ++kept;
+        else RemoveQuietly(b.path);
+    }
     const std::wstring prefix = NameOf(dbPath) + L".backup-";
     std::error_code ec;
     for (fs::directory_iterator it(Fs(DirOf(dbPath)), ec), end; !ec && it != end; it.increment(ec)) {
@@ -215,8 +236,10 @@ bool SameButtons(DbSession& store, const std::wstring& backup) {
 std::wstring BackupUnlessUnchanged(DbSession& store, const DateTime& now) {
     if (!store.IsOpen()) return L"";
     const auto all = ListBackups(store.Path());
-    if (!all.empty() && SameButtons(store, all[0].path)) return all[0].path;
-    return WriteBackup(store, now);
+    if (!all.empty() && SameButtons(store, all[0].path) && IsGoodDatabase(all[0].path)) return all[0].path;
+    const std::wstring written = WriteBackup(store, now);
+    // What needs a backup goes on only with one that is there and opens as a good database.
+    return !written.empty() && IsGoodDatabase(written) ? written : std::wstring();
 }
 
 bool DailyBackupIfChanged(DbSession& store, const DateTime& now) {

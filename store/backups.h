@@ -3,8 +3,9 @@
 // A backup is a consistent copy made with SQLite's online backup (never a file copy of
 // the open database), written as <name>.backup-YYYYMMDD-HHMMSS.tmp and then renamed to
 // <name>.backup-YYYYMMDD-HHMMSS (a second one within the same second gets "-2", "-3",
-// ...). The newest kBackupsKept are kept. They are written before clear-all, before an
-// import, and once a day when tb_Btns differs from the newest backup.
+// ...). The newest kBackupsKept are kept (never pruning the one just written). They are
+// written before clear-all, before an import, and once a day when tb_Btns differs from the
+// newest backup.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +36,9 @@ struct BackupFile {
     std::wstring path;
     std::wstring stamp;  // "YYYYMMDD-HHMMSS" or "YYYYMMDD-HHMMSS-N"
 };
-// The backups of the database file at dbPath, newest first.
+// The backups of the database file at dbPath, newest first: by when each was written (the
+// file's last-write time), one written at a time still to come (a clock that ran ahead)
+// counting as the oldest; the stamp in the name only breaks ties.
 std::vector<BackupFile> ListBackups(const std::wstring& dbPath);
 
 // Writes a backup of the open connection `source` whose file is dbPath; then keeps only
@@ -45,7 +48,8 @@ std::wstring WriteBackup(DbSession& store, const DateTime& now);
 
 // The newest backup when it holds the same buttons as the store (tb_Btns row for row),
 // else a new one as WriteBackup writes it: so that backups before clears and imports that
-// change nothing do not push older ones out. "" when none could be written.
+// change nothing do not push older ones out. "" when none could be written, or when the
+// file is not there afterwards or does not open as a good database (IsGoodDatabase).
 std::wstring BackupUnlessUnchanged(DbSession& store, const DateTime& now);
 
 // Writes a backup when the newest one is from another day (or there is none) and the
@@ -59,7 +63,7 @@ std::optional<BackupFile> NewestGoodBackup(const std::wstring& dbPath);
 enum class DbHealth {
     Good,     // opens, passes integrity_check, has tb_Btns
     Missing,  // no file
-    Broken,   // not a database, damaged, or without tb_Btns
+    Broken,   // not a database, damaged, without a usable tb_Btns, or with a foreign trigger or view
     Other,    // locked by another program, not readable, ...: not ours to replace
 };
 // With keep, a Good file's connection (read-write, serialized) is handed over there

@@ -48,6 +48,19 @@ void ReadButtonRecord(const Recordset& rs, ButtonRecord& record) {
     record.Para = para.IsNull() ? std::wstring() : rs.GetText(L"Para");
 }
 
+std::size_t LengthInUtf16Units(const std::wstring& text) {
+    std::size_t n = text.size();
+    for (wchar_t c : text) n += (static_cast<std::uint32_t>(c) >> 16) != 0 ? 1 : 0;  // never where wchar_t is 16-bit
+    return n;
+}
+
+OverLimit FieldOverLimit(const std::wstring& title, const std::wstring& path, const std::wstring& parameter) {
+    if (LengthInUtf16Units(title) > kMaxTitleLength) return OverLimit::Title;
+    if (LengthInUtf16Units(path) > kMaxPathLength) return OverLimit::Path;
+    if (LengthInUtf16Units(parameter) > kMaxParameterLength) return OverLimit::Parameter;
+    return OverLimit::None;
+}
+
 std::wstring DoubleApostrophes(const std::wstring& text) {
     std::wstring out;
     out.reserve(text.size() + 4);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <climits>
+#include <cstddef>
 #include <string>
 
 namespace quorlin {
@@ -56,6 +57,19 @@ std::int64_t SortOfField(const FieldValue& value);
 // What a stored iType means: a whole number within 32 bits is that kind code (2.0 is 2);
 // anything else is kUnknownKind.
 std::int32_t KindOfField(const FieldValue& value);
+
+// The longest texts a button may be given, counted in UTF-16 units (Windows' characters):
+// a title as long as a classic full path, a path as long as Windows allows one (the
+// "\\?\" form; web addresses too), a parameter of a length the shell passes on whole. The
+// add/edit dialog and the import refuse anything longer with a message.
+constexpr std::size_t kMaxTitleLength = 260;
+constexpr std::size_t kMaxPathLength = 32767;
+constexpr std::size_t kMaxParameterLength = 2048;
+// A text's length as the limits count it (a character beyond U+FFFF counts two).
+std::size_t LengthInUtf16Units(const std::wstring& text);
+// Which of the three is longer than its limit (the first one, in this order).
+enum class OverLimit { None, Title, Path, Parameter };
+OverLimit FieldOverLimit(const std::wstring& title, const std::wstring& path, const std::wstring& parameter);
 
 // Every apostrophe doubled, so that the text forms one quoted SQL string literal.
 std::wstring DoubleApostrophes(const std::wstring& text);

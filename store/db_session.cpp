@@ -414,10 +414,36 @@ std::wstring CheckButtonTable(sqlite3* db) {
         rc = sqlite3_step(indexes.stmt);
         if (rc != SQLITE_ROW) ThrowSqlite(db, rc);
         if (sqlite3_column_int(indexes.stmt, 0) != 0) return L"tb_Btns.ID is not the rowid";
+        // A trigger or view the file brought along could add, change or hide rows behind
+        // every statement of ours: only our own, exactly as we make them, are accepted.
+        Statement objects;
+        Prepare(db, L"select type, name, sql from sqlite_master where type in ('trigger', 'view')", objects);
+        while ((rc = sqlite3_step(objects.stmt)) == SQLITE_ROW) {
+            auto column = [&](int i) {
+                const unsigned char* t = sqlite3_column_text(objects.stmt, i);
+                return std::string(t ? reinterpret_cast<const char*>(t) : "");
+            };
+            const std::string type = column(0), name = column(1), sql = column(2);
+            bool own = false;
+            for (const OwnTrigger& t : kOwnTriggers)
+                own = own || (type == "trigger" && name == t.name && sql == std::string("CREATE TRIGGER ") + t.name + " " + t.body);
+            if (!own) return L"bts.db holds a " + FromUtf8(type) + L" the program did not make: " + FromUtf8(name);
+        }
+        if (rc != SQLITE_DONE) ThrowSqlite(db, rc);
         return L"";
     } catch (const StoreError& e) {
         return e.Description().empty() ? L"tb_Btns cannot be read" : e.Description();
     }
+}
+
+bool HardenConnection(sqlite3* db) {
+    int defensive = 0;
+    if (!db || sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, &defensive) != SQLITE_OK || defensive != 1)
+        return false;
+    if (sqlite3_exec(db, "PRAGMA trusted_schema = OFF", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    Statement trusted;
+    sqlite3_prepare_v2(db, "PRAGMA trusted_schema", -1, &trusted.stmt, nullptr);
+    return trusted.stmt && sqlite3_step(trusted.stmt) == SQLITE_ROW && sqlite3_column_int(trusted.stmt, 0) == 0;
 }
 
 DbSession::~DbSession() { Close(); }
@@ -436,6 +462,7 @@ bool DbSession::OpenDatabase(const std::wstring& appDir, const std::wstring& fil
         if (rc != SQLITE_OK) ThrowSqlite(raw, rc);
         sqlite3_busy_timeout(raw, kBusyTimeoutMs);
         sqlite3_extended_result_codes(raw, 1);
+        if (!HardenConnection(raw)) throw StoreError(SQLITE_ERROR, L"the connection could not be hardened");
         // A file we may not write (read-only attribute, read-only medium) cannot hold buttons.
         if (sqlite3_db_readonly(raw, "main") == 1 || !Writable(path))
             throw StoreError(SQLITE_READONLY, L"the database file is read-only");

@@ -168,9 +168,30 @@ private:
 
 // Whether tb_Btns is a table the program can address row by row: a rowid table whose ID
 // column is its INTEGER PRIMARY KEY (so the row's own 64-bit rowid: unique, never NULL),
-// with the columns iType, Title, PathName, Para and sort. Empty when it is; otherwise what
-// is wrong. Reads only.
+// with the columns iType, Title, PathName, Para and sort; and whether the file holds no
+// trigger or view the program did not make (kOwnTriggers), so that no change of ours sets
+// off anything the file brought along. Empty when all is well; otherwise what is wrong.
+// Reads only.
 std::wstring CheckButtonTable(sqlite3* db);
+
+// The only triggers the program makes in bts.db: the icon cache's (store/icon_cache.h).
+// Each is made with "create trigger if not exists <name> <body>" and kept by SQLite as
+// "CREATE TRIGGER <name> <body>"; any other trigger, and any view, is foreign.
+struct OwnTrigger {
+    const char* name;
+    const char* body;
+};
+constexpr OwnTrigger kOwnTriggers[] = {
+    {"tb_IconCache_rowDeleted", "after delete on tb_Btns begin delete from tb_IconCache where ID = old.ID; end"},
+    {"tb_IconCache_rowChanged",
+     "after update of iType, Title, PathName on tb_Btns begin delete from tb_IconCache where ID = old.ID; end"},
+};
+
+// Makes a connection distrust what a file brings along: SQLite's defensive mode (no
+// writable_schema, no direct writes to its own tables) and trusted_schema off (the file's
+// triggers, views and indexes may call no function with side effects). False when either
+// could not be set. Every connection the program opens is hardened.
+bool HardenConnection(sqlite3* db);
 
 // The statement as SQLite takes it: "select top N ..." becomes "select ... limit N".
 std::wstring ToSqliteStatement(const std::wstring& statement);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "framework/png_codec.h"
 #include "framework/text.h"
 #include "store/db_session.h"
 
@@ -42,26 +43,28 @@ bool IconCache::Ensure() {
     if (ensured_) return true;
     // The triggers keep the table in step with tb_Btns in the very transaction that deletes
     // a row or changes what its picture is made of, whoever changes it.
+    // (The start-up check accepts exactly these triggers: kOwnTriggers, store/db_session.h.)
     ensured_ = store_.ExecuteSql(
                    L"create table if not exists tb_IconCache (ID integer not null, Size integer not null, "
-                   L"Stamp text not null, Png blob not null, primary key (ID, Size))") == 1 &&
-               store_.ExecuteSql(L"create trigger if not exists tb_IconCache_rowDeleted after delete on tb_Btns "
-                                 L"begin delete from tb_IconCache where ID = old.ID; end") == 1 &&
-               store_.ExecuteSql(L"create trigger if not exists tb_IconCache_rowChanged after update of iType, "
-                                 L"Title, PathName on tb_Btns "
-                                 L"begin delete from tb_IconCache where ID = old.ID; end") == 1;
+                   L"Stamp text not null, Png blob not null, primary key (ID, Size))") == 1;
+    for (const OwnTrigger& t : kOwnTriggers)
+        ensured_ = ensured_ && store_.ExecuteSql(L"create trigger if not exists " + FromUtf8(t.name) + L" " +
+                                                 FromUtf8(t.body)) == 1;
     return ensured_;
 }
 
 namespace {
 
-// The picture of a result row whose columns `first` and `first` + 1 are Stamp and Png.
-CachedPicture PictureOfRow(sqlite3_stmt* st, int first) {
-    CachedPicture picture;
-    if (const unsigned char* stamp = sqlite3_column_text(st, first)) picture.stamp = reinterpret_cast<const char*>(stamp);
+// The picture of a result row whose columns `first` and `first` + 1 are Stamp and Png;
+// none when the bytes are not a picture as we keep one at `size` (so that it is made anew,
+// never decoded: a file from elsewhere may hold anything there).
+std::optional<CachedPicture> PictureOfRow(sqlite3_stmt* st, int first, int size) {
     const auto* png = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, first + 1));
     const int bytes = sqlite3_column_bytes(st, first + 1);
-    if (png && bytes > 0) picture.png.assign(png, png + bytes);
+    if (!png || bytes <= 0 || !png::IsKeptPicture(png, static_cast<std::size_t>(bytes), size)) return std::nullopt;
+    CachedPicture picture;
+    if (const unsigned char* stamp = sqlite3_column_text(st, first)) picture.stamp = reinterpret_cast<const char*>(stamp);
+    picture.png.assign(png, png + bytes);
     return picture;
 }
 
@@ -74,7 +77,7 @@ std::optional<CachedPicture> IconCache::Find(std::int64_t id, int size) {
     sqlite3_bind_int64(st.get(), 1, id);
     sqlite3_bind_int(st.get(), 2, size);
     if (sqlite3_step(st.get()) != SQLITE_ROW) return std::nullopt;
-    return PictureOfRow(st.get(), 0);
+    return PictureOfRow(st.get(), 0, size);
 }
 
 std::map<std::int64_t, CachedPicture> IconCache::FindAll(int size) {
@@ -83,7 +86,9 @@ std::map<std::int64_t, CachedPicture> IconCache::FindAll(int size) {
     Statement st(store_.Handle(), "select ID, Stamp, Png from tb_IconCache where Size = ?1");
     if (!st) return all;
     sqlite3_bind_int(st.get(), 1, size);
-    while (sqlite3_step(st.get()) == SQLITE_ROW) all[sqlite3_column_int64(st.get(), 0)] = PictureOfRow(st.get(), 1);
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        if (auto picture = PictureOfRow(st.get(), 1, size)) all[sqlite3_column_int64(st.get(), 0)] = std::move(*picture);
+    }
     return all;
 }
 

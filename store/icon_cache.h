@@ -49,9 +49,11 @@ public:
     bool Ensure();
     explicit IconCache(DbSession& store) : store_(store) {}
 
-    // The picture of row `id` at `size`, if one is kept.
+    // The picture of row `id` at `size`, if one is kept as the program keeps it (our PNG
+    // of exactly size x size, png::IsKeptPicture; any other is left out, to be made anew).
     std::optional<CachedPicture> Find(std::int64_t id, int size);
-    // Every picture kept at `size`, by row, in one query (a start reads them all at once).
+    // Every picture kept at `size`, by row, in one query (a start reads them all at once);
+    // the same pictures are left out as by Find.
     std::map<std::int64_t, CachedPicture> FindAll(int size);
     // Keeps (or replaces) the picture of row `id` at `size`. False on a store error.
     bool Put(std::int64_t id, int size, const std::string& stamp, const std::vector<std::uint8_t>& png);

@@ -86,7 +86,7 @@ sqlite3* OpenFile(const std::wstring& path, bool readOnly, bool create, bool ser
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create && !readOnly) flags |= SQLITE_OPEN_CREATE;
     if (serialized) flags |= SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(ToUtf8(path).c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(ToUtf8(path).c_str(), &db, flags, nullptr) != SQLITE_OK || !HardenConnection(db)) {
         sqlite3_close_v2(db);
         return nullptr;
     }

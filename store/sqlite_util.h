@@ -49,8 +49,8 @@ private:
 // Runs one or more statements without values; true on success.
 bool Exec(sqlite3* db, const char* text);
 
-// Opens a file with SQLite (no create unless asked; serialized: usable from any thread);
-// null on failure.
+// Opens a file with SQLite (no create unless asked; serialized: usable from any thread),
+// hardened as the store is (HardenConnection); null on failure.
 sqlite3* OpenFile(const std::wstring& path, bool readOnly, bool create = false, bool serialized = false);
 void Close(sqlite3* db);
 

@@ -113,11 +113,14 @@ TEST(AddDialogValidate, TrimsAllThreeFields) {
     EXPECT_EQ(empty.params, L"");
 }
 
-TEST(AddDialogValidate, VeryLongTitleAccepted) {
-    const std::wstring title(10000, L'标');
+TEST(AddDialogValidate, TextsUpToTheirLimitsAcceptedLongerOnesRefused) {
+    const std::wstring title(260, L'标'), path(32767, L'p');
     const AddEditCheck c = ValidateAddEditInput(4, L" " + title + L" ", L"http://x", L"");
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.title, title);
+    EXPECT_EQ(ValidateAddEditInput(4, title + L"标", L"http://x", L"").message, L"标题太长，最多 260 个字符");
+    EXPECT_EQ(ValidateAddEditInput(0, title, path + L"p", L"").focusControl, kTargetEditId);
+    EXPECT_EQ(ValidateAddEditInput(0, title, path, std::wstring(2049, L'x')).focusControl, kParamsEditId);
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include "framework/text.h"
 #include "panel/button_collection.h"
 #include "store/backups.h"
+#include "store/button_transfer.h"
 #include "store/db_session.h"
+#include "store/icon_cache.h"
 #include "support/fakes.h"
 #include "support/ring_host.h"
 #include "support/temp_dir.h"
@@ -72,6 +74,22 @@ TEST_F(BackupTest, LeftoversOfABackupCutShortAreNoBackupsAndAreCleared) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("bts.db.backup-20261201-100000.tmp-journal")));
 }
 
+TEST_F(BackupTest, AnImportGoesOnOnlyWithItsBackupInPlace) {
+    for (int i = 1; i <= kBackupsKept; ++i) {  // from a clock that once ran ahead: stamped and written in the future
+        const auto ahead = dir.File("bts.db.backup-2099010" + std::to_string(i) + "-000000");
+        ASSERT_TRUE(std::filesystem::copy_file(db, ahead));
+        std::filesystem::last_write_time(ahead, std::filesystem::file_time_type::clock::now() + std::chrono::hours(9000));
+    }
+    AddRow("a");
+    EXPECT_EQ(ImportRows(store, {{L"b", L"C:\\b", 0, L""}}, 66, At(9, 12)).added.size(), 1u);
+    EXPECT_EQ(Names()[0], "20261209-120000");  // the backup just written stays, and is the newest
+    std::filesystem::create_directories(dir.File("bts.db.backup-20261210-120000.tmp") / "x");  // no backup can be written
+    dir.WriteFile("in.json", R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\c","kind":0}]})");
+    const auto refused = ImportFromFile(store, FromUtf8(dir.File("in.json").string()), L"C:\\u", 66, At(10, 12));
+    EXPECT_EQ(refused.lines.at(0).rfind(L"无法备份按钮数据，未导入任何按钮。", 0), 0u);
+    EXPECT_EQ(QueryText(db, "select count(*) from tb_Btns where ID > 2"), "2");
+}
+
 TEST_F(BackupTest, DailyBackupOnlyOnANewDayWhenTheButtonsChanged) {
     EXPECT_TRUE(DailyBackupIfChanged(store, At(1, 8)));  // none yet
     AddRow("a");
@@ -114,6 +132,14 @@ TEST_F(BackupTest, HealthOfTheFileAtStart) {
     sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr);
     EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Other);
     sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    ASSERT_TRUE(store.OpenDatabase(dir.WPath(), L"bts.db", L"t") && IconCache(store).Ensure());  // our own triggers
+    store.Close();
+    EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Good);  // any other trigger, or a view, is damage:
+    for (const char* foreign : {"create trigger t after delete on tb_Btns begin insert into tb_Btns (Title) values (1); end",
+                                "drop trigger t; create view v as select 1"}) {
+        ASSERT_EQ(sqlite3_exec(other, foreign, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(CheckDatabaseFile(FromUtf8(db.string())), DbHealth::Broken) << foreign;
+    }
     sqlite3_close(other);
 }
 
@@ -140,6 +166,7 @@ TEST_F(BackupTest, BrokenFileIsOfferedTheNewestGoodBackupAndKeptAside) {
     store.Close();
     const std::string garbage = "garbage " + std::string(5000, 'g');
     dir.WriteFile("bts.db", garbage);
+    dir.WriteFile("bts.db-journal", std::string(1, '\0') + "journal");  // not hot: SQLite leaves it
 
     boxes.QueueAnswer(kIdNo);
     EXPECT_FALSE(OpenDatabaseOrRestore(store, dir.WPath(), L"bts.db", L"t", At(4, 8)));
@@ -153,6 +180,7 @@ TEST_F(BackupTest, BrokenFileIsOfferedTheNewestGoodBackupAndKeptAside) {
     EXPECT_EQ(QueryText(db, "select Title from tb_Btns where ID > 2 order by sort"), "old\nkept");
     EXPECT_EQ(std::filesystem::file_size(dir.File("bts.db.broken-20261204-080000")), garbage.size());
     EXPECT_FALSE(std::filesystem::exists(dir.File("bts.db-journal")));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("bts.db.broken-20261204-080000-journal")), 8u);  // moved with it
     EXPECT_EQ(boxes.Count(), 2u);
 }
 

@@ -238,15 +238,16 @@ TEST_F(RowsTest, OddKindsAreUnknownKindsThatAreNeverPruned) {
     Exec(db, "insert into tb_Btns (ID, iType, Title, PathName, sort) values (10, 1e300, 'a', 'C:\\gone', 2);"
              "insert into tb_Btns (ID, iType, Title, PathName, sort) values (11, 'File', 'b', 'C:\\gone', 3);"
              "insert into tb_Btns (ID, iType, Title, PathName, sort) values (12, 4294967296, 'c', 'C:\\gone', 4);"
-             "insert into tb_Btns (ID, iType, Title, PathName, sort) values (13, 2.0, 'd', 'C:\\gone', 5);");
+             "insert into tb_Btns (ID, iType, Title, PathName, sort) values (13, 2.0, 'd', 'C:\\gone', 5);"
+             "insert into tb_Btns (ID, iType, Title, PathName, sort) values (14, 2.5, 'e', 'C:\\gone', 6);");
     Open();
     host.everythingExists = false;
     ASSERT_TRUE(collection.LoadButtons());
     // A whole number in 32 bits is a kind (2.0 is Folder, and its missing folder is pruned);
     // anything else is no kind the program knows.
-    ASSERT_EQ(Ids(), (std::vector<std::int64_t>{1, 10, 11, 12}));
-    for (size_t i = 1; i < 4; ++i) EXPECT_EQ(collection.buttons[i]->iType, kUnknownKind);
-    EXPECT_EQ(QueryText(db, "select ID from tb_Btns order by ID"), "1\n2\n10\n11\n12");
+    ASSERT_EQ(Ids(), (std::vector<std::int64_t>{1, 10, 11, 12, 14}));
+    for (size_t i = 1; i < 5; ++i) EXPECT_EQ(collection.buttons[i]->iType, kUnknownKind);
+    EXPECT_EQ(QueryText(db, "select ID from tb_Btns order by ID"), "1\n2\n10\n11\n12\n14");
 }
 
 // ---------------------------------------------------------------- names UTF-8 cannot carry

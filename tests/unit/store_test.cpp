@@ -95,6 +95,8 @@ TEST_F(StoreOpenTest, DeliveredDatabaseOpensWithoutMessage) {
     EXPECT_TRUE(session.OpenDatabase(dir.WPath(), L"bts.db", kCaption));
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_TRUE(session.IsOpen());
+    EXPECT_EQ(session.ExecuteSql(L"PRAGMA writable_schema = ON"), 1);  // defensive: changes nothing
+    EXPECT_EQ(session.ExecuteSql(L"update sqlite_master set sql = 'x' where name = 'tb_Btns'"), 0);
 }
 
 class StoreTest : public ::testing::Test {

@@ -89,6 +89,8 @@ TEST_F(UndoTest, ClearAllIsOneStepAndLaterAddsMoveBehindTheRestoredRows) {
     EXPECT_EQ(Stored(), "我的电脑\na\nb\nc\nd\nnew");
     EXPECT_EQ(Ring(), Stored());
     EXPECT_EQ(QueryText(db, "select count(*) from (select sort from tb_Btns group by sort having count(*) > 1)"), "0");
+    ASSERT_TRUE(collection->ClearAllButtons() && collection->ClearAllButtons());  // the second, of an empty ring: no step
+    EXPECT_EQ(collection->Undo().restored.size(), 5u);
 }
 
 TEST_F(UndoTest, StoredValuesComeBackExactlyEvenWhenOdd) {
