@@ -322,8 +322,17 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
         report.result = ImportReport::Result::BackupFailed;
         return report;
     }
+    // Prepared once: a file may hold a great many entries (all of them duplicates, say).
+    sql::Stmt dup(db, "select count(*) from tb_Btns where iType = ? and PathName = ?");
+    sql::Stmt count(db, "select count(*) from tb_Btns where ID >= 1 and ID <> 2");
+    sql::Stmt top(db, "select sort from tb_Btns order by sort desc limit 1");
+    sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) values (?, ?, ?, ?, ?)");
+    auto resetAll = [&] {
+        for (sql::Stmt* st : {&dup, &count, &top, &put}) st->Reset();
+    };
     if (!store.BeginTransaction()) return report;
     auto fail = [&] {
+        resetAll();
         store.RollbackTransaction();
         ImportReport failed;
         failed.backup = report.backup;
@@ -332,14 +341,12 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
     int entry = 0;
     for (const TransferRow& r : rows) {
         ++entry;
-        sql::Stmt dup(db, "select count(*) from tb_Btns where iType = ? and PathName = ?");
+        resetAll();
         if (!dup.Bind(1, r.kind).Bind(2, r.path).Row()) return fail();
         if (dup.Int(0) > 0) {
             report.skipped.push_back({ImportSkip::Reason::Duplicate, entry, r.title});
             continue;
         }
-        sql::Stmt count(db, "select count(*) from tb_Btns where ID >= 1 and ID <> 2");
-        sql::Stmt top(db, "select sort from tb_Btns order by sort desc limit 1");
         if (!count.Row()) return fail();
         const bool any = top.Row();
         if (top.failed()) return fail();
@@ -351,7 +358,6 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
         const std::int64_t last = any ? SortOfField(top.Field(0)) : -1;
         if (last == INT64_MAX) return fail();
         const std::int64_t next = last + 1;
-        sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) values (?, ?, ?, ?, ?)");
         put.Bind(1, r.kind).Bind(2, r.title).Bind(3, r.path).Bind(5, next);
         if (r.parameter.empty()) put.BindNull(4);
         else put.Bind(4, r.parameter);
@@ -360,6 +366,7 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
         if (IsReservedId(id)) return fail();  // no button could own it
         report.added.push_back(id);
     }
+    resetAll();
     if (!store.CommitTransaction()) return fail();
     report.result = ImportReport::Result::Done;
     return report;

@@ -116,6 +116,12 @@ TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"title":3}]})", L"第 1 项的 \"title\""},
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a\u0000b","kind":0}]})", L"第 1 项的 \"path\""},
         {R"({"format":"quorlin-buttons","version":1,"buttons":[7]})", L"第 1 项不是按钮对象"},
+        // Entries that would run something else than they show, or reach another machine.
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"search-ms:query=x","kind":4}]})", L"第 1 项“search-ms:query=x”被拒绝：网址"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"javascript:x","kind":1}]})", L"第 1 项“javascript:x”被拒绝：网址"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\\\h\\s\\x.exe","kind":0}]})", L"第 1 项“\\\\h\\s\\x.exe”被拒绝：网络路径"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\\\h@SSL\\DavWWWRoot","kind":2}]})", L"第 1 项“\\\\h@SSL\\DavWWWRoot”被拒绝：网络"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"file://h/x.exe","kind":0}]})", L"第 1 项“file://h/x.exe”被拒绝：文件"},
     };
     for (const Case& c : cases) {
         const TransferResult r = Import(c.json);
@@ -131,6 +137,34 @@ TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
     EXPECT_EQ(missing.lines[0].substr(0, 6), L"无法读取文件");
     const TransferResult unwritable = ExportToFile(store, File("no/such/folder.json"), L"");
     EXPECT_EQ(unwritable.exitCode, 2);
+}
+
+TEST_F(TransferTest, HostileFilesGetAShortRefusalAndEveryMessageIsBounded) {
+    const std::string head = R"({"format":"quorlin-buttons","version":)";
+    // 20,000 arrays deep where a number belongs, and 8 MB of brackets: refused before they are built.
+    for (const std::string& deep : {head + std::string(20000, '[') + std::string(20000, ']') + R"(,"buttons":[]})",
+                                    std::string(kMaxTransferBytes, '[')}) {
+        const TransferResult r = Import(deep);
+        EXPECT_EQ(r.exitCode, 2);
+        ASSERT_EQ(r.lines.size(), 1u);
+        EXPECT_EQ(r.lines[0].substr(0, 8), L"导入文件嵌套超过");
+    }
+    // A parse error says where, never the failing token (here a text of a million characters).
+    const TransferResult bad = Import(head + "1,\"" + std::string(1000000, 'x') + "\x01\"}");
+    ASSERT_EQ(bad.lines.size(), 1u);
+    EXPECT_LT(bad.lines[0].size(), 200u);
+    // 20,000 duplicates, 30 refused entries: the first 20 listed, then how many more.
+    std::string many = head + R"(1,"buttons":[{"title":"d","path":"C:\\d","kind":0})";
+    for (int i = 0; i < 20000; ++i) many += R"(,{"title":"d","path":"C:\\d","kind":0})";
+    const TransferResult dup = Import(many + "]}");
+    EXPECT_EQ(dup.added, 1);
+    ASSERT_EQ(dup.lines.size(), 22u) << ToUtf8(dup.lines[0]);
+    EXPECT_EQ(dup.lines[21].substr(0, 16), L"……另有 19980 项未列出。");
+    std::string refused = head + R"(1,"buttons":[{"path":"\\\\h\\s","kind":0})";
+    for (int i = 0; i < 29; ++i) refused += R"(,{"path":"\\\\h\\s","kind":0})";
+    const TransferResult r = Import(refused + "]}");
+    ASSERT_EQ(r.lines.size(), 21u);
+    EXPECT_EQ(r.lines[20].substr(0, 13), L"……另有 10 项未列出。");
 }
 
 TEST_F(TransferTest, ProfileFolderIsReplacedOnlyAtAFolderBoundary) {
