@@ -46,6 +46,16 @@ std::wstring ChineseText(unsigned id) {
         case IDS_VERSION_FAILED: return L"版本检测失败,请稍候重试!";
         case IDS_VERSION_UP_TO_DATE: return L"已经是最新版本, 无须升级。";
         case IDS_VERSION_NEWER: return L"发现新版本:%s 是否下载更新?\r\n新版更新内容：\r\n";
+        case IDS_IMPORT_COL_TITLE: return L"标题";
+        case IDS_IMPORT_COL_KIND: return L"类型";
+        case IDS_IMPORT_COL_PATH: return L"路径";
+        case IDS_IMPORT_COL_PARAMETER: return L"参数";
+        case IDS_IMPORT_COL_REFUSED: return L"拒绝原因";
+        case IDS_KIND_FILE: return L"文件";
+        case IDS_KIND_BROWSER_URL: return L"网址（浏览器）";
+        case IDS_KIND_FOLDER: return L"文件夹";
+        case IDS_KIND_SHELL_ENTRY: return L"系统项目";
+        case IDS_KIND_URL: return L"网址";
         default: return L"";
     }
 }

@@ -66,18 +66,12 @@ std::wstring Num(Number v) {
     return std::to_wstring(v);
 }
 
-// A value from the file as a message quotes it: at most 60 characters (then "…"), and no
-// control or direction-changing character that could forge a line or turn the text round.
+// A value from the file as a message quotes it: at most 60 characters (then "…"), shown
+// as plain text (no control or direction-changing character).
 std::wstring Shown(const std::wstring& value) {
     constexpr std::size_t kMaxShown = 60;
-    std::wstring out;
-    for (wchar_t c : value) {
-        if (out.size() == kMaxShown) return out + L"…";
-        const bool hidden = c < 0x20 || c == 0x7f || (c >= 0x200e && c <= 0x200f) || (c >= 0x202a && c <= 0x202e) ||
-                            (c >= 0x2066 && c <= 0x2069);
-        out += hidden ? L'\uFFFD' : c;
-    }
-    return out;
+    const std::wstring plain = Displayable(value.substr(0, kMaxShown + 1));
+    return plain.size() > kMaxShown ? plain.substr(0, kMaxShown) + L"…" : plain;
 }
 
 // A JSON value in a message: scalars as written (a text cut), never the inside of an array or object.
