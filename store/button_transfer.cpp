@@ -256,7 +256,7 @@ ImportPreview ParseTransferJson(const std::string& bytes, const std::wstring& pr
         }
         // The rules see the path as the file writes it, before "%USERPROFILE%" is replaced.
         ImportEntry e;
-        const EntryRefusal refusal = CheckEntry(row.kind, row.title, row.path, row.parameter);
+        const EntryRefusal refusal = CheckEntry(row.kind, row.path, row.parameter);
         if (refusal != EntryRefusal::None) {
             ++out.refused;
             e.refusal = Text(RefusalText(refusal));

@@ -48,14 +48,14 @@ bool IsWebAddress(const std::wstring& address) {
     return StartsWith(address, L"http://") || StartsWith(address, L"https://");
 }
 
-EntryRefusal CheckEntry(int kind, const std::wstring& title, const std::wstring& path, const std::wstring& parameter) {
+EntryRefusal CheckEntry(int kind, const std::wstring& path, const std::wstring& parameter) {
     switch (kind) {
         case ItemKind::BrowserUrl:
         case ItemKind::Url:
             return IsWebAddress(path) ? EntryRefusal::None : EntryRefusal::WebAddress;
         case ItemKind::ShellEntry:
             for (const CommonShellEntry& e : kCommonShellEntries)
-                if (title == e.title && path == e.path && parameter == e.parameter) return EntryRefusal::None;
+                if (path == e.path && parameter == e.parameter) return EntryRefusal::None;
             return EntryRefusal::ShellEntry;
         default:
             return CheckLocalPath(path);

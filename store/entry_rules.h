@@ -5,9 +5,9 @@
 // A button runs what it names on the user's behalf, so an entry is refused when it could
 // run something other than what it shows, or reach another machine unasked:
 // - a web address (kinds 1 and 4) begins with "http://" or "https://";
-// - a shell entry (kind 3) is one of the common entries the panel's menu adds, title, path
-//   and parameter exactly as the menu makes them (its picture and shown name come from its
-//   title, so any other one could look like My Computer and run a program);
+// - a shell entry (kind 3) has the path and parameter of one of the common entries the
+//   panel's menu adds (its picture and shown name come from its title, so any other path
+//   could look like My Computer and run a program); its title may be any;
 // - a file or folder (kinds 0 and 2, and any other code) is a local path: a drive-letter
 //   path ("C:\..."), "\\?\C:\...", or "%USERPROFILE%\..." as an export writes it. Network
 //   paths (UNC "\\host\share", "\\?\UNC\", WebDAV "\\host@SSL\..." and "\\host@8080\..."),
@@ -61,6 +61,6 @@ enum class EntryRefusal {
 
 // Whether an entry of this kind may become a button; `path` as an import file writes it
 // ("%USERPROFILE%" not yet replaced).
-EntryRefusal CheckEntry(int kind, const std::wstring& title, const std::wstring& path, const std::wstring& parameter);
+EntryRefusal CheckEntry(int kind, const std::wstring& path, const std::wstring& parameter);
 
 }  // namespace quorlin

@@ -183,28 +183,26 @@ TEST(EntryRulesTest, LocalPathsAndTheProgramsOwnShellEntriesPassAndNothingElse) 
     using R = EntryRefusal;
     const struct {
         int kind;
-        const wchar_t* title;
         const wchar_t* path;
         const wchar_t* parameter;
         R says;
     } cases[] = {
-        {0, L"", L"C:/a.exe", L"-x", R::None},
-        {2, L"", L"%UserProfile%", L"", R::None},
-        {0, L"", L"\\\\?\\D:\\long", L"", R::None},
-        {0, L"", L"\\\\?\\UNC\\h\\s\\x", L"", R::NetworkPath},
-        {0, L"", L"\\\\.\\PhysicalDrive0", L"", R::NetworkPath},
-        {0, L"", L"\\??\\C:\\x", L"", R::NetworkPath},
-        {2, L"", L"//h/s", L"", R::NetworkPath},
-        {0, L"", L"%USERPROFILE%x\\a", L"", R::NotLocalPath},
-        {0, L"", L"cmd.exe", L"", R::NotLocalPath},
-        {0, L"", L"C:x.exe", L"", R::NotLocalPath},
-        {0, L"", L"ms-msdt:/id x", L"", R::NotLocalPath},
-        {4, L"", L"HTTP://x", L"", R::WebAddress},  // letter case counts, as in the add dialog
-        {3, kBrowserTitle, kBrowserPath, kBrowserHomePage, R::None},
-        {3, kRecycleBinTitle, kRecycleBinPath, L"/x", R::ShellEntry},
-        {3, kComputerTitle, kRecycleBinPath, L"", R::ShellEntry},
+        {0, L"C:/a.exe", L"-x", R::None},
+        {2, L"%UserProfile%", L"", R::None},
+        {0, L"\\\\?\\D:\\long", L"", R::None},
+        {0, L"\\\\?\\UNC\\h\\s\\x", L"", R::NetworkPath},
+        {0, L"\\\\.\\PhysicalDrive0", L"", R::NetworkPath},
+        {0, L"\\??\\C:\\x", L"", R::NetworkPath},
+        {2, L"//h/s", L"", R::NetworkPath},
+        {0, L"%USERPROFILE%x\\a", L"", R::NotLocalPath},
+        {0, L"cmd.exe", L"", R::NotLocalPath},
+        {0, L"C:x.exe", L"", R::NotLocalPath},
+        {0, L"ms-msdt:/id x", L"", R::NotLocalPath},
+        {4, L"HTTP://x", L"", R::WebAddress},  // letter case counts, as in the add dialog
+        {3, kBrowserPath, kBrowserHomePage, R::None},
+        {3, kRecycleBinPath, L"/x", R::ShellEntry},
     };
-    for (const auto& c : cases) EXPECT_EQ(CheckEntry(c.kind, c.title, c.path, c.parameter), c.says) << ToUtf8(c.path);
+    for (const auto& c : cases) EXPECT_EQ(CheckEntry(c.kind, c.path, c.parameter), c.says) << ToUtf8(c.path);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(ImportPreviewTest, ListsEveryEntryMarksTheRefusedAndImportsOnlyWhenTheUserA
     EXPECT_EQ(Cell(list, 1, 4).substr(0, 9), L"系统项目只能是本程");
     wchar_t summary[256] = {};
     ::GetDlgItemTextW(dialog.hwnd(), IDC_IMPORT_SUMMARY, summary, 256);
-    EXPECT_EQ(std::wstring(summary).substr(0, 15), L"文件中有 2 项，其中 1 项被拒绝");
+    EXPECT_EQ(std::wstring(summary).substr(0, 18), L"文件中有 2 项，其中 1 项被拒绝");
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog.hwnd(), IDOK)));
     ::SendMessageW(dialog.hwnd(), WM_COMMAND, IDOK, 0);  // Enter
     EXPECT_FALSE(dialog.Agreed());
