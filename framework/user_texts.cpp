@@ -64,7 +64,7 @@ const Pair kTexts[] = {
     {TextId::ImportSummaryOk, L"文件中有 %1 项。点“导入”添加还不在面板上的按钮。",
      L"The file holds %1 entries. Import adds those not on the panel yet."},
     {TextId::ImportSummaryRefused, L"文件中有 %1 项，其中 %2 项被拒绝（已标出），整个文件不能导入。",
-     L"The file holds %1 entries; %2 are refused (marked), so nothing of it can be imported."},
+     L"The file holds %1 entries, %2 of them refused (marked): nothing of it can be imported."},
 };
 
 TextLanguage g_language = TextLanguage::Both;

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!e.row.path.empty());
         FUZZ_CHECK(e.row.path.find(L'\0') == std::wstring::npos);
         FUZZ_CHECK(e.row.kind >= 0 && e.row.kind <= 4);
-        FUZZ_CHECK(parsed.ok == e.refusal.empty() || !parsed.ok);
+        FUZZ_CHECK(!parsed.ok || e.refusal.empty());
         rows.push_back(e.row);
     }
     if (!parsed.ok) return 0;
