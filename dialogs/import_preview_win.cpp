@@ -19,7 +19,7 @@ BOOL CImportPreviewDlg::OnInitDialog() {
     RECT client{};
     ::GetClientRect(list, &client);
     const int width = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
-    static const int kShares[kPreviewColumns] = {18, 12, 34, 14, 22};  // percent of the width
+    static const int kShares[kPreviewColumns] = {16, 10, 30, 12, 32};  // percent of the width
     for (int c = 0; c < kPreviewColumns; ++c) {
         std::wstring name = PreviewColumnName(c);
         LVCOLUMNW column{};
