@@ -5,13 +5,9 @@
 #pragma once
 #include <string>
 
-namespace quorlin {
+#include "store/entry_rules.h"  // the stored titles (kComputerTitle ...)
 
-inline constexpr wchar_t kComputerTitle[] = L"我的电脑";
-inline constexpr wchar_t kControlPanelTitle[] = L"控制面板";
-inline constexpr wchar_t kDocumentsTitle[] = L"我的文档";
-inline constexpr wchar_t kRecycleBinTitle[] = L"回收站";
-inline constexpr wchar_t kBrowserTitle[] = L"IE浏览器";
+namespace quorlin {
 
 // The IDS_ENTRY_ text id of a built-in entry's stored title, or 0 for any other button:
 // the four shell entries (kind ShellEntry) and My Documents (kind Folder).

@@ -3,17 +3,9 @@
 #include "framework/text.h"
 #include "framework/texts.h"
 #include "store/button_table.h"
+#include "store/entry_rules.h"
 
 namespace quorlin {
-
-namespace {
-
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-    const std::wstring p = prefix;
-    return text.compare(0, p.size(), p) == 0;
-}
-
-}  // namespace
 
 AddDialogFields FieldsForKind(int kind) {
     AddDialogFields f;  // every control shown: the File layout and the fallback for unknown codes
@@ -81,8 +73,8 @@ AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std
         r.focusControl = kTargetEditId;
         return r;
     }
-    // Only a typed web address is checked; the prefix test is case-sensitive on purpose.
-    if (kind == ItemKind::Url && !StartsWith(r.target, L"http://") && !StartsWith(r.target, L"https://")) {
+    // Only a typed web address is checked, by the rule an imported one passes too.
+    if (kind == ItemKind::Url && !IsWebAddress(r.target)) {
         r.message = Text(IDS_NEED_HTTP);
         return r;
     }

@@ -113,4 +113,14 @@ std::wstring IntToText(long long value) {
     return std::to_wstring(value);
 }
 
+std::wstring Displayable(const std::wstring& text) {
+    std::wstring out = text;
+    for (wchar_t& c : out) {
+        const bool hidden = c < 0x20 || (c >= 0x7f && c < 0xa0) || c == 0x200e || c == 0x200f ||
+                            (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+        if (hidden) c = 0xFFFD;
+    }
+    return out;
+}
+
 }  // namespace quorlin

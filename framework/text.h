@@ -15,6 +15,10 @@ std::string ToWtf8(const std::wstring& text);
 std::wstring FromWtf8(const std::string& text);
 // Leading and trailing white space (space, tab, CR, LF, VT, FF and U+3000) removed.
 std::wstring Trim(const std::wstring& text);
+// A text from outside as the user is shown it: every control character and every mark
+// that turns the writing direction round (which could forge a line, or make "exe.txt"
+// read as "txt.exe") replaced by U+FFFD.
+std::wstring Displayable(const std::wstring& text);
 // printf-style "%d" rendering of an int.
 std::wstring IntToText(long long value);
 

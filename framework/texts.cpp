@@ -51,6 +51,16 @@ std::wstring ChineseText(unsigned id) {
         case IDS_TITLE_TOO_LONG: return L"标题太长，最多 %d 个字符";
         case IDS_TARGET_TOO_LONG: return L"目标地址太长，最多 %d 个字符";
         case IDS_PARAMS_TOO_LONG: return L"参数太长，最多 %d 个字符";
+        case IDS_IMPORT_COL_TITLE: return L"标题";
+        case IDS_IMPORT_COL_KIND: return L"类型";
+        case IDS_IMPORT_COL_PATH: return L"路径";
+        case IDS_IMPORT_COL_PARAMETER: return L"参数";
+        case IDS_IMPORT_COL_REFUSED: return L"拒绝原因";
+        case IDS_KIND_FILE: return L"文件";
+        case IDS_KIND_BROWSER_URL: return L"网址（浏览器）";
+        case IDS_KIND_FOLDER: return L"文件夹";
+        case IDS_KIND_SHELL_ENTRY: return L"系统项目";
+        case IDS_KIND_URL: return L"网址";
         default: return L"";
     }
 }

@@ -31,7 +31,8 @@ const Pair kTexts[] = {
     {TextId::CliCannotWrite, L"无法写入文件 %1。", L"Cannot write the file %1."},
     {TextId::CliStoreFailed, L"打开数据失败！", L"Failed to open the data!"},
     {TextId::CliBackupFailed, L"无法备份按钮数据，未导入任何按钮。", L"Could not back up the button data; nothing was imported."},
-    {TextId::ImportNotJson, L"导入文件不是有效的 JSON：%1", L"The import file is not valid JSON: %1"},
+    {TextId::ImportNotJson, L"导入文件不是有效的 JSON（第 %1 行第 %2 列）。",
+     L"The import file is not valid JSON (line %1, column %2)."},
     {TextId::ImportWrongFormat, L"导入文件不是本程序导出的按钮文件（缺少 \"format\": \"quorlin-buttons\"）。",
      L"The import file is not a button file of this program (no \"format\": \"quorlin-buttons\")."},
     {TextId::ImportWrongVersion, L"导入文件的版本 %1 不受支持（支持版本 1）。",
@@ -47,6 +48,23 @@ const Pair kTexts[] = {
     {TextId::ExportChooserTitle, L"导出按钮", L"Export buttons"},
     {TextId::ImportChooserTitle, L"导入按钮", L"Import buttons"},
     {TextId::ChooserFilter, L"按钮文件 (*.json)", L"Button files (*.json)"},
+    {TextId::ImportTooDeep, L"导入文件嵌套超过 %1 层，不是按钮文件。",
+     L"The import file is nested more than %1 levels deep; it is no button file."},
+    {TextId::ListedMore, L"……另有 %1 项未列出。", L"…and %1 more."},
+    {TextId::RowRefused, L"第 %1 项“%2”被拒绝：%3", L"Entry %1 \"%2\" is refused: %3"},
+    {TextId::RefusedWebAddress, L"网址必须以 http:// 或 https:// 开头。",
+     L"a web address must begin with http:// or https://."},
+    {TextId::RefusedShellEntry, L"系统项目只能是本程序自己的常用功能（我的电脑、控制面板、回收站、IE浏览器），且不带其他参数。",
+     L"a shell entry can only be one of the program's own common entries (My Computer, Control Panel, "
+     L"Recycle Bin, Internet Explorer), with no other parameter."},
+    {TextId::RefusedNetworkPath, L"网络路径和设备路径（\\\\服务器\\共享、WebDAV、\\\\.\\、\\\\?\\UNC\\）不能导入。",
+     L"a network or device path (\\\\server\\share, WebDAV, \\\\.\\, \\\\?\\UNC\\) cannot be imported."},
+    {TextId::RefusedNotLocalPath, L"文件或文件夹必须是本机路径（如 C:\\… 或 %USERPROFILE%\\…）。",
+     L"a file or folder must be a local path (like C:\\… or %USERPROFILE%\\…)."},
+    {TextId::ImportSummaryOk, L"文件中有 %1 项。点“导入”添加还不在面板上的按钮。",
+     L"The file holds %1 entries. Import adds those not on the panel yet."},
+    {TextId::ImportSummaryRefused, L"文件中有 %1 项，其中 %2 项被拒绝（已标出），整个文件不能导入。",
+     L"The file holds %1 entries, %2 of them refused (marked): nothing of it can be imported."},
 };
 
 TextLanguage g_language = TextLanguage::Both;
@@ -85,6 +103,19 @@ std::wstring Text(TextId id, const std::vector<std::wstring>& args) {
         case TextLanguage::Chinese: return Zh(id, args);
         case TextLanguage::English: return En(id, args);
         default: return ZhEn(id, args);
+    }
+}
+
+std::wstring Text(TextId id, const std::vector<std::wstring>& args, TextId last) {
+    auto in = [&](bool zh) {
+        std::vector<std::wstring> all = args;
+        all.push_back(zh ? Zh(last) : En(last));
+        return zh ? Zh(id, all) : En(id, all);
+    };
+    switch (g_language) {
+        case TextLanguage::Chinese: return in(true);
+        case TextLanguage::English: return in(false);
+        default: return in(true) + L"\n" + in(false);
     }
 }
 

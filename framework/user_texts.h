@@ -27,7 +27,7 @@ enum class TextId {
     CliCannotWrite,       // %1 file
     CliStoreFailed,       // bts.db could not be opened or changed
     CliBackupFailed,
-    ImportNotJson,        // %1 parser's detail
+    ImportNotJson,        // %1 line, %2 column where the parser stopped
     ImportWrongFormat,
     ImportWrongVersion,   // %1 version found
     ImportNoList,
@@ -39,6 +39,15 @@ enum class TextId {
     ExportChooserTitle,   // the file chooser of the tray's export
     ImportChooserTitle,   // the file chooser of the tray's import
     ChooserFilter,        // the chooser's filter name of the button files
+    ImportTooDeep,        // %1 levels
+    ListedMore,           // %1 problems or skipped entries not listed
+    RowRefused,           // %1 entry number, %2 title or path, %3 one of the Refused... reasons
+    RefusedWebAddress,
+    RefusedShellEntry,
+    RefusedNetworkPath,
+    RefusedNotLocalPath,
+    ImportSummaryOk,      // %1 entries
+    ImportSummaryRefused, // %1 entries, %2 refused
 };
 
 enum class TextLanguage { Both, Chinese, English };
@@ -47,6 +56,8 @@ void SetTextLanguage(TextLanguage language);
 TextLanguage CurrentTextLanguage();
 // In the current language: Both gives Chinese, then English on the next line.
 std::wstring Text(TextId id, const std::vector<std::wstring>& args = {});
+// As Text(), with one more argument that is itself a text, put in the same language.
+std::wstring Text(TextId id, const std::vector<std::wstring>& args, TextId last);
 // For a menu, which has room for one: English when that is the language, else Chinese.
 std::wstring MenuText(TextId id, const std::vector<std::wstring>& args = {});
 

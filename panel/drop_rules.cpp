@@ -50,17 +50,19 @@ std::wstring DropLimitMessage() {
 }
 
 std::optional<CommonEntry> CommonEntryFor(int commandId, const std::wstring& documentsFolder) {
+    // The shell entries are those an import accepts (store/entry_rules.h), in the menu's order.
+    auto shell = [](const CommonShellEntry& e) { return CommonEntry{e.title, e.path, ItemKind::ShellEntry, e.parameter}; };
     switch (commandId) {
         case ID_ADD_COMPUTER:
-            return CommonEntry{kComputerTitle, L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", ItemKind::ShellEntry, L""};
+            return shell(kCommonShellEntries[0]);
         case ID_ADD_CONTROL:
-            return CommonEntry{kControlPanelTitle, L"::{21EC2020-3AEA-1069-A2DD-08002B30309D}", ItemKind::ShellEntry, L""};
+            return shell(kCommonShellEntries[1]);
         case ID_ADD_DOCUMENTS:
             return CommonEntry{kDocumentsTitle, documentsFolder, ItemKind::Folder, L""};
         case ID_ADD_RECYCLE:
-            return CommonEntry{kRecycleBinTitle, L"::{645FF040-5081-101B-9F08-00AA002F954E}", ItemKind::ShellEntry, L""};
+            return shell(kCommonShellEntries[2]);
         case ID_ADD_IE:
-            return CommonEntry{kBrowserTitle, L"iexplore.exe", ItemKind::ShellEntry, kBrowserHomePage};
+            return shell(kCommonShellEntries[3]);
         default:
             return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "store/entry_rules.h"  // kBrowserHomePage and the common shell entries
 
 namespace quorlin {
 
@@ -12,9 +13,6 @@ constexpr int kMaxButtons = 66;
 
 // What a shortcut that cannot be read resolves to; pruning removes such a button later.
 inline constexpr wchar_t kUnreadableShortcutTarget[] = L" ";
-
-// Home page handed to the browser common entry as its parameter.
-inline constexpr wchar_t kBrowserHomePage[] = L"http://www.zanthe.example/";
 
 // Title of a dropped name: short names whole, else the last path part without its extension.
 std::wstring TitleFromPath(const std::wstring& name);

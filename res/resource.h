@@ -9,6 +9,7 @@
 #define IDD_TOOLTIP 134
 #define IDD_GHOST 140
 #define IDD_ADD 149
+#define IDD_IMPORT_PREVIEW 153
 
 // Icons
 #define IDR_MAINFRAME 128
@@ -62,6 +63,8 @@
 #define IDC_BROWSE 1003
 #define IDC_PARA_LABEL 1004
 #define IDC_PATH_LABEL 1005
+#define IDC_IMPORT_LIST 1006
+#define IDC_IMPORT_SUMMARY 1007
 
 // Commands
 #define ID_EXIT 32772

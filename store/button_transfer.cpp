@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <fstream>
 #include <limits>
@@ -12,6 +13,7 @@
 #include "framework/user_texts.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
+#include "store/entry_rules.h"
 #include "store/sqlite_util.h"
 
 namespace quorlin {
@@ -59,7 +61,91 @@ bool TextMember(const Json& row, const char* name, std::wstring& out) {
     return !HasZero(out);
 }
 
-std::wstring Num(long long v) { return std::to_wstring(v); }
+template <class Number>
+std::wstring Num(Number v) {
+    return std::to_wstring(v);
+}
+
+// A value from the file as a message quotes it: at most 60 characters (then "…"), shown
+// as plain text (no control or direction-changing character).
+std::wstring Shown(const std::wstring& value) {
+    constexpr std::size_t kMaxShown = 60;
+    const std::wstring plain = Displayable(value.substr(0, kMaxShown + 1));
+    return plain.size() > kMaxShown ? plain.substr(0, kMaxShown) + L"…" : plain;
+}
+
+// A JSON value in a message: scalars as written (a text cut), never the inside of an array or object.
+std::wstring ShownValue(const Json& v) {
+    if (v.is_string()) return L"\"" + Shown(FromUtf8(v.get<std::string>())) + L"\"";
+    if (v.is_array()) return L"[…]";
+    if (v.is_object()) return L"{…}";
+    return FromUtf8(v.dump());
+}
+
+// Whether arrays and objects nest deeper than `limit` somewhere in the text, found by one
+// pass over it (texts skipped) without building anything: the parser never meets a
+// deeper file, however many brackets it holds. Text after an unmatched closing bracket is
+// never read by the parser either.
+bool NestedDeeperThan(const std::string& text, std::size_t limit) {
+    std::size_t depth = 0;
+    bool inText = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inText) {
+            if (c == '\\') ++i;
+            else if (c == '"') inText = false;
+        } else if (c == '"') {
+            inText = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return true;
+        } else if (c == ']' || c == '}') {
+            if (depth == 0) return false;
+            --depth;
+        }
+    }
+    return false;
+}
+
+// Where the parser stopped, as line and column (1-based) of the byte it had read last.
+std::wstring ParseErrorAt(const std::string& text, std::size_t byte, bool line) {
+    const std::size_t end = std::min(byte > 0 ? byte - 1 : 0, text.size());
+    std::size_t lines = 1, lineStart = 0;
+    for (std::size_t i = 0; i < end; ++i)
+        if (text[i] == '\n') ++lines, lineStart = i + 1;
+    return Num(line ? lines : end - lineStart + 1);
+}
+
+// Problems listed up to kMaxListedProblems; the rest only counted, then named in one line.
+class ProblemList {
+public:
+    explicit ProblemList(std::vector<std::wstring>& lines) : lines_(lines) {}
+    template <class Make>
+    void Add(Make make) {
+        if (listed_ < kMaxListedProblems) {
+            lines_.push_back(make());
+            ++listed_;
+        } else {
+            ++more_;
+        }
+    }
+    void Close() {
+        if (more_ > 0) lines_.push_back(Text(TextId::ListedMore, {Num(more_)}));
+    }
+
+private:
+    std::vector<std::wstring>& lines_;
+    std::size_t listed_ = 0;
+    std::size_t more_ = 0;
+};
+
+TextId RefusalText(EntryRefusal r) {
+    switch (r) {
+        case EntryRefusal::WebAddress: return TextId::RefusedWebAddress;
+        case EntryRefusal::ShellEntry: return TextId::RefusedShellEntry;
+        case EntryRefusal::NetworkPath: return TextId::RefusedNetworkPath;
+        default: return TextId::RefusedNotLocalPath;
+    }
+}
 
 }  // namespace
 
@@ -92,17 +178,25 @@ std::string MakeTransferJson(const std::vector<TransferRow>& rows, const std::ws
     return doc.dump(2, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
 }
 
-ParsedTransfer ParseTransferJson(const std::string& bytes, const std::wstring& profileDir) {
-    ParsedTransfer out;
+ImportPreview ParseTransferJson(const std::string& bytes, const std::wstring& profileDir) {
+    ImportPreview out;
     if (bytes.size() > kMaxTransferBytes) {
         out.problems.push_back(Text(TextId::ImportTooLarge));
+        return out;
+    }
+    if (NestedDeeperThan(bytes, kMaxTransferDepth)) {
+        out.problems.push_back(Text(TextId::ImportTooDeep, {Num(kMaxTransferDepth)}));
         return out;
     }
     Json doc;
     try {
         doc = Json::parse(bytes);
-    } catch (const Json::exception& e) {
-        out.problems.push_back(Text(TextId::ImportNotJson, {FromUtf8(e.what())}));
+    } catch (const Json::parse_error& e) {
+        // Where, never what: the failing token may be the whole file.
+        out.problems.push_back(Text(TextId::ImportNotJson, {ParseErrorAt(bytes, e.byte, true), ParseErrorAt(bytes, e.byte, false)}));
+        return out;
+    } catch (const Json::exception&) {
+        out.problems.push_back(Text(TextId::ImportNotJson, {L"-", L"-"}));
         return out;
     }
     const auto format = doc.is_object() ? doc.find("format") : doc.end();
@@ -112,58 +206,91 @@ ParsedTransfer ParseTransferJson(const std::string& bytes, const std::wstring& p
     }
     const auto version = doc.find("version");
     if (version == doc.end() || !(version->is_number_integer() && version->get<long long>() == kTransferVersion)) {
-        const std::string shown = version == doc.end() ? "-" : version->dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
-        out.problems.push_back(Text(TextId::ImportWrongVersion, {FromUtf8(shown.substr(0, 40))}));
+        out.problems.push_back(Text(TextId::ImportWrongVersion, {version == doc.end() ? L"-" : ShownValue(*version)}));
         return out;
     }
     const auto list = doc.find("buttons");
     if (list == doc.end() || !list->is_array()) {
-        out.problems.push_back(Text(TextId::ImportNoList));
+        out.problems.push_back(Text(TextId::ImportNoList, {}));
         return out;
     }
-    // Every entry is checked, so that one reading tells all that is wrong (the first 20).
+    // Every entry is checked, so that one reading tells all that is wrong.
+    ProblemList problems(out.problems);
+    bool malformed = false;
     long long entry = 0;
     for (const Json& b : *list) {
         ++entry;
-        auto problem = [&](std::wstring text) {
-            if (out.problems.size() < 20) out.problems.push_back(std::move(text));
+        auto wrong = [&](TextId id, std::vector<std::wstring> args) {
+            malformed = true;
+            problems.Add([&] { return Text(id, args); });
         };
         if (!b.is_object()) {
-            problem(Text(TextId::RowNotObject, {Num(entry)}));
+            wrong(TextId::RowNotObject, {Num(entry)});
             continue;
         }
         TransferRow row;
         const auto path = b.find("path");
         if (path == b.end() || !path->is_string() || path->get<std::string>().empty()) {
-            problem(Text(TextId::RowNoPath, {Num(entry)}));
+            wrong(TextId::RowNoPath, {Num(entry)});
             continue;
         }
         row.path = FromUtf8(path->get<std::string>());
         const auto kind = b.find("kind");
         if (kind == b.end() || !kind->is_number_integer() || kind->get<long long>() < ItemKind::File ||
             kind->get<long long>() > ItemKind::Url) {
-            problem(Text(TextId::RowBadKind, {Num(entry)}));
+            wrong(TextId::RowBadKind, {Num(entry)});
             continue;
         }
         row.kind = static_cast<std::int32_t>(kind->get<long long>());
         if (HasZero(row.path)) {
-            problem(Text(TextId::RowBadText, {Num(entry), L"path"}));
+            wrong(TextId::RowBadText, {Num(entry), L"path"});
             continue;
         }
         if (!TextMember(b, "title", row.title)) {
-            problem(Text(TextId::RowBadText, {Num(entry), L"title"}));
+            wrong(TextId::RowBadText, {Num(entry), L"title"});
             continue;
         }
         if (!TextMember(b, "parameter", row.parameter)) {
-            problem(Text(TextId::RowBadText, {Num(entry), L"parameter"}));
+            wrong(TextId::RowBadText, {Num(entry), L"parameter"});
             continue;
         }
+        // The rules see the path as the file writes it, before "%USERPROFILE%" is replaced.
+        ImportEntry e;
+        const EntryRefusal refusal = CheckEntry(row.kind, row.path, row.parameter);
+        if (refusal != EntryRefusal::None) {
+            ++out.refused;
+            e.refusal = Text(RefusalText(refusal));
+            const std::wstring& named = row.kind == ItemKind::ShellEntry ? row.title : row.path;
+            problems.Add([&] { return Text(TextId::RowRefused, {Num(entry), Shown(named)}, RefusalText(refusal)); });
+        }
         if (UsesFilePath(row.kind)) row.path = FromProfileRelative(row.path, profileDir);
-        out.rows.push_back(std::move(row));
+        e.row = std::move(row);
+        if (!malformed) out.entries.push_back(std::move(e));
+    }
+    problems.Close();
+    if (malformed) {
+        out.entries.clear();
+        out.refused = 0;
     }
     out.ok = out.problems.empty();
-    if (!out.ok) out.rows.clear();
     return out;
+}
+
+ImportPreview PreviewImportFile(const std::wstring& file, const std::wstring& profileDir) {
+    std::string bytes;
+    bool tooLarge = false;
+    if (!ReadWholeFile(file, bytes, kMaxTransferBytes, tooLarge)) {
+        ImportPreview out;
+        out.problems.push_back(tooLarge ? Text(TextId::ImportTooLarge) : Text(TextId::CliCannotRead, {file}));
+        return out;
+    }
+    return ParseTransferJson(bytes, profileDir);
+}
+
+std::wstring ImportSummary(const ImportPreview& preview) {
+    const std::wstring count = Num(preview.entries.size());
+    if (preview.refused > 0) return Text(TextId::ImportSummaryRefused, {count, Num(preview.refused)});
+    return Text(TextId::ImportSummaryOk, {count});
 }
 
 bool ReadRingRows(DbSession& store, std::vector<TransferRow>& rows) {
@@ -189,8 +316,17 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
         report.result = ImportReport::Result::BackupFailed;
         return report;
     }
+    // Prepared once: a file may hold a great many entries (all of them duplicates, say).
+    sql::Stmt dup(db, "select count(*) from tb_Btns where iType = ? and PathName = ?");
+    sql::Stmt count(db, "select count(*) from tb_Btns where ID >= 1 and ID <> 2");
+    sql::Stmt top(db, "select sort from tb_Btns order by sort desc limit 1");
+    sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) values (?, ?, ?, ?, ?)");
+    auto resetAll = [&] {
+        for (sql::Stmt* st : {&dup, &count, &top, &put}) st->Reset();
+    };
     if (!store.BeginTransaction()) return report;
     auto fail = [&] {
+        resetAll();
         store.RollbackTransaction();
         ImportReport failed;
         failed.backup = report.backup;
@@ -199,14 +335,12 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
     int entry = 0;
     for (const TransferRow& r : rows) {
         ++entry;
-        sql::Stmt dup(db, "select count(*) from tb_Btns where iType = ? and PathName = ?");
+        resetAll();
         if (!dup.Bind(1, r.kind).Bind(2, r.path).Row()) return fail();
         if (dup.Int(0) > 0) {
             report.skipped.push_back({ImportSkip::Reason::Duplicate, entry, r.title});
             continue;
         }
-        sql::Stmt count(db, "select count(*) from tb_Btns where ID >= 1 and ID <> 2");
-        sql::Stmt top(db, "select sort from tb_Btns order by sort desc limit 1");
         if (!count.Row()) return fail();
         const bool any = top.Row();
         if (top.failed()) return fail();
@@ -218,7 +352,6 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
         const std::int64_t last = any ? SortOfField(top.Field(0)) : -1;
         if (last == INT64_MAX) return fail();
         const std::int64_t next = last + 1;
-        sql::Stmt put(db, "insert into tb_Btns (iType, Title, PathName, Para, sort) values (?, ?, ?, ?, ?)");
         put.Bind(1, r.kind).Bind(2, r.title).Bind(3, r.path).Bind(5, next);
         if (r.parameter.empty()) put.BindNull(4);
         else put.Bind(4, r.parameter);
@@ -227,6 +360,7 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
         if (IsReservedId(id)) return fail();  // no button could own it
         report.added.push_back(id);
     }
+    resetAll();
     if (!store.CommitTransaction()) return fail();
     report.result = ImportReport::Result::Done;
     return report;
@@ -290,18 +424,15 @@ TransferResult ExportToFile(DbSession& store, const std::wstring& file, const st
 
 TransferResult ImportFromFile(DbSession& store, const std::wstring& file, const std::wstring& profileDir, int limit,
                               const DateTime& now) {
+    return ImportPreviewed(store, PreviewImportFile(file, profileDir), file, limit, now);
+}
+
+TransferResult ImportPreviewed(DbSession& store, const ImportPreview& preview, const std::wstring& file, int limit,
+                               const DateTime& now) {
     TransferResult r;
-    std::string bytes;
-    bool tooLarge = false;
-    if (!ReadWholeFile(file, bytes, kMaxTransferBytes, tooLarge)) {
+    if (!preview.ok) {
         r.exitCode = 2;
-        r.lines.push_back(tooLarge ? Text(TextId::ImportTooLarge) : Text(TextId::CliCannotRead, {file}));
-        return r;
-    }
-    ParsedTransfer parsed = ParseTransferJson(bytes, profileDir);
-    if (!parsed.ok) {
-        r.exitCode = 2;
-        r.lines = parsed.problems;
+        r.lines = preview.problems;
         return r;
     }
     if (!store.IsOpen()) {
@@ -309,7 +440,10 @@ TransferResult ImportFromFile(DbSession& store, const std::wstring& file, const 
         r.lines.push_back(Text(TextId::CliStoreFailed));
         return r;
     }
-    const ImportReport report = ImportRows(store, parsed.rows, limit, now);
+    std::vector<TransferRow> rows;
+    rows.reserve(preview.entries.size());
+    for (const ImportEntry& e : preview.entries) rows.push_back(e.row);
+    const ImportReport report = ImportRows(store, rows, limit, now);
     if (report.result != ImportReport::Result::Done) {
         r.exitCode = 3;
         r.lines.push_back(Text(report.result == ImportReport::Result::BackupFailed ? TextId::CliBackupFailed
@@ -318,12 +452,15 @@ TransferResult ImportFromFile(DbSession& store, const std::wstring& file, const 
     }
     r.added = static_cast<int>(report.added.size());
     r.lines.push_back(Text(TextId::CliImported, {Num(r.added), file}));
+    ProblemList skipped(r.lines);
     for (const ImportSkip& s : report.skipped) {
-        if (s.reason == ImportSkip::Reason::Duplicate)
-            r.lines.push_back(Text(TextId::CliSkippedDuplicate, {Num(s.entry), s.title}));
-        else
-            r.lines.push_back(Text(TextId::CliSkippedLimit, {Num(s.entry), s.title, Num(limit)}));
+        skipped.Add([&] {
+            return s.reason == ImportSkip::Reason::Duplicate
+                       ? Text(TextId::CliSkippedDuplicate, {Num(s.entry), Shown(s.title)})
+                       : Text(TextId::CliSkippedLimit, {Num(s.entry), Shown(s.title), Num(limit)});
+        });
     }
+    skipped.Close();
     return r;
 }
 

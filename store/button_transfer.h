@@ -13,8 +13,9 @@
 // A File or Folder path under the user's profile folder is written with "%USERPROFILE%"
 // in place of that folder, and an import puts the importing user's profile folder back.
 // "kind" is the iType code (0 to 4); "title" and "parameter" may be left out (empty).
-// Unknown members are ignored. A file whose format, version or any entry is wrong is
-// refused as a whole: nothing of it is added.
+// Unknown members are ignored. A file whose format, version or any entry is wrong, or
+// that holds an entry the rules of store/entry_rules.h refuse, is refused as a whole:
+// nothing of it is added.
 #pragma once
 
 #include <cstdint>
@@ -48,12 +49,30 @@ std::wstring FromProfileRelative(const std::wstring& path, const std::wstring& p
 
 std::string MakeTransferJson(const std::vector<TransferRow>& rows, const std::wstring& profileDir);
 
-struct ParsedTransfer {
-    bool ok = false;
-    std::vector<TransferRow> rows;        // paths already made absolute again
-    std::vector<std::wstring> problems;   // what is wrong, Chinese and English, when !ok
+// A file nested deeper than this (arrays and objects) is refused before it is parsed.
+constexpr std::size_t kMaxTransferDepth = 32;
+// Messages list this many problems (or skipped entries), then say how many more there are.
+constexpr std::size_t kMaxListedProblems = 20;
+
+// One entry of an import file as the preview shows it.
+struct ImportEntry {
+    TransferRow row;       // the path made absolute again
+    std::wstring refusal;  // why it may not become a button (store/entry_rules.h), empty when it may
 };
-ParsedTransfer ParseTransferJson(const std::string& bytes, const std::wstring& profileDir);
+
+// What an import file holds, read before anything is added: the command line imports it
+// when `ok`, the tray shows it to the user first.
+struct ImportPreview {
+    bool ok = false;                     // a button file, every entry well-formed and none refused
+    std::vector<ImportEntry> entries;    // every entry in order; empty when the file or an entry is malformed
+    std::size_t refused = 0;             // entries with a refusal
+    std::vector<std::wstring> problems;  // what is wrong when !ok: at most kMaxListedProblems, then "and N more"
+};
+ImportPreview ParseTransferJson(const std::string& bytes, const std::wstring& profileDir);
+// The file read whole (a file that cannot be read, or larger than kMaxTransferBytes, is a problem).
+ImportPreview PreviewImportFile(const std::wstring& file, const std::wstring& profileDir);
+// One line for the user: how many entries, and whether the file can be imported.
+std::wstring ImportSummary(const ImportPreview& preview);
 
 // The ring's rows in ring order.
 bool ReadRingRows(DbSession& store, std::vector<TransferRow>& rows);
@@ -77,7 +96,9 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
 
 // The whole of --export and --import (and their tray entries): files, store, messages.
 // Exit codes: 0 done; 2 the FILE is missing, unreadable, unwritable or not a valid
-// button file; 3 the store could not be read or changed (or backed up).
+// button file, or holds an entry that is refused; 3 the store could not be read or
+// changed (or backed up). The lines are bounded: at most kMaxListedProblems problems or
+// skipped entries, then how many more; quoted values are cut.
 struct TransferResult {
     int exitCode = 0;
     std::vector<std::wstring> lines;  // for the user, in the text language (Text())
@@ -86,6 +107,10 @@ struct TransferResult {
 TransferResult ExportToFile(DbSession& store, const std::wstring& file, const std::wstring& profileDir);
 TransferResult ImportFromFile(DbSession& store, const std::wstring& file, const std::wstring& profileDir, int limit,
                               const DateTime& now);
+// The import of a file already read and shown to the user (PreviewImportFile): its entries
+// exactly, as ImportFromFile adds them. A preview that is not ok adds nothing (exit code 2).
+TransferResult ImportPreviewed(DbSession& store, const ImportPreview& preview, const std::wstring& file, int limit,
+                               const DateTime& now);
 
 // Whole-file read (refusing more than maxBytes) and a write through a temporary file
 // beside the target that is then renamed over it.

@@ -119,8 +119,8 @@ def find_duplicate_seeds():
 
 def import_seeds():
     files = [
-        '{"format":"quorlin-buttons","version":1,"buttons":[{"title":"a","path":"C:\\a.txt","kind":0,"parameter":"-x"}]}',
-        '{"format":"quorlin-buttons","version":1,"buttons":[{"path":"%USERPROFILE%\\Desktop","kind":2},'
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"title":"a","path":"C:\\\\a.txt","kind":0,"parameter":"-x"}]}',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"path":"%USERPROFILE%\\\\Desktop","kind":2},'
         '{"title":"\u684c\u9762","path":"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}","kind":3,"parameter":null}]}',
         '{"format":"quorlin-buttons","version":2,"buttons":[]}',
         '{"format":"quorlin-buttons","version":1,"buttons":[{"kind":0},{"path":"x","kind":9},7,[]]}',
@@ -130,6 +130,10 @@ def import_seeds():
         '{"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\ud800","kind":0}]}',
         'not json at all',
         '',
+        '{"format":"quorlin-buttons","version":1,"buttons":[{"title":"\u6211\u7684\u7535\u8111","kind":3,'
+        '"path":"C:\\\\Windows\\\\System32\\\\cmd.exe","parameter":"/c x"},{"path":"\\\\\\\\h@SSL\\\\s","kind":0},'
+        '{"path":"search-ms:x","kind":4}]}',
+        '{"format":"quorlin-buttons","version":' + '[' * 40 + ']' * 40 + ',"buttons":[]}',
     ]
     seeds = []
     for i, f in enumerate(files):

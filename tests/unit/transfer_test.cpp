@@ -6,6 +6,7 @@
 #include "store/button_table.h"
 #include "store/button_transfer.h"
 #include "store/db_session.h"
+#include "store/entry_rules.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -116,6 +117,12 @@ TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"title":3}]})", L"第 1 项的 \"title\""},
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a\u0000b","kind":0}]})", L"第 1 项的 \"path\""},
         {R"({"format":"quorlin-buttons","version":1,"buttons":[7]})", L"第 1 项不是按钮对象"},
+        // Entries that would run something else than they show, or reach another machine.
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"search-ms:query=x","kind":4}]})", L"第 1 项“search-ms:query=x”被拒绝：网址"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"javascript:x","kind":1}]})", L"第 1 项“javascript:x”被拒绝：网址"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\\\h\\s\\x.exe","kind":0}]})", L"第 1 项“\\\\h\\s\\x.exe”被拒绝：网络路径"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\\\h@SSL\\DavWWWRoot","kind":2}]})", L"第 1 项“\\\\h@SSL\\DavWWWRoot”被拒绝：网络"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"file://h/x.exe","kind":0}]})", L"第 1 项“file://h/x.exe”被拒绝：文件"},
     };
     for (const Case& c : cases) {
         const TransferResult r = Import(c.json);
@@ -133,6 +140,34 @@ TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
     EXPECT_EQ(unwritable.exitCode, 2);
 }
 
+TEST_F(TransferTest, HostileFilesGetAShortRefusalAndEveryMessageIsBounded) {
+    const std::string head = R"({"format":"quorlin-buttons","version":)";
+    // 20,000 arrays deep where a number belongs, and 8 MB of brackets: refused before they are built.
+    for (const std::string& deep : {head + std::string(20000, '[') + std::string(20000, ']') + R"(,"buttons":[]})",
+                                    std::string(kMaxTransferBytes, '[')}) {
+        const TransferResult r = Import(deep);
+        EXPECT_EQ(r.exitCode, 2);
+        ASSERT_EQ(r.lines.size(), 1u);
+        EXPECT_EQ(r.lines[0].substr(0, 8), L"导入文件嵌套超过");
+    }
+    // A parse error says where, never the failing token (here a text of a million characters).
+    const TransferResult bad = Import(head + "1,\"" + std::string(1000000, 'x') + "\x01\"}");
+    ASSERT_EQ(bad.lines.size(), 1u);
+    EXPECT_LT(bad.lines[0].size(), 200u);
+    // 20,000 duplicates, 30 refused entries: the first 20 listed, then how many more.
+    std::string many = head + R"(1,"buttons":[{"title":"d","path":"C:\\d","kind":0})";
+    for (int i = 0; i < 20000; ++i) many += R"(,{"title":"d","path":"C:\\d","kind":0})";
+    const TransferResult dup = Import(many + "]}");
+    EXPECT_EQ(dup.added, 1);
+    ASSERT_EQ(dup.lines.size(), 22u) << ToUtf8(dup.lines[0]);
+    EXPECT_EQ(dup.lines[21].substr(0, 16), L"……另有 19980 项未列出。");
+    std::string refused = head + R"(1,"buttons":[{"path":"\\\\h\\s","kind":0})";
+    for (int i = 0; i < 29; ++i) refused += R"(,{"path":"\\\\h\\s","kind":0})";
+    const TransferResult r = Import(refused + "]}");
+    ASSERT_EQ(r.lines.size(), 21u);
+    EXPECT_EQ(r.lines[20].substr(0, 13), L"……另有 10 项未列出。");
+}
+
 TEST_F(TransferTest, ProfileFolderIsReplacedOnlyAtAFolderBoundary) {
     EXPECT_EQ(ToProfileRelative(L"C:\\Users\\me\\a", L"C:\\Users\\me"), L"%USERPROFILE%\\a");
     EXPECT_EQ(ToProfileRelative(L"C:\\Users\\meg\\a", L"C:\\Users\\me"), L"C:\\Users\\meg\\a");
@@ -142,6 +177,32 @@ TEST_F(TransferTest, ProfileFolderIsReplacedOnlyAtAFolderBoundary) {
     // Shell entries and web addresses are never touched.
     const std::string json = MakeTransferJson({{L"t", L"C:\\Users\\me", ItemKind::Url, L""}}, L"C:\\Users\\me");
     EXPECT_NE(json.find("\"C:\\\\Users\\\\me\""), std::string::npos);
+}
+
+TEST(EntryRulesTest, LocalPathsAndTheProgramsOwnShellEntriesPassAndNothingElse) {
+    using R = EntryRefusal;
+    const struct {
+        int kind;
+        const wchar_t* path;
+        const wchar_t* parameter;
+        R says;
+    } cases[] = {
+        {0, L"C:/a.exe", L"-x", R::None},
+        {2, L"%UserProfile%", L"", R::None},
+        {0, L"\\\\?\\D:\\long", L"", R::None},
+        {0, L"\\\\?\\UNC\\h\\s\\x", L"", R::NetworkPath},
+        {0, L"\\\\.\\PhysicalDrive0", L"", R::NetworkPath},
+        {0, L"\\??\\C:\\x", L"", R::NetworkPath},
+        {2, L"//h/s", L"", R::NetworkPath},
+        {0, L"%USERPROFILE%x\\a", L"", R::NotLocalPath},
+        {0, L"cmd.exe", L"", R::NotLocalPath},
+        {0, L"C:x.exe", L"", R::NotLocalPath},
+        {0, L"ms-msdt:/id x", L"", R::NotLocalPath},
+        {4, L"HTTP://x", L"", R::WebAddress},  // letter case counts, as in the add dialog
+        {3, kBrowserPath, kBrowserHomePage, R::None},
+        {3, kRecycleBinPath, L"/x", R::ShellEntry},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CheckEntry(c.kind, c.path, c.parameter), c.says) << ToUtf8(c.path);
 }
 
 }  // namespace

