@@ -46,6 +46,7 @@ enum class TextId {
     RefusedShellEntry,
     RefusedNetworkPath,
     RefusedNotLocalPath,
+    RefusedTooLong,
     ImportSummaryOk,      // %1 entries
     ImportSummaryRefused, // %1 entries, %2 refused
 };

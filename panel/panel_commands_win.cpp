@@ -8,6 +8,7 @@
 #include "app/settings_win.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
+#include "dialogs/import_preview_win.h"
 #include "framework/display_win.h"
 #include "framework/seams.h"
 #include "framework/seams_win.h"
@@ -129,7 +130,15 @@ void PanelCommands::ExportButtons() {
 void PanelCommands::ImportButtons() {
     const std::wstring file = ChooseButtonFile(false);
     if (file.empty()) return;
-    const TransferResult r = ImportFromFile(store_, file, state_.profileDir, kMaxButtons, CurrentDateTime());
+    const ImportPreview preview = PreviewImportFile(file, state_.profileDir);
+    if (!preview.ok && preview.refused == 0) {  // not a button file, or a malformed one: nothing to show
+        ShowTransferResult(preview.problems);
+        return;
+    }
+    // Every entry shown, the refused ones marked; nothing is added unless the user agrees.
+    CImportPreviewDlg dialog(preview);
+    if (dialog.DoModal(window_.hwnd()) != IDOK) return;
+    const TransferResult r = ImportPreviewed(store_, preview, file, kMaxButtons, CurrentDateTime());
     if (r.added > 0) buttons_.SyncWithStore();
     ShowTransferResult(r.lines);
 }

@@ -257,11 +257,13 @@ ImportPreview ParseTransferJson(const std::string& bytes, const std::wstring& pr
         // The rules see the path as the file writes it, before "%USERPROFILE%" is replaced.
         ImportEntry e;
         const EntryRefusal refusal = CheckEntry(row.kind, row.path, row.parameter);
-        if (refusal != EntryRefusal::None) {
+        const bool tooLong = FieldOverLimit(row.title, row.path, row.parameter) != OverLimit::None;
+        if (refusal != EntryRefusal::None || tooLong) {
+            const TextId reason = refusal != EntryRefusal::None ? RefusalText(refusal) : TextId::RefusedTooLong;
             ++out.refused;
-            e.refusal = Text(RefusalText(refusal));
+            e.refusal = Text(reason);
             const std::wstring& named = row.kind == ItemKind::ShellEntry ? row.title : row.path;
-            problems.Add([&] { return Text(TextId::RowRefused, {Num(entry), Shown(named)}, RefusalText(refusal)); });
+            problems.Add([&] { return Text(TextId::RowRefused, {Num(entry), Shown(named)}, reason); });
         }
         if (UsesFilePath(row.kind)) row.path = FromProfileRelative(row.path, profileDir);
         e.row = std::move(row);

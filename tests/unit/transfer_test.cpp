@@ -123,6 +123,9 @@ TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\\\h\\s\\x.exe","kind":0}]})", L"第 1 项“\\\\h\\s\\x.exe”被拒绝：网络路径"},
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"\\\\h@SSL\\DavWWWRoot","kind":2}]})", L"第 1 项“\\\\h@SSL\\DavWWWRoot”被拒绝：网络"},
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"file://h/x.exe","kind":0}]})", L"第 1 项“file://h/x.exe”被拒绝：文件"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"title":")" + std::string(261, 't') +
+             R"("}]})",
+         L"第 1 项“C:\\a”被拒绝：标题、路径或参数太长"},
     };
     for (const Case& c : cases) {
         const TransferResult r = Import(c.json);

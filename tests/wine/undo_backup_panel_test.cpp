@@ -2,11 +2,13 @@
 // on the same bts.db, a damaged bts.db at start, and quorlin.exe --import while it runs.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "dialogs/import_preview_win.h"
 #include "panel_fixture.h"
 #include "framework/user_texts.h"
 #include "store/backups.h"
@@ -142,7 +144,20 @@ TEST_F(UndoPanelTest, TrayExportAndImportGoThroughTheFileChooser) {
     boxes.QueueAnswer(kIdYes);
     Command(ID_CLEAR_ALL);
     ASSERT_EQ(p.Buttons().Count(), 1u);
+    // The preview lists every entry and adds nothing until "导入" is pressed.
+    int previewed = -1;
+    TimerScript agree([&] {
+        HWND d = ::FindWindowW(L"#32770", nullptr);
+        for (; d; d = ::FindWindowExW(nullptr, d, L"#32770", nullptr))
+            if (dynamic_cast<CImportPreviewDlg*>(fw::WindowBase::FromHandle(d))) break;
+        if (!d) return false;
+        previewed = static_cast<int>(::SendDlgItemMessageW(d, IDC_IMPORT_LIST, LVM_GETITEMCOUNT, 0, 0));
+        EXPECT_EQ(p.Buttons().Count(), 1u);
+        ::PostMessageW(d, WM_COMMAND, IDOK, 0);
+        return true;
+    });
     Command(ID_IMPORT_BUTTONS);
+    EXPECT_EQ(previewed, 4);
     EXPECT_EQ(p.Buttons().Count(), 4u);  // on the ring at once
     EXPECT_EQ(Query("select group_concat(Title, ',') from (select Title from tb_Btns where ID <> 2 order by sort)"),
               "我的电脑,甲,乙,丙");
