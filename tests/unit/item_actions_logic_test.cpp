@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/target_place.h"
+
 namespace quorlin {
 namespace {
 
@@ -71,6 +73,18 @@ TEST(ItemActionsFailure, RemovalPrompt) {
               L"打开失败{C:\\gone\\a b.exe}\r\n\r\n此目标不存在或已失效，是否删除此按钮？");
     EXPECT_EQ(RemovalPromptCaption(), L"提示");
     EXPECT_STREQ(kExplorerExe, L"explorer.exe");
+}
+
+TEST(ItemActionsFailure, OutOfReachNamesTheDriveOrTheShare) {
+    EXPECT_EQ(OutOfReachText(L"t", L"e:\\apps\\t.exe", true), L"“t”在 E 盘上，这个盘现在没有接入。接入后再试。");
+    for (const wchar_t* unc : {L"\\\\host\\share\\dir\\t.exe", L"\\\\?\\UNC\\host\\share\\t.exe"})
+        EXPECT_NE(OutOfReachText(L"t", unc, false).find(L"在 \\\\host\\share 上"), std::wstring::npos) << unc;
+    // Where a path lives, by its text alone.
+    EXPECT_EQ(HomeOfPath(L"\\\\?\\C:\\x"), PathHome::Drive);
+    for (const wchar_t* network : {L"//host/share/x", L"\\\\host@SSL\\DavWWWRoot\\x"})
+        EXPECT_EQ(HomeOfPath(network), PathHome::Network) << network;
+    for (const wchar_t* other : {L"\\\\.\\PhysicalDrive0", L"\\\\?\\Volume{x}\\a", L"relative\\x", L"C:x"})
+        EXPECT_EQ(HomeOfPath(other), PathHome::Elsewhere) << other;
 }
 
 TEST(ItemActionsFolder, SelectParamsQuoteThePath) {

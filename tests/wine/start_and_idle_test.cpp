@@ -130,6 +130,32 @@ TEST_F(StartAndIdleTest, StaleMissingCorruptAndOrphanedPicturesAreMadeAnewOrDrop
     EXPECT_EQ(Query("select count(*) from tb_IconCache where ID = " + std::to_string(tool)), "0");
 }
 
+// Targets out of reach (a drive that is not there, the network) survive a start untouched:
+// no existence check, no icon asked of the shell; a target missing from a local disk is still
+// pruned. The one on the absent drive is drawn faded, and a click says where it lives.
+TEST_F(StartAndIdleTest, ButtonsOutOfReachSurviveAStartUntouched) {
+    StartApp();
+    Sql("insert into tb_Btns (iType, Title, PathName, sort) values (0, 'stick', 'Q:\\apps\\tool.exe', 10), "
+        "(0, 'share', '\\\\host\\share\\tool.exe', 11), (0, 'gone', 'C:\\quorlin-gone.txt', 12)");
+    const int asked = ShellIconRequests();
+    OpenAndSettle();
+    EXPECT_EQ(Query("select group_concat(Title) from (select Title from tb_Btns where ID > 2 order by sort)"),
+              "stick,share");
+    EXPECT_EQ(ShellIconRequests(), asked) << "no icon of a target out of reach is asked for";
+    CButtonEx* stick = panel->Buttons().Find(IdOf("stick"));
+    ASSERT_NE(stick, nullptr);
+    const std::optional<png::Pixels> faded = fw::PicturePixels(stick->Image());
+    ASSERT_TRUE(faded);
+    int most = 0;
+    for (size_t i = 3; i < faded->bgra.size(); i += 4) most = std::max<int>(most, faded->bgra[i]);
+    EXPECT_LE(most, 96) << "drawn faded";
+    stick->OpenItem();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_NE(boxes.Shown()[0].text.find(L"Q 盘"), std::wstring::npos) << "where it lives";
+    EXPECT_TRUE(shell.Calls().empty());
+    EXPECT_NE(panel->Buttons().Find(IdOf("stick")), nullptr);
+}
+
 TEST_F(StartAndIdleTest, AnUnchangedPanelStartsFromItsKeptBackgroundAndAChangedOrDamagedOneNever) {
     OpenAndSettle();
     AddButtons();
