@@ -14,6 +14,10 @@
 //       CPU of the idle panel over S seconds and the private memory of the running panel
 //       against the empty window program (both from Linux's /proc of the Wine process:
 //       Wine 8 reports neither for another process), and what quorlin.exe's imports weigh.
+//   quorlin_bench.exe longrun [--days D]
+//       D (7) simulated days of clock ticks with a user's hovers, drags, menus and summons
+//       between, in process; private memory and GDI/USER objects at the start, after the
+//       first hour and at the end.
 //
 // Every figure is the median of N runs. Results are lines
 //   ROW <tab> measure <tab> value <tab> unit <tab> comparison
@@ -21,7 +25,8 @@
 //
 // The files: bench_support_win.* (what the modes share), render_bench_win.cpp and
 // store_bench_win.cpp (mode inproc), startup_bench_win.cpp (modes startup and phases),
-// idle_bench_win.cpp (mode idle); the ROW lines come from bench_report.h.
+// idle_bench_win.cpp (mode idle), longrun_bench_win.cpp (mode longrun); the ROW lines come
+// from bench_report.h.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -60,9 +65,11 @@ int wmain(int argc, wchar_t** argv) {
     if (args.mode == L"startup") return RunStartup(args);
     if (args.mode == L"phases") return RunStartupPhases(args);
     if (args.mode == L"idle") return RunIdle(args);
+    if (args.mode == L"longrun") return RunLongRun(args);
     std::fprintf(stderr,
                  "usage: quorlin_bench inproc [--runs N]\n"
                  "       quorlin_bench startup --exe QUORLIN.EXE --empty EMPTY_WINDOW.EXE [--runs N]\n"
-                 "       quorlin_bench idle --exe QUORLIN.EXE --empty EMPTY_WINDOW.EXE [--runs N] [--seconds S]\n");
+                 "       quorlin_bench idle --exe QUORLIN.EXE --empty EMPTY_WINDOW.EXE [--runs N] [--seconds S]\n"
+                 "       quorlin_bench longrun [--days D]\n");
     return 2;
 }

@@ -204,5 +204,8 @@ int RunStartupPhases(const Args& args);
 
 // idle_bench_win.cpp: the mode "idle".
 int RunIdle(const Args& args);
+// Mode longrun: days of clock ticks and a user's hovers, drags, menus and summons, and what
+// the process holds at the start, after the first hour and at the end.
+int RunLongRun(const Args& args);
 
 }  // namespace quorlin::bench

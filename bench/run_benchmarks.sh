@@ -3,7 +3,8 @@
 # prints one table (also written to build/bench-results.txt).
 #
 #   bench/run_benchmarks.sh            every figure, the median of several runs (about 8 minutes)
-#   bench/run_benchmarks.sh --quick    fewer runs, a 20 s idle window and 3,000 rows instead of 10,000
+#   bench/run_benchmarks.sh --quick    fewer runs, a 20 s idle window, 3,000 rows instead of 10,000
+#                                      and a long run of 1 simulated day instead of 7
 #
 # Environment: BENCH_BUILD (default build/bench) is the Windows build directory, with its
 # own Wine prefix inside; the native build goes to "$BENCH_BUILD-native". BENCH_RESULTS
@@ -15,9 +16,9 @@ native=$out-native
 results=${BENCH_RESULTS:-$root/build/bench-results.txt}
 export WINEPREFIX="$out/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 
-runs=7 startup_runs=9 idle_runs=3 idle_seconds=60 big=10000
+runs=7 startup_runs=9 idle_runs=3 idle_seconds=60 big=10000 days=7
 if [ "${1:-}" = "--quick" ]; then
-    runs=3 startup_runs=3 idle_runs=1 idle_seconds=20 big=3000
+    runs=3 startup_runs=3 idle_runs=1 idle_seconds=20 big=3000 days=1
 fi
 
 "$root/scripts/deps" || exit 1
@@ -59,8 +60,9 @@ timeout 3000 xvfb-run -a -s '-screen 0 1920x1080x24' bash -c '
     echo "== inproc";  wine quorlin_bench.exe inproc --runs "$2" --big "$3"
     echo "== startup"; wine quorlin_bench.exe startup --exe "$4" --empty "$5" --runs "$6"
     echo "== idle";    wine quorlin_bench.exe idle --exe "$4" --empty "$5" --runs "$7" --seconds "$8"
+    echo "== longrun"; wine quorlin_bench.exe longrun --days "$9"
     wineserver -k
-' _ "$out" "$runs" "$big" "$quorlin_exe" "$empty_exe" "$startup_runs" "$idle_runs" "$idle_seconds" \
+' _ "$out" "$runs" "$big" "$quorlin_exe" "$empty_exe" "$startup_runs" "$idle_runs" "$idle_seconds" "$days" \
     >"$wine_log" 2>&1 </dev/null
 wine_status=$?
 
