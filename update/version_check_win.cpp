@@ -94,9 +94,9 @@ void SetNetworkTimeouts(HINTERNET handle) {
 
 // Opens an https address for reading its body; null on failure and for every other address.
 // The request handle is made and sent here, so that the timeouts can be set on the request
-// itself (not every WinINet hands the session's timeouts on to the request InternetOpenUrlW
-// makes). WinINet checks the server's certificate (no flag here waives a check). A redirect is
-// not followed, as it could lead to plain HTTP: its reply counts as no answer.
+// itself (not every WinINet hands the session's timeouts on to a request made for it).
+// WinINet checks the server's certificate (no flag here waives a check). A redirect is not
+// followed, as it could lead to plain HTTP: its reply counts as no answer.
 HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHandle& connection) {
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_TRANSFER_ASCII |
                         INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
@@ -179,13 +179,14 @@ struct PendingReply {
     std::wstring text;
 };
 
+// Whether Windows says the user must not be interrupted now.
 bool RealUserBusy() {
     QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
     if (FAILED(::SHQueryUserNotificationState(&state))) return false;
     return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
 }
 
-std::atomic<UserBusyQuery> g_userBusy{nullptr};
+std::atomic<UserBusyQuery> g_userBusy{nullptr};  // a test's query, else the real one
 
 bool UserBusy() {
     const UserBusyQuery query = g_userBusy.load();
@@ -210,8 +211,8 @@ void RunCheck(bool interactive, const std::wstring& endpoint, const std::wstring
     if (!AsksNow(report, interactive, lastAsked, busy)) return;
     // Remembered before the box, which may stay open until the program ends.
     if (offer && !settingsFile.empty()) IniSettings(settingsFile).WriteString(kKeyUpdateAsked, report.version);
-    // Task-modal, without an owner: the box disables no window of the panel, which goes on
-    // working meanwhile, and stays out of the way of other programs' windows.
+    // Task-modal, without an owner: not system-modal, so other programs stay usable, and the
+    // panel (on another thread) goes on working meanwhile.
     const int answer = MessageBoxes().Show(0, report.message, Text(IDS_VERSION_CAPTION),
                                            kMbTaskModal | (offer ? kMbYesNo : kMbOk));
     // The home page is opened over HTTPS only; its result is not examined.
