@@ -3,9 +3,12 @@
 
 #include "app/command_line_win.h"
 #include "app/quorlin_app_win.h"
+#include "framework/late_library_win.h"
 #include "framework/seams_win.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    // Before anything loads a DLL: from the system folder only, never from the program's.
+    quorlin::fw::RestrictDllSearch();
     quorlin::InstallRealSeams();
     // "--export FILE" / "--import FILE" run without any window and end here.
     int exitCode = 0;

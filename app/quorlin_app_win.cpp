@@ -41,17 +41,12 @@ bool CQuorlinApp::CheckSingleInstance() {
 }
 
 std::wstring CQuorlinApp::GetAppDir() {
-    wchar_t path[512] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, path, 512);
-    if (n == 0) return std::wstring();
-    return quorlin::DirectoryOfModulePath(std::wstring(path, n < 512 ? n : 511));
+    const std::wstring path = quorlin::ExecutablePath();
+    if (path.empty()) return std::wstring();
+    return quorlin::DirectoryOfModulePath(path);
 }
 
-std::wstring CQuorlinApp::AppName() {
-    wchar_t path[512] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, path, 512);
-    return quorlin::AppNameOfModulePath(std::wstring(path, n < 512 ? n : 511));
-}
+std::wstring CQuorlinApp::AppName() { return quorlin::AppNameOfModulePath(quorlin::ExecutablePath()); }
 
 HWND CQuorlinApp::MainHwnd() const { return mainWnd ? mainWnd->hwnd() : nullptr; }
 

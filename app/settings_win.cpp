@@ -38,6 +38,10 @@ void IniSettings::WriteInt(const wchar_t* key, int value) const {
     ::WritePrivateProfileStringW(kSettingsSection, key, text, file_.c_str());
 }
 
+void IniSettings::WriteString(const wchar_t* key, const std::wstring& value) const {
+    ::WritePrivateProfileStringW(kSettingsSection, key, value.c_str(), file_.c_str());
+}
+
 void ReadSwitches(AppState& state) {
     const IniSettings settings(state.SettingsFile());
     state.transparency = settings.ReadInt(kKeyTrans, 255);
@@ -47,11 +51,15 @@ void ReadSwitches(AppState& state) {
 }
 
 std::wstring ExecutablePath() {
-    wchar_t path[512] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, path, 512);
-    if (n == 0) return std::wstring();
-    if (n >= 512) n = 511;
-    return std::wstring(path, n);
+    std::vector<wchar_t> path(512);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return std::wstring();
+        if (n < path.size()) return std::wstring(path.data(), n);
+        // Cut to fit: read again with more room (a path never exceeds 32,767 units).
+        if (path.size() >= 32768) return std::wstring();
+        path.resize(path.size() * 2);
+    }
 }
 
 bool IsAutoRunEnabled() {

@@ -14,6 +14,8 @@ inline const wchar_t kKeyTopMost[] = L"TOPMOST";
 inline const wchar_t kKeyLockButtons[] = L"LOCK_BTN";
 inline const wchar_t kKeyDeskX[] = L"DeskX";
 inline const wchar_t kKeyDeskY[] = L"DeskY";
+// The newer version the user was last asked about (written by the version check).
+inline const wchar_t kKeyUpdateAsked[] = L"UpdateAsked";
 
 inline const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const wchar_t kRunValue[] = L"QIV_ZEMBRICK";
@@ -33,6 +35,8 @@ public:
     std::wstring ReadString(const wchar_t* key) const;
     // Writes the "%d" rendering of value; the result is not examined.
     void WriteInt(const wchar_t* key, int value) const;
+    // Writes the text; the result is not examined.
+    void WriteString(const wchar_t* key, const std::wstring& value) const;
 
 private:
     std::wstring file_;
@@ -42,7 +46,8 @@ struct AppState;
 // Reads TRANS, LOCK, TOPMOST and LOCK_BTN of the state's setting.ini into it.
 void ReadSwitches(AppState& state);
 
-// The executable's full path as GetModuleFileNameW gives it (512 units at most).
+// The executable's full path as GetModuleFileNameW gives it, whole at any length; "" when
+// it cannot be read.
 std::wstring ExecutablePath();
 // True when the Run value exists and equals the executable's path exactly. Reads the
 // value at whatever length it has, so every path SetAutoRun can write reads back.

@@ -181,9 +181,22 @@ void OpenRecord(ButtonWindowHost& host, const ButtonRecord& item) {
     else OfferRemovalOf(host, item);
 }
 
+// explorer.exe by its full path in the Windows folder: a bare name would be looked for in
+// the program's folder first. "" when the Windows folder cannot be read.
+std::wstring ExplorerPath() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT n = ::GetWindowsDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::wstring();
+    std::wstring path(folder, n);
+    if (path.back() != L'\\') path += L'\\';
+    return path + kExplorerExe;
+}
+
 void OpenFolderOf(ButtonWindowHost& host, const ButtonRecord& item) {
+    const std::wstring explorer = ExplorerPath();
+    if (explorer.empty()) return;  // nothing is started, and the button is not to blame
     const std::wstring params = ContainingFolderParams(item.PathName);
-    const std::intptr_t r = Shell().Execute(0, kOpenVerb, kExplorerExe, params.c_str(), nullptr, SW_SHOWNORMAL);
+    const std::intptr_t r = Shell().Execute(0, kOpenVerb, explorer.c_str(), params.c_str(), nullptr, SW_SHOWNORMAL);
     if (IsShellFailure(r)) OfferRemovalOf(host, item);
 }
 

@@ -8,7 +8,7 @@ namespace quorlin {
 
 inline constexpr wchar_t kOpenVerb[] = L"open";
 inline constexpr wchar_t kPropertiesVerb[] = L"properties";
-inline constexpr wchar_t kExplorerExe[] = L"explorer.exe";
+inline constexpr wchar_t kExplorerExe[] = L"explorer.exe";  // started from the Windows folder by full path
 
 // One ShellExecuteW call (no owner, no directory, SW_SHOWNORMAL), or the default browser instead.
 struct OpenPlan {

@@ -13,6 +13,7 @@ enum : unsigned {
     kMbOk = 0x0,
     kMbYesNo = 0x4,
     kMbSystemModal = 0x1000,
+    kMbTaskModal = 0x2000,
 };
 enum : int {
     kIdOk = 1,

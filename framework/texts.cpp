@@ -47,7 +47,7 @@ std::wstring ChineseText(unsigned id) {
         case IDS_VERSION_CAPTION: return L"Zanthe桌面-版本检测";
         case IDS_VERSION_FAILED: return L"版本检测失败,请稍候重试!";
         case IDS_VERSION_UP_TO_DATE: return L"已经是最新版本, 无须升级。";
-        case IDS_VERSION_NEWER: return L"发现新版本:%s 是否下载更新?\r\n新版更新内容：\r\n";
+        case IDS_VERSION_NEWER: return L"发现新版本:%s 是否打开主页下载更新?";
         case IDS_TITLE_TOO_LONG: return L"标题太长，最多 %d 个字符";
         case IDS_TARGET_TOO_LONG: return L"目标地址太长，最多 %d 个字符";
         case IDS_PARAMS_TOO_LONG: return L"参数太长，最多 %d 个字符";

@@ -2,6 +2,26 @@
 
 namespace quorlin {
 
+namespace {
+
+bool StartsWithAsciiNoCase(const std::wstring& text, const wchar_t* prefix) {
+    std::size_t i = 0;
+    for (; prefix[i]; ++i) {
+        if (i >= text.size()) return false;
+        const wchar_t c = text[i] >= L'A' && text[i] <= L'Z' ? static_cast<wchar_t>(text[i] - L'A' + L'a') : text[i];
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsWebAddress(const std::wstring& url) {
+    return StartsWithAsciiNoCase(url, L"http://") || IsHttpsAddress(url);
+}
+
+bool IsHttpsAddress(const std::wstring& url) { return StartsWithAsciiNoCase(url, L"https://"); }
+
 std::wstring QuoteAddressArgument(const std::wstring& url) {
     std::wstring arg = L"\"";
     // A quote can never end the argument early: it is percent-encoded, which a browser reads

@@ -8,6 +8,11 @@ namespace quorlin {
 // and trailing backslashes doubled so that CommandLineToArgvW gives back the address unchanged.
 std::wstring QuoteAddressArgument(const std::wstring& url);
 
+// True when url starts with "http://" or "https://" (any letter case): a web address.
+bool IsWebAddress(const std::wstring& url);
+// True when url starts with "https://" (any letter case).
+bool IsHttpsAddress(const std::wstring& url);
+
 // The handler's command cut at its first "\"%1\"" (else its first %1), then " " and the quoted
 // address. No length limit: the caller must hand the result to a wide-string process API.
 std::wstring BuildBrowserCommandLine(const std::wstring& handlerCommand, const std::wstring& url);

@@ -48,7 +48,9 @@ int OpenInDefaultBrowser(const std::wstring& url) {
     const std::intptr_t shellResult = Shell().Execute(0, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (shellResult > 32) return static_cast<int>(shellResult);
 
-    // The shell refused: run the command that opens ".htm" files, with the address on it.
+    // The shell refused: run the command that opens ".htm" files, with the address on it (a
+    // web address only: a browser handed a file or script address would run it).
+    if (!quorlin::IsWebAddress(url)) return static_cast<int>(shellResult);
     std::wstring className;
     if (!ReadDefaultValue(HKEY_CLASSES_ROOT, L".htm", className) || className.empty())
         return static_cast<int>(shellResult);

@@ -1,8 +1,10 @@
 #include "update/version_check_win.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <initializer_list>
 #include <memory>
@@ -19,6 +21,7 @@
 #include "framework/text.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
+#include "update/browser_command.h"
 #include "update/browser_win.h"
 #include "update/version_logic.h"
 
@@ -27,10 +30,10 @@ namespace late {
 QUORLIN_LATE_PROC(L"wininet.dll", InternetCloseHandle)
 QUORLIN_LATE_PROC(L"wininet.dll", InternetSetOptionW)
 QUORLIN_LATE_PROC(L"wininet.dll", InternetCrackUrlW)
-QUORLIN_LATE_PROC(L"wininet.dll", InternetOpenUrlW)
 QUORLIN_LATE_PROC(L"wininet.dll", InternetConnectW)
 QUORLIN_LATE_PROC(L"wininet.dll", HttpOpenRequestW)
 QUORLIN_LATE_PROC(L"wininet.dll", HttpSendRequestW)
+QUORLIN_LATE_PROC(L"wininet.dll", HttpQueryInfoW)
 QUORLIN_LATE_PROC(L"wininet.dll", InternetOpenW)
 QUORLIN_LATE_PROC(L"wininet.dll", InternetQueryDataAvailable)
 QUORLIN_LATE_PROC(L"wininet.dll", InternetReadFile)
@@ -89,11 +92,14 @@ void SetNetworkTimeouts(HINTERNET handle) {
         late::InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
 }
 
-// Opens the address for reading its body, null on failure. An HTTP address gets its
-// request handle made and sent here, so that the timeouts can be set on the request itself
-// (not every WinINet hands the session's timeouts on to the request InternetOpenUrlW makes).
+// Opens an https address for reading its body; null on failure and for every other address.
+// The request handle is made and sent here, so that the timeouts can be set on the request
+// itself (not every WinINet hands the session's timeouts on to a request made for it).
+// WinINet checks the server's certificate (no flag here waives a check). A redirect is not
+// followed, as it could lead to plain HTTP: its reply counts as no answer.
 HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHandle& connection) {
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_TRANSFER_ASCII;
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_TRANSFER_ASCII |
+                        INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
     const DWORD_PTR context = 1;
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof(parts);
@@ -101,8 +107,7 @@ HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHa
     parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength =
         parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
     if (!late::InternetCrackUrlW(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return nullptr;
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
-        return late::InternetOpenUrlW(session, address.c_str(), nullptr, 0, flags, context);
+    if (parts.nScheme != INTERNET_SCHEME_HTTPS || !quorlin::IsHttpsAddress(address)) return nullptr;
 
     auto part = [](const wchar_t* text, DWORD length) {
         return text ? std::wstring(text, length) : std::wstring();
@@ -118,12 +123,15 @@ HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHa
                                         password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0,
                                         context));
     if (!connection) return nullptr;
-    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
     HINTERNET request = late::HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr, nullptr,
-                                           flags | secure, context);
+                                           flags, context);
     if (!request) return nullptr;
     SetNetworkTimeouts(request);
-    if (!late::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!late::HttpSendRequestW(request, nullptr, 0, nullptr, 0) ||
+        !late::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+        (status >= 300 && status < 400)) {
         late::InternetCloseHandle(request);
         return nullptr;
     }
@@ -171,20 +179,49 @@ struct PendingReply {
     std::wstring text;
 };
 
-// The check itself, on whatever thread runs it, with everything it needs passed in.
-void RunCheck(bool interactive, const std::wstring& endpoint) {
+// Whether Windows says the user must not be interrupted now.
+bool RealUserBusy() {
+    QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
+    if (FAILED(::SHQueryUserNotificationState(&state))) return false;
+    return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
+}
+
+std::atomic<UserBusyQuery> g_userBusy{nullptr};  // a test's query, else the real one
+
+bool UserBusy() {
+    const UserBusyQuery query = g_userBusy.load();
+    return query ? query() : RealUserBusy();
+}
+
+// The check itself, on whatever thread runs it, with everything it needs passed in:
+// settingsFile (setting.ini, "" for none) is where the version asked about is remembered,
+// lastAsked what it held when the check started.
+void RunCheck(bool interactive, const std::wstring& endpoint, const std::wstring& settingsFile,
+              const std::wstring& lastAsked) {
     using namespace quorlin;
     const std::wstring running = GetFileVersionString(::GetModuleHandleW(nullptr));
     const std::wstring home = LoadResourceString(IDS_HOME_PAGE);
+    // An address that is not https gets no request at all: the check fails.
     const std::wstring reply = FetchReplyText(BuildVersionQuery(endpoint, running));
 
     const VersionReport report = AnalyseVersionReply(reply, running);
-    if (!ShowsVersionMessage(report.outcome, interactive)) return;
     const bool offer = report.outcome == VersionOutcome::Newer;
-    // No owner: the box belongs to no window of the panel, which goes on working meanwhile.
+    // Asked only when a question would be shown: a full-screen program or a presentation holds it.
+    const bool busy = !interactive && offer && report.version != lastAsked && UserBusy();
+    if (!AsksNow(report, interactive, lastAsked, busy)) return;
+    // Remembered before the box, which may stay open until the program ends.
+    if (offer && !settingsFile.empty()) IniSettings(settingsFile).WriteString(kKeyUpdateAsked, report.version);
+    // Task-modal, without an owner: not system-modal, so other programs stay usable, and the
+    // panel (on another thread) goes on working meanwhile.
     const int answer = MessageBoxes().Show(0, report.message, Text(IDS_VERSION_CAPTION),
-                                           kMbSystemModal | (offer ? kMbYesNo : kMbOk));
-    if (offer && answer == kIdYes) OpenInDefaultBrowser(home);  // its result is not examined
+                                           kMbTaskModal | (offer ? kMbYesNo : kMbOk));
+    // The home page is opened over HTTPS only; its result is not examined.
+    if (offer && answer == kIdYes && IsHttpsAddress(home)) OpenInDefaultBrowser(home);
+}
+
+// The version the user was last asked about, as setting.ini holds it.
+std::wstring LastAsked(const std::wstring& settingsFile) {
+    return settingsFile.empty() ? std::wstring() : quorlin::IniSettings(settingsFile).ReadString(quorlin::kKeyUpdateAsked);
 }
 
 }  // namespace
@@ -239,18 +276,21 @@ std::wstring FetchReplyText(const std::wstring& address, std::chrono::millisecon
 }
 
 unsigned CheckVersion(bool interactive, const std::wstring& settingsFile) {
-    RunCheck(interactive, UpdateEndpoint(settingsFile));
+    RunCheck(interactive, UpdateEndpoint(settingsFile), settingsFile, LastAsked(settingsFile));
     return 0;
 }
+
+UserBusyQuery SetUserBusyQuery(UserBusyQuery query) { return g_userBusy.exchange(query); }
 
 void StartVersionCheck(bool interactive, const std::wstring& settingsFile) {
     // Everything the worker needs from the application is read here and handed over by value.
     std::wstring endpoint = UpdateEndpoint(settingsFile);
+    std::wstring lastAsked = LastAsked(settingsFile);
     try {
-        std::thread([interactive, endpoint = std::move(endpoint)] {
+        std::thread([interactive, endpoint = std::move(endpoint), settingsFile, lastAsked = std::move(lastAsked)] {
             // The shell may be asked to open the home page from this thread.
             const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-            RunCheck(interactive, endpoint);
+            RunCheck(interactive, endpoint, settingsFile, lastAsked);
             if (SUCCEEDED(com)) ::CoUninitialize();
         }).detach();
     } catch (const std::system_error&) {

@@ -14,15 +14,24 @@ constexpr DWORD kVersionNetworkTimeoutMs = 10000;
 constexpr std::chrono::milliseconds kVersionReplyDeadline{20000};
 
 // Starts a check on a new worker thread and returns at once. interactive: every
-// outcome is reported; otherwise only a newer version is. The endpoint is read here, on
-// the caller's thread, from settingsFile (setting.ini); the worker touches nothing shared.
+// outcome is reported; otherwise only a newer version the user was not asked about yet
+// (setting.ini's [SETTING] UpdateAsked), and not while the user is busy (see
+// SetUserBusyQuery). The endpoint and UpdateAsked are read here, on the caller's thread,
+// from settingsFile (setting.ini); the worker only writes UpdateAsked there when it asks.
+// The check asks only an https endpoint, with WinINet's certificate checks, and follows no
+// redirect; anything else is a failed check. The box is task-modal, without an owner.
 void StartVersionCheck(bool interactive, const std::wstring& settingsFile);
 // The worker body (also callable directly, e.g. from tests): asks UpdateEndpoint(settingsFile),
 // read on the calling thread. Returns 0.
 unsigned CheckVersion(bool interactive, const std::wstring& settingsFile);
+// Whether the user must not be interrupted now. The real one asks SHQueryUserNotificationState:
+// busy, a full-screen Direct3D program or presentation mode. May be called on any thread.
+using UserBusyQuery = bool (*)();
+// Installs another query (tests); nullptr puts back the real one. Returns the previous one.
+UserBusyQuery SetUserBusyQuery(UserBusyQuery query);
 // "a.b.c.d" from the module's fixed file version, "" when it cannot be read.
 std::wstring GetFileVersionString(HMODULE module);
-// The body of an HTTP GET as text, "" on any failure; stops reading as soon as the reply
+// The body of an HTTPS GET as text, "" on any failure and for any other address; stops reading as soon as the reply
 // is longer than any valid reply can be, and gives up after a timeout.
 std::wstring FetchReplyText(const std::wstring& address);
 // The same with a deadline of the caller's choosing: when it passes before the whole body

@@ -92,26 +92,41 @@ std::wstring BuildVersionQuery(const std::wstring& endpoint, const std::wstring&
     return endpoint + L"?version=" + running;
 }
 
+bool IsPlainVersion(const std::wstring& text) {
+    if (text.empty() || text.size() > 32 || text.front() == L'.' || text.back() == L'.') return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c == L'.' ? text[i - 1] == L'.' : (c < L'0' || c > L'9')) return false;
+    }
+    return true;
+}
+
 VersionReport AnalyseVersionReply(const std::wstring& reply, const std::wstring& running) {
     VersionReport report;
     report.message = Text(IDS_VERSION_FAILED);
     if (reply.empty() || Utf16Length(reply) > kMaxReplyUnits) return report;
     const std::vector<std::wstring> fields = SplitTerminated(reply, L'|');
-    if (fields.empty()) return report;
+    // Anything but a plain version is no answer: the server's text never reaches the user.
+    if (fields.empty() || !IsPlainVersion(fields[0])) return report;
     if (VersionToNumber(fields[0]) <= VersionToNumber(running)) {
         report.outcome = VersionOutcome::UpToDate;
         report.message = Text(IDS_VERSION_UP_TO_DATE);
         return report;
     }
-    // Field 1 belongs to the reply format but is never shown; notes start at field 2.
+    // The fields after the version (release notes) are the server's words: never shown.
     report.outcome = VersionOutcome::Newer;
+    report.version = fields[0];
     report.message = FillIn(Text(IDS_VERSION_NEWER), {fields[0]});
-    for (std::size_t i = 2; i < fields.size(); ++i) report.message += fields[i] + L"\r\n";
     return report;
 }
 
 bool ShowsVersionMessage(VersionOutcome outcome, bool interactive) {
     return interactive || outcome == VersionOutcome::Newer;
+}
+
+bool AsksNow(const VersionReport& report, bool interactive, const std::wstring& lastAsked, bool busy) {
+    if (interactive) return true;
+    return ShowsVersionMessage(report.outcome, false) && report.version != lastAsked && !busy;
 }
 
 void ReplyAccumulator::Feed(const char* data, std::size_t size) {

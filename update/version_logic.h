@@ -31,17 +31,29 @@ std::wstring BuildVersionQuery(const std::wstring& endpoint, const std::wstring&
 enum class VersionOutcome { Failure, UpToDate, Newer };
 
 // What the check concludes and the text of its message box (caption Text(IDS_VERSION_CAPTION);
-// OK for Failure and UpToDate, Yes/No for Newer, where Yes opens the home page).
+// OK for Failure and UpToDate, Yes/No for Newer, where Yes opens the home page). No text of
+// the server's is in the message but the version, and only when IsPlainVersion.
 struct VersionReport {
     VersionOutcome outcome = VersionOutcome::Failure;
     std::wstring message;
+    std::wstring version;  // the newer version (Newer only)
 };
 
-// Decides on a reply body (already without CRs) against the running version text.
+// Digits and single dots, a digit first and last, 32 characters at most ("2.0.0.9", "3").
+bool IsPlainVersion(const std::wstring& text);
+
+// Decides on a reply body (already without CRs) against the running version text. A reply
+// whose first field is not IsPlainVersion is no answer (Failure).
 VersionReport AnalyseVersionReply(const std::wstring& reply, const std::wstring& running);
 
 // True when the outcome gets a message box: a newer version always, the rest only on request.
 bool ShowsVersionMessage(VersionOutcome outcome, bool interactive);
+
+// Whether a check shows its box now. A requested check (interactive) shows every outcome. An
+// automatic one asks only about a newer version other than lastAsked (the one the user was last
+// asked about), and not while the user must not be interrupted (busy: a full-screen program or
+// a presentation); such a question is held, not remembered, and asked by a later check.
+bool AsksNow(const VersionReport& report, bool interactive, const std::wstring& lastAsked, bool busy);
 
 // Collects the reply body from raw byte chunks as they arrive from the network: drops every CR
 // byte, decodes UTF-8 (a sequence split across chunks decodes as if the body came in one piece;

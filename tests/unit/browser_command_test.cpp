@@ -98,5 +98,12 @@ TEST(BrowserCommandAddress, NoLengthLimit) {
     EXPECT_EQ(ParseCommandLine(line), (Args{L"C:\\b.exe", url}));
 }
 
+TEST(BrowserCommandAddress, OnlyWebAddressesGoToABrowser) {
+    EXPECT_TRUE(IsWebAddress(L"http://x/") && IsWebAddress(L"HTTPS://x/") && IsHttpsAddress(L"Https://x"));
+    for (const wchar_t* url : {L"file:///C:/x.exe", L"C:\\x.exe", L"javascript:x", L"http:x", L"ms-msdt:x", L""})
+        EXPECT_FALSE(IsWebAddress(url)) << url;
+    EXPECT_FALSE(IsHttpsAddress(L"http://x/"));
+}
+
 }  // namespace
 }  // namespace quorlin

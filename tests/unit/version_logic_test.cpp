@@ -74,21 +74,13 @@ TEST(VersionText, FormatAndQuery) {
               L"http://u.example/ad/zembrick/version.php?version=");
 }
 
-TEST(VersionReply, NewerVersionListsNotes) {
-    VersionReport r = AnalyseVersionReply(L"2.0.0.9|x|Faster start|New icons|", L"2.0.0.8");
-    EXPECT_EQ(r.outcome, VersionOutcome::Newer);
-    EXPECT_EQ(r.message, L"发现新版本:2.0.0.9 是否下载更新?\r\n新版更新内容：\r\nFaster start\r\nNew icons\r\n");
-
-    r = AnalyseVersionReply(L"2.0.0.9|x|Faster start", L"2.0.0.8");  // unterminated note is lost
-    EXPECT_EQ(r.outcome, VersionOutcome::Newer);
-    EXPECT_EQ(r.message, L"发现新版本:2.0.0.9 是否下载更新?\r\n新版更新内容：\r\n");
-
-    r = AnalyseVersionReply(L"2.0.0.9|", L"2.0.0.8");
-    EXPECT_EQ(r.outcome, VersionOutcome::Newer);
-    EXPECT_EQ(r.message, L"发现新版本:2.0.0.9 是否下载更新?\r\n新版更新内容：\r\n");
-
-    r = AnalyseVersionReply(L"2.0.0.9|x||b|\n", L"2.0.0.8");  // empty note lines stay
-    EXPECT_EQ(r.message, L"发现新版本:2.0.0.9 是否下载更新?\r\n新版更新内容：\r\n\r\nb\r\n");
+TEST(VersionReply, NewerVersionIsNamedButNoNoteIsShown) {
+    for (const wchar_t* reply : {L"2.0.0.9|x|Faster start|New icons|", L"2.0.0.9|x|Faster start", L"2.0.0.9|"}) {
+        const VersionReport r = AnalyseVersionReply(reply, L"2.0.0.8");
+        EXPECT_EQ(r.outcome, VersionOutcome::Newer);
+        EXPECT_EQ(r.version, L"2.0.0.9");
+        EXPECT_EQ(r.message, L"发现新版本:2.0.0.9 是否打开主页下载更新?");
+    }
 }
 
 TEST(VersionReply, NotNewerIsUpToDate) {
@@ -101,7 +93,9 @@ TEST(VersionReply, NotNewerIsUpToDate) {
 }
 
 TEST(VersionReply, BadRepliesFail) {
-    for (const std::wstring& reply : {std::wstring(L"2.0.0.9"), std::wstring(L"")}) {
+    // Also any first field but digits and dots: the server's text is never shown.
+    for (const std::wstring reply : {L"2.0.0.9", L"", L"9.9 call 555-0100|", L"<b>9</b>|", L"9..9|", L"9.|",
+                                     L" 9|", L"v9|", L"900000000000000000000000000000000|"}) {
         const VersionReport r = AnalyseVersionReply(reply, L"2.0.0.8");
         EXPECT_EQ(r.outcome, VersionOutcome::Failure);
         EXPECT_EQ(r.message, L"版本检测失败,请稍候重试!");

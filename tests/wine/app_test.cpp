@@ -2,6 +2,7 @@
 // Windows, on the real program.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winternl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "app/data_location_win.h"
 #include "app/quorlin_app_win.h"
 #include "app/settings_win.h"
+#include "framework/late_library_win.h"
 #include "panel_fixture.h"
 
 namespace quorlin::testing {
@@ -358,6 +360,40 @@ TEST_F(AutoRunTest, ALongStoredValueIsReadWhole) {
     EXPECT_FALSE(IsAutoRunEnabled());
     Store(L"\"" + ExecutablePath() + L"\"");
     EXPECT_TRUE(IsAutoRunEnabled());
+}
+
+TEST_F(AutoRunTest, AProgramPathLongerThan511CharactersIsStoredWhole) {
+    // Wine starts no program from so long a path: the loader's record of this program names
+    // one for a moment instead (GetModuleFileNameW reads it).
+    const std::wstring path = L"C:\\" + std::wstring(580, L'p') + L"\\quorlin.exe";
+    using FindEntry = NTSTATUS(NTAPI*)(void*, LDR_DATA_TABLE_ENTRY**);
+    const auto find = reinterpret_cast<FindEntry>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "LdrFindEntryForAddress")));
+    LDR_DATA_TABLE_ENTRY* module = nullptr;
+    ASSERT_TRUE(find && find(::GetModuleHandleW(nullptr), &module) == 0);
+    UNICODE_STRING* name = &module->FullDllName;
+    const UNICODE_STRING real = *name;
+    *name = UNICODE_STRING{static_cast<USHORT>(path.size() * 2), static_cast<USHORT>(path.size() * 2 + 2),
+                           const_cast<wchar_t*>(path.c_str())};
+    const bool stored = SetAutoRun(true);
+    *name = real;
+    EXPECT_TRUE(stored);
+    EXPECT_EQ(Stored(), L"\"" + path + L"\"");
+}
+
+// A DLL beside the program never stands in for one of the system's: neither the DLLs loaded
+// on first use nor, once the search is limited at start, any other.
+TEST(DllSearchTest, ADllBesideTheProgramIsNeverLoaded) {
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const auto planted = std::filesystem::path(ExecutablePath()).parent_path() / L"qplanted.dll";
+    std::filesystem::copy_file(std::filesystem::path(system) / L"version.dll", planted,
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(fw::LateProc<FARPROC>(L"qplanted.dll", "GetFileVersionInfoSizeW"), nullptr);
+    EXPECT_TRUE(fw::RestrictDllSearch());
+    EXPECT_EQ(::LoadLibraryW(L"qplanted.dll"), nullptr);
+    std::error_code ignored;
+    std::filesystem::remove(planted, ignored);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,27 +205,45 @@ TEST_F(BrowserLaunchTest, FailureToStartTheHandlerIsReturned) {
     EXPECT_EQ(shell.CommandLines().size(), 1u);
 }
 
-// The real seams: the shell refuses a path that does not exist yet, so the handler runs,
-// and the handler (cmd.exe) creates that very file, whose name is not in the ANSI code page.
+// The real command line: the shell (refusing here) is passed over, and the handler (this
+// program, see main.cpp) writes down the address it was given, not all in the ANSI code page.
 TEST_F(BrowserLaunchTest, RealFallbackStartsTheHandlerWithTheWholeAddress) {
     TempDir dir;
-    const std::filesystem::path target = dir.Path() / L"打开-ünï.txt";
-    SetHandler(L"%SystemRoot%\\system32\\cmd.exe /c type nul >", REG_EXPAND_SZ);
-
-    IShell* recording = SetShell(nullptr);
+    const std::filesystem::path target = dir.Path() / L"argument.txt";
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    SetHandler(L"\"" + std::wstring(self) + L"\" --write-argument \"" + target.wstring() + L"\" \"%1\"");
+    struct RefusingShell : RecordingShell {  // installed over the fixture's while it lives
+        IShell* real = nullptr;
+        unsigned RunCommandLine(const std::wstring& line, int show) override { return real->RunCommandLine(line, show); }
+    } refusing;
+    refusing.result = 2;
     IMessageBoxes* boxes = SetMessageBoxes(nullptr);
     ISound* sound = SetSound(nullptr);
     InstallRealSeams();
-    const int result = OpenInDefaultBrowser(target.wstring());
-    SetShell(recording);
+    refusing.real = SetShell(&refusing);
+    const std::wstring url = L"https://例子.example/路径?q=ünï€😀";
+    const int result = OpenInDefaultBrowser(url);
     SetMessageBoxes(boxes);
     SetSound(sound);
 
     EXPECT_GT(result, 31);
+    const std::string expected(reinterpret_cast<const char*>(url.c_str()), url.size() * sizeof(wchar_t));
+    std::string written;
     const auto start = std::chrono::steady_clock::now();
-    while (!std::filesystem::exists(target) && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
+    while (written != expected && std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_TRUE(std::filesystem::exists(target));
+        std::ifstream in(target, std::ios::binary);
+        written.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    EXPECT_EQ(written, expected);
+}
+
+TEST_F(BrowserLaunchTest, OnlyAWebAddressReachesTheHandler) {
+    SetHandler(L"C:\\Browser\\browser.exe \"%1\"");
+    for (const wchar_t* url : {L"C:\\Windows\\System32\\calc.exe", L"file:///C:/x.exe", L"javascript:alert(1)"})
+        EXPECT_EQ(OpenInDefaultBrowser(url), 2) << url;
+    EXPECT_TRUE(shell.CommandLines().empty());
 }
 
 }  // namespace

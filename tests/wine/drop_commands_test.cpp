@@ -280,7 +280,7 @@ TEST_F(CommandTest, CheckForUpdatesReportsEveryOutcome) {
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, L"版本检测失败,请稍候重试!");
     EXPECT_EQ(boxes.Shown()[0].caption, L"Zanthe桌面-版本检测");
-    EXPECT_EQ(boxes.Shown()[0].flags & kMbSystemModal, static_cast<unsigned>(kMbSystemModal));
+    EXPECT_EQ(boxes.Shown()[0].flags & (kMbSystemModal | kMbTaskModal), static_cast<unsigned>(kMbTaskModal));
 }
 
 TEST_F(CommandTest, ExitPostsQuitAndTheWindowCleansUp) {

@@ -106,7 +106,9 @@ TEST_F(ItemActionsTest, MenuOpenFolderPropertiesAndDelete) {
     MenuCommand(b, ID_PROPERTIES);
     auto calls = shell.Calls();
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].file, L"explorer.exe");
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(calls[0].file, std::wstring(windows) + L"\\explorer.exe");  // never looked for beside the program
     EXPECT_EQ(calls[0].verb, L"open");
     EXPECT_EQ(calls[0].params, L"/select, \"" + file + L"\"");
     EXPECT_TRUE(calls[1].invokeIdList);

@@ -13,16 +13,21 @@ here=$(cd "$(dirname "$0")" && pwd)
 wineserver -p 2>/dev/null
 wine cmd /c exit >/dev/null 2>&1
 
-# The version check's tests ask a local HTTP server whose replies are chosen by the path
-# (tests/wine/version_server.py). It is stopped after the Wine tests, when this script
+# The version check's tests ask a local HTTPS server whose replies are chosen by the path
+# (tests/wine/version_server.py), with a certificate for localhost made here for this run
+# (the tests trust it while they run). It is stopped after the Wine tests, when this script
 # ends early, and in any case by itself after its lifetime.
 portfile=$(mktemp)
-python3 "$here/version_server.py" --port-file "$portfile" --lifetime 1500 >/dev/null 2>&1 &
+certdir=$(mktemp -d)
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -addext subjectAltName=DNS:localhost \
+    -keyout "$certdir/key.pem" -out "$certdir/cert.pem" >/dev/null 2>&1
+python3 "$here/version_server.py" --port-file "$portfile" --lifetime 1500 \
+    --cert "$certdir/cert.pem" --key "$certdir/key.pem" >/dev/null 2>&1 &
 server_pid=$!
 stop_version_server() {
     kill "$server_pid" 2>/dev/null
     wait "$server_pid" 2>/dev/null
-    rm -f "$portfile" "$portfile.tmp"
+    rm -rf "$portfile" "$portfile.tmp" "$certdir"
 }
 trap stop_version_server EXIT
 for _ in $(seq 1 100); do
@@ -30,8 +35,10 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 if [ -s "$portfile" ]; then
-    { read -r server_port; read -r closed_port; } <"$portfile"
-    export QUORLIN_VERSION_SERVER="http://127.0.0.1:$server_port" QUORLIN_CLOSED_PORT="$closed_port"
+    { read -r server_port; read -r closed_port; read -r plain_port; } <"$portfile"
+    export QUORLIN_VERSION_SERVER="https://localhost:$server_port" QUORLIN_CLOSED_PORT="$closed_port" \
+        QUORLIN_VERSION_PLAIN_SERVER="http://127.0.0.1:$plain_port" \
+        QUORLIN_VERSION_CERT="$(winepath -w "$certdir/cert.pem" 2>/dev/null)"
 else
     echo "run: the version server did not start"
 fi

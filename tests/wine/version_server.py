@@ -1,16 +1,17 @@
 #!/usr/bin/env python3
 """The update endpoint as the version check's Wine tests need it.
 
-Serves on 127.0.0.1 and answers every GET with the reply of a case chosen by the first
+Serves HTTPS on 127.0.0.1 (with --cert and --key; the tests ask it as localhost) and plain
+HTTP on a second port, and answers every GET with the reply of a case chosen by the first
 segment of the path, e.g. /ok9/ad/zembrick/version.php?version=2.0.0.8. Besides the plain
 replies there are servers that misbehave: one that trickles its body a byte at a time,
 one that floods an endless body, one that stops in the middle of its body, and one that
 accepts the connection and never answers.
 
-    version_server.py --port-file FILE [--port N] [--lifetime SECONDS]
+    version_server.py --port-file FILE [--port N] [--lifetime SECONDS] [--cert PEM --key PEM]
 
-Once listening it writes two lines to FILE: its port, and a port on 127.0.0.1 where
-nothing listens (for the "unreachable" case). It ends by itself after --lifetime seconds
+Once listening it writes three lines to FILE: its port, a port on 127.0.0.1 where nothing
+listens (for the "unreachable" case), and the plain HTTP port. It ends by itself after --lifetime seconds
 whatever happens, and on SIGTERM or SIGINT. Python 3 standard library only.
 """
 
@@ -19,6 +20,7 @@ import os
 import select
 import signal
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -51,14 +53,16 @@ def client_gone(sock, wait):
     readable, _, _ = select.select([sock], [], [], wait)
     if not readable:
         return False
-    try:
-        return sock.recv(1, socket.MSG_PEEK) == b""
-    except OSError:
+    try:  # (a TLS socket cannot peek; nothing more is read from it anyway)
+        return (sock.recv(1) if isinstance(sock, ssl.SSLSocket) else sock.recv(1, socket.MSG_PEEK)) == b""
+    except (OSError, ValueError):
         return True
 
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.0"  # one request per connection; the body ends with it
+    plain_port = 0
+    last_echo = ""
 
     def log_message(self, fmt, *args):  # quiet: the test log is for the tests
         pass
@@ -92,8 +96,12 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(status, body)
         elif case == "echo":
             # What the request looked like: its path with the query, and the user agent.
-            agent = self.headers.get("User-Agent", "")
-            self.send_body(200, "9.9.9.9|x|%s|%s|" % (self.path, agent))
+            Handler.last_echo = "%s|%s|" % (self.path, self.headers.get("User-Agent", ""))
+            self.send_body(200, "9.9.9.9|")
+        elif case == "lastecho":
+            self.send_body(200, Handler.last_echo)
+        elif case == "tohttp":
+            self.send_body(302, "", [("Location", "http://127.0.0.1:%d/ok9/" % Handler.plain_port)])
         elif case == "slow":
             time.sleep(3)
             self.send_body(200, "2.0.0.9|x|slow reply|")
@@ -148,6 +156,15 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(404, "no such case: %s" % case)
 
 
+class TlsServer(ThreadingHTTPServer):
+    """HTTPS; each handshake runs on its connection's own thread, at the handler's first read."""
+    context = None
+
+    def get_request(self):
+        sock, address = super().get_request()
+        return self.context.wrap_socket(sock, server_side=True, do_handshake_on_connect=False), address
+
+
 def free_port():
     """A port on 127.0.0.1 that nothing listens on (taken and given back at once)."""
     s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -162,11 +179,20 @@ def main():
     parser.add_argument("--port", type=int, default=0, help="port to listen on (0: any free one)")
     parser.add_argument("--port-file", help="where to write the port and an unused port")
     parser.add_argument("--lifetime", type=float, default=1800, help="seconds until the server ends by itself")
+    parser.add_argument("--cert", help="PEM certificate: serve HTTPS")
+    parser.add_argument("--key", help="PEM private key of --cert")
     args = parser.parse_args()
 
-    server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    if args.cert:
+        TlsServer.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        TlsServer.context.load_cert_chain(args.cert, args.key)
+    server = (TlsServer if args.cert else ThreadingHTTPServer)(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     port = server.server_address[1]
+    plain = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    plain.daemon_threads = True
+    Handler.plain_port = plain.server_address[1]
+    threading.Thread(target=plain.serve_forever, daemon=True).start()
     closed = free_port()
     while closed == port:
         closed = free_port()
@@ -184,7 +210,7 @@ def main():
         # Written whole, after the socket listens: a reader never sees half a file.
         tmp = args.port_file + ".tmp"
         with open(tmp, "w") as f:
-            f.write("%d\n%d\n" % (port, closed))
+            f.write("%d\n%d\n%d\n" % (port, closed, Handler.plain_port))
         os.replace(tmp, args.port_file)
     print("version server on 127.0.0.1:%d (nothing on %d)" % (port, closed), flush=True)
     server.serve_forever()
