@@ -16,7 +16,7 @@ bool StartsWithAsciiNoCase(const std::wstring& text, const wchar_t* prefix) {
 
 }  // namespace
 
-bool IsWebAddress(const std::wstring& url) {
+bool IsWebAddressAnyCase(const std::wstring& url) {
     return StartsWithAsciiNoCase(url, L"http://") || IsHttpsAddress(url);
 }
 

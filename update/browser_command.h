@@ -8,8 +8,9 @@ namespace quorlin {
 // and trailing backslashes doubled so that CommandLineToArgvW gives back the address unchanged.
 std::wstring QuoteAddressArgument(const std::wstring& url);
 
-// True when url starts with "http://" or "https://" (any letter case): a web address.
-bool IsWebAddress(const std::wstring& url);
+// True when url starts with "http://" or "https://" in any letter case: a web address the
+// browser fallback may hand on (the add dialog and the import are stricter: IsWebAddress).
+bool IsWebAddressAnyCase(const std::wstring& url);
 // True when url starts with "https://" (any letter case).
 bool IsHttpsAddress(const std::wstring& url);
 

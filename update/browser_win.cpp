@@ -50,7 +50,7 @@ int OpenInDefaultBrowser(const std::wstring& url) {
 
     // The shell refused: run the command that opens ".htm" files, with the address on it (a
     // web address only: a browser handed a file or script address would run it).
-    if (!quorlin::IsWebAddress(url)) return static_cast<int>(shellResult);
+    if (!quorlin::IsWebAddressAnyCase(url)) return static_cast<int>(shellResult);
     std::wstring className;
     if (!ReadDefaultValue(HKEY_CLASSES_ROOT, L".htm", className) || className.empty())
         return static_cast<int>(shellResult);

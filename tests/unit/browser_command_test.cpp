@@ -99,9 +99,9 @@ TEST(BrowserCommandAddress, NoLengthLimit) {
 }
 
 TEST(BrowserCommandAddress, OnlyWebAddressesGoToABrowser) {
-    EXPECT_TRUE(IsWebAddress(L"http://x/") && IsWebAddress(L"HTTPS://x/") && IsHttpsAddress(L"Https://x"));
+    EXPECT_TRUE(IsWebAddressAnyCase(L"http://x/") && IsWebAddressAnyCase(L"HTTPS://x/") && IsHttpsAddress(L"Https://x"));
     for (const wchar_t* url : {L"file:///C:/x.exe", L"C:\\x.exe", L"javascript:x", L"http:x", L"ms-msdt:x", L""})
-        EXPECT_FALSE(IsWebAddress(url)) << url;
+        EXPECT_FALSE(IsWebAddressAnyCase(url)) << url;
     EXPECT_FALSE(IsHttpsAddress(L"http://x/"));
 }
 
