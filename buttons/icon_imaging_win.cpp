@@ -101,6 +101,27 @@ HICON ShellIcon(const std::wstring& path, int side, DWORD attributes) {
     return info.hIcon;
 }
 
+// The picture of `icon`, or of our unknown-item icon when there is none; the icon is
+// destroyed after when `owned`.
+std::unique_ptr<Gdiplus::Image> PictureOfIcon(HICON icon, bool owned, int side) {
+    if (!icon) icon = LoadOwnIcon(IDI_UNKNOWN, side, owned);
+    std::unique_ptr<Gdiplus::Image> image = IconToImage(icon, side);
+    if (owned) ::DestroyIcon(icon);
+    return image;
+}
+
+// A copy of a picture that owns its pixels, drawn through `attributes` when given.
+std::unique_ptr<Gdiplus::Image> DrawnCopy(Gdiplus::Image* source, const Gdiplus::ImageAttributes* attributes) {
+    if (!source) return nullptr;
+    const INT w = static_cast<INT>(source->GetWidth()), h = static_cast<INT>(source->GetHeight());
+    if (w <= 0 || h <= 0) return nullptr;
+    auto out = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppARGB);
+    Gdiplus::Graphics g(out.get());
+    g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+    g.DrawImage(source, Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel, attributes);
+    return out;
+}
+
 }  // namespace
 
 HICON ShellIconOf(const std::wstring& path, int side) {
@@ -110,22 +131,11 @@ HICON ShellIconOf(const std::wstring& path, int side) {
 }
 
 std::unique_ptr<Gdiplus::Image> GenericPictureFor(int kind, const std::wstring& pathName, int side) {
-    bool owned = false;
     HICON icon = ShellIcon(pathName, side, kind == ItemKind::Folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL);
-    owned = icon != nullptr;
-    if (!icon) icon = LoadOwnIcon(IDI_UNKNOWN, side, owned);
-    std::unique_ptr<Gdiplus::Image> image = IconToImage(icon, side);
-    if (owned) ::DestroyIcon(icon);
-    return image;
+    return PictureOfIcon(icon, icon != nullptr, side);
 }
 
 std::unique_ptr<Gdiplus::Image> FadedPicture(Gdiplus::Image* source) {
-    if (!source) return nullptr;
-    const INT w = static_cast<INT>(source->GetWidth()), h = static_cast<INT>(source->GetHeight());
-    if (w <= 0 || h <= 0) return nullptr;
-    auto out = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppARGB);
-    Gdiplus::Graphics g(out.get());
-    g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
     // Grey, and a third as opaque.
     Gdiplus::ColorMatrix fade = {{{0.3f, 0.3f, 0.3f, 0, 0},
                                   {0.59f, 0.59f, 0.59f, 0, 0},
@@ -134,8 +144,7 @@ std::unique_ptr<Gdiplus::Image> FadedPicture(Gdiplus::Image* source) {
                                   {0, 0, 0, 0, 1}}};
     Gdiplus::ImageAttributes attributes;
     attributes.SetColorMatrix(&fade);
-    g.DrawImage(source, Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel, &attributes);
-    return out;
+    return DrawnCopy(source, &attributes);
 }
 
 std::unique_ptr<Gdiplus::Image> IconToImage(HICON icon, int side) {
@@ -196,19 +205,7 @@ std::unique_ptr<Gdiplus::Image> IconForItem(int kind, const std::wstring& title,
         icon = ShellIconOf(pathName, side);
         owned = icon != nullptr;
     }
-    if (!icon) icon = LoadOwnIcon(IDI_UNKNOWN, side, owned);
-    std::unique_ptr<Gdiplus::Image> image = IconToImage(icon, side);
-    if (owned) ::DestroyIcon(icon);
-    return image;
+    return PictureOfIcon(icon, owned, side);
 }
 
-std::unique_ptr<Gdiplus::Image> CopyImage(Gdiplus::Image* source) {
-    if (!source) return nullptr;
-    const INT w = static_cast<INT>(source->GetWidth()), h = static_cast<INT>(source->GetHeight());
-    if (w <= 0 || h <= 0) return nullptr;
-    auto out = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppARGB);
-    Gdiplus::Graphics g(out.get());
-    g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
-    g.DrawImage(source, Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
-    return out;
-}
+std::unique_ptr<Gdiplus::Image> CopyImage(Gdiplus::Image* source) { return DrawnCopy(source, nullptr); }
