@@ -41,6 +41,7 @@
 #include "panel/ring_layout.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
+#include "store/entry_rules.h"
 #include "support/ring_host.h"
 
 namespace {
@@ -200,12 +201,21 @@ private:
             r.title = ShortText(L"");
             r.path = ShortText(L"C:\\i") + std::to_wstring(counter_++);
             r.parameter = std::uniform_int_distribution<int>(0, 1)(rng_) ? ShortText(L"") : L"";
+            // Entries an import accepts: web addresses for web kinds, a common entry for a shell one.
+            if (r.kind == ItemKind::BrowserUrl || r.kind == ItemKind::Url) r.path = L"http://i" + r.path.substr(3) + L"/";
+            if (r.kind == ItemKind::ShellEntry) {
+                const CommonShellEntry& e = kCommonShellEntries[counter_++ % std::size(kCommonShellEntries)];
+                r.path = e.path;
+                r.parameter = e.parameter;
+            }
             if (!movable.empty() && std::uniform_int_distribution<int>(0, 4)(rng_) == 0) {
                 const LauncherButton* b = Pick(movable);
                 r.kind = b->iType;
                 r.path = b->PathName;
+                r.parameter = b->Para;
                 if (r.path.size() > 200) continue;
             }
+            if (CheckEntry(r.kind, r.path, r.parameter) != EntryRefusal::None) continue;  // would refuse the file
             line += " " + std::to_string(r.kind) + " " + Hex(r.title) + " " + Hex(r.path) + " " + Hex(r.parameter);
             rows.push_back(std::move(r));
         }
