@@ -3,13 +3,20 @@
 #include <commctrl.h>
 
 #include "dialogs/import_preview_logic.h"
+#include "framework/late_library_win.h"
 
 using namespace quorlin;
+
+// comctl32 only when a preview is shown: an import of the program's start would load it (and
+// its themes) before every first frame.
+namespace late {
+QUORLIN_LATE_PROC(L"comctl32.dll", InitCommonControlsEx)
+}  // namespace late
 
 CImportPreviewDlg::CImportPreviewDlg(const ImportPreview& preview) : preview_(preview) {
     // The list view's window class, before the template makes one.
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    late::InitCommonControlsEx(&icc);
 }
 
 BOOL CImportPreviewDlg::OnInitDialog() {
