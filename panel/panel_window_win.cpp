@@ -47,7 +47,6 @@ UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
 CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
     : state_(state),
       store_(store),
-      appIcon_(::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       buttons_(store, *this),
       renderer_(*this,
                 PanelRenderer::Scene{
@@ -73,7 +72,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                     }},
                 state.DataDir() + L"\\panel.cache"),
       pictures_(store, buttons_, *this, [this] { RenderPanel(); }),
-      tray_(*this, appIcon_, [this] { return TrayIcon::MenuFacts{summons_.HotkeyLine(), buttons_.NewestUndo()}; }),
+      tray_(*this, [this] { return TrayIcon::MenuFacts{summons_.HotkeyLine(), buttons_.NewestUndo()}; }),
       summons_(*this, state, buttons_,
                SummonAndTyping::PanelCalls{
                    [this] { RenderPanel(); },
@@ -136,11 +135,13 @@ void CQuorlinDlg::MakeHelpers() {
     // COM serves the shell's icons, links and dialogs; the shell answers the tray icon slowly
     // (some 30 ms under Wine).
     comStarted_ = SUCCEEDED(::CoInitialize(nullptr));
-    // The window's own icons (for the switcher and the window list) cost some 3 ms under Wine.
+    // The window's own icons (for the switcher and the window list): the first icon a process
+    // loads costs some 7 ms under Wine, so not before the first frame.
+    appIcon_ = ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
     tray_.LoadIcon(dpi_);
-    tray_.Add();  // with the balloon of a hotkey refused at start
+    tray_.Add(appIcon_);  // with the balloon of a hotkey refused at start
     bool made = false;
     for (size_t i = 0; i < buttons_.Count(); ++i) {
         CButtonEx* b = buttons_.At(i);

@@ -174,7 +174,7 @@ private:
     int dpi_ = quorlin::kBaseDpi;
     quorlin::PanelGeometry geometry_;
     PanelLayout layout_;
-    HICON appIcon_ = nullptr;
+    HICON appIcon_ = nullptr;  // loaded right after the first frame
     StartPhase phase_ = StartPhase::Composing;
     bool comStarted_ = false;  // COM started for this thread after the first frame
 

@@ -9,8 +9,8 @@
 
 using namespace quorlin;
 
-TrayIcon::TrayIcon(const fw::WindowBase& window, HICON appIcon, std::function<MenuFacts()> facts)
-    : window_(window), appIcon_(appIcon), facts_(std::move(facts)) {}
+TrayIcon::TrayIcon(const fw::WindowBase& window, std::function<MenuFacts()> facts)
+    : window_(window), facts_(std::move(facts)) {}
 
 TrayIcon::~TrayIcon() {
     if (icon_) ::DestroyIcon(icon_);
@@ -32,14 +32,14 @@ void TrayIcon::LoadIcon(int dpi) {
     if (old) ::DestroyIcon(old);
 }
 
-void TrayIcon::Add() {
+void TrayIcon::Add(HICON appIcon) {
     data_ = NOTIFYICONDATAW{};
     data_.cbSize = sizeof(NOTIFYICONDATAW);
     data_.hWnd = window_.hwnd();
     data_.uID = IDR_MAINFRAME;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = WM_TRAYICON;
-    data_.hIcon = icon_ ? icon_ : appIcon_;
+    data_.hIcon = icon_ ? icon_ : appIcon;
     ::lstrcpynW(data_.szTip, Text(IDS_TRAY_TIP).c_str(), ARRAYSIZE(data_.szTip));
     added_ = quorlin::Tray().Notify(NIM_ADD, &data_) != FALSE;
     ShowPendingBalloon();

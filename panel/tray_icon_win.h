@@ -1,9 +1,8 @@
 // The panel's tray icon. It owns the icon (at the tray's size for the panel's DPI), its
 // record with the shell, its adding again when the taskbar comes back, the one balloon it
 // has to show, and the tray menu.
-// Handed: the window the icon's messages go to, the application's icon (while the tray's
-// own size is not loaded yet) and, each time the menu opens, what its first lines say (the
-// hotkey in use and what undo would bring back).
+// Handed: the window the icon's messages go to and, each time the menu opens, what its
+// first lines say (the hotkey in use and what undo would bring back).
 #pragma once
 
 #include <windows.h>
@@ -29,13 +28,14 @@ public:
         std::optional<quorlin::UndoSummary> undo;
     };
 
-    TrayIcon(const quorlin::fw::WindowBase& window, HICON appIcon, std::function<MenuFacts()> facts);
+    TrayIcon(const quorlin::fw::WindowBase& window, std::function<MenuFacts()> facts);
     ~TrayIcon();
 
     // The icon at the small-icon size of `dpi` (the shell is told when the icon is up).
     void LoadIcon(int dpi);
-    // Adds the icon with its tip (the first time, right after the first frame).
-    void Add();
+    // Adds the icon with its tip (the first time, right after the first frame); `appIcon`
+    // stands in while the tray's own size is not loaded.
+    void Add(HICON appIcon);
     // The taskbar was made again (explorer restarted): the icon is added again in a moment.
     void OnTaskbarCreated();
     void AddAgain();
@@ -57,7 +57,6 @@ private:
     void ShowPendingBalloon();
 
     const quorlin::fw::WindowBase& window_;
-    HICON appIcon_;
     std::function<MenuFacts()> facts_;
     HICON icon_ = nullptr;  // the application's icon at the tray's size for the DPI
     NOTIFYICONDATAW data_{};
