@@ -35,9 +35,10 @@ PathHome HomeOfPath(const std::wstring& path, wchar_t* drive) {
         return PathHome::Drive;
     }
     if (path.size() < 3 || !IsSlash(path[0]) || !IsSlash(path[1])) return PathHome::Elsewhere;
-    // "\\?\" and "\\.\": the system's own names; only a drive or the UNC prefix behind them.
+    // "\\?\" and "\\.\": the system's own names; a drive behind "\\?\" (a path past MAX_PATH) or
+    // the UNC prefix, else a device.
     if ((path[2] == L'?' || path[2] == L'.') && path.size() > 3 && IsSlash(path[3])) {
-        if (wchar_t letter = DriveAt(path, 4)) {
+        if (wchar_t letter = path[2] == L'?' ? DriveAt(path, 4) : 0) {
             if (drive) *drive = letter;
             return PathHome::Drive;
         }

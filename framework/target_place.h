@@ -8,7 +8,7 @@
 namespace quorlin {
 
 enum class PathHome {
-    Drive,      // "C:\..." or "\\?\C:\..." (whether the drive is local, removable or mapped: ask the system)
+    Drive,      // "C:\...", "C:/..." or "\\?\C:\..." (local, removable or mapped: ask the system)
     Network,    // UNC "\\host\share\...", "//host/share/...", "\\?\UNC\host\share\...", WebDAV "\\host@SSL\..."
     Elsewhere,  // a device path ("\\.\", "\\?\" before anything but a drive), a relative path, an address
 };

@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "framework/target_place.h"
 #include "store/button_table.h"
 
 namespace quorlin {
@@ -11,7 +12,6 @@ namespace {
 const wchar_t kProfileToken[] = L"%USERPROFILE%";
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
 bool StartsWith(const std::wstring& text, const wchar_t* head) { return text.rfind(head, 0) == 0; }
 
@@ -22,23 +22,19 @@ bool StartsWithNoCase(const std::wstring& text, const std::wstring& head) {
     return true;
 }
 
-// "X:\" or "X:/" at `at`.
-bool IsDrivePath(const std::wstring& p, size_t at) {
-    return p.size() >= at + 3 && IsAsciiLetter(p[at]) && p[at + 1] == L':' && IsSeparator(p[at + 2]);
-}
-
 EntryRefusal CheckLocalPath(const std::wstring& p) {
     const std::wstring profile = kProfileToken;
     if (StartsWithNoCase(p, profile) && (p.size() == profile.size() || IsSeparator(p[profile.size()])))
         return EntryRefusal::None;
-    if (IsDrivePath(p, 0)) return EntryRefusal::None;
-    if (p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1])) {
-        // "\\?\C:\..." is a local path past MAX_PATH; every other one names another machine
-        // (UNC, "\\?\UNC\", WebDAV's "host@SSL" and "host@port") or a device ("\\.\", "\\?\Volume{...}").
-        if (p.size() >= 4 && p[2] == L'?' && IsSeparator(p[3]) && IsDrivePath(p, 4)) return EntryRefusal::None;
-        return EntryRefusal::NetworkPath;
+    switch (HomeOfPath(p)) {
+        case PathHome::Drive: return EntryRefusal::None;  // "C:\..." and "\\?\C:\..." (past MAX_PATH)
+        case PathHome::Network: return EntryRefusal::NetworkPath;
+        case PathHome::Elsewhere: break;
     }
-    if (StartsWith(p, L"\\??\\")) return EntryRefusal::NetworkPath;  // the object manager's names
+    // Device paths ("\\.\", "\\?\Volume{...}", the object manager's "\??\") are refused with
+    // the network's; what is left is relative, or an address of some scheme.
+    if ((p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1])) || StartsWith(p, L"\\??\\"))
+        return EntryRefusal::NetworkPath;
     return EntryRefusal::NotLocalPath;
 }
 
