@@ -25,8 +25,17 @@ void CButtonEx::EnsureWindowIn(HWND panel) {
     ::SetWindowTextW(hwnd_, ShownTitle(iType, Title).c_str());
 }
 
+Gdiplus::Image* CButtonEx::Image() const {
+    if (!image_ && !pendingPng_.empty()) {
+        image_ = quorlin::fw::DecodePicture(pendingPng_.data(), pendingPng_.size());
+        pendingPng_.clear();  // one that does not decode draws nothing, and is made anew by the refresh
+    }
+    return image_.get();
+}
+
 void CButtonEx::RebuildImage() {
     image_.reset();
+    pendingPng_.clear();
     image_ = host_.PictureFor(*this);
     if (hwnd_) ::SetWindowTextW(hwnd_, ShownTitle(iType, Title).c_str());
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -89,7 +90,7 @@ public:
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
 
     // LauncherButton
-    bool HasImage() const override { return image_ != nullptr; }
+    bool HasImage() const override { return image_ != nullptr || !pendingPng_.empty(); }
     quorlin::Rect ScreenRect() const override;
     void Place(const quorlin::Rect& clientRect) override;
 
@@ -108,11 +109,22 @@ public:
 
     // The picture the panel draws for this button: ARGB, owned; 48 x 48 at 96 DPI, at
     // other DPIs as large as the largest size it is drawn at.
-    Gdiplus::Image* Image() const { return image_.get(); }
+    // A picture handed over as PNG bytes (the icon cache's, at start) is decoded here, when
+    // first asked for: a start whose background comes from its file decodes none.
+    Gdiplus::Image* Image() const;
+    // The kept picture's PNG bytes while they are not decoded yet, else null.
+    const std::vector<std::uint8_t>* PendingPicture() const { return pendingPng_.empty() ? nullptr : &pendingPng_; }
+    void SetPendingPicture(std::vector<std::uint8_t> png) {
+        image_.reset();
+        pendingPng_ = std::move(png);
+    }
     // Makes the picture again, at the host's DPI (after a change of DPI).
     void RefreshImage() { RebuildImage(); }
     // Takes a picture made anew for the same row.
-    void ReplacePicture(std::unique_ptr<Gdiplus::Image> picture) { image_ = std::move(picture); }
+    void ReplacePicture(std::unique_ptr<Gdiplus::Image> picture) {
+        pendingPng_.clear();
+        image_ = std::move(picture);
+    }
 
 protected:
     void RebuildImage() override;
@@ -120,7 +132,8 @@ protected:
 private:
     friend struct quorlin::testing::Probe;  // the tests' way to set state the mouse would
     ButtonWindowHost& host_;
-    std::unique_ptr<Gdiplus::Image> image_;
+    mutable std::unique_ptr<Gdiplus::Image> image_;
+    mutable std::vector<std::uint8_t> pendingPng_;
     quorlin::ButtonInput input_;
 
     LRESULT OnMouseMove(WPARAM, LPARAM, bool& handled);

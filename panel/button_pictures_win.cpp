@@ -14,6 +14,19 @@ void ButtonPictures::BeginStart() {
     startPictures_ = icons_.FindAll(side_);
 }
 
+void ButtonPictures::EndStart() {
+    for (size_t i = 0; i < buttons_.Count(); ++i) {
+        CButtonEx* b = buttons_.At(i);
+        auto kept = startPictures_.find(b->ID);
+        if (b->HasImage() || kept == startPictures_.end()) continue;
+        // While starting, only the row's part of the stamp is checked: the target on disk is
+        // looked at by the refresh after the first frame.
+        const std::string row = IconRowStamp(b->iType, b->Title, b->PathName);
+        if (kept->second.stamp.compare(0, row.size(), row) == 0) b->SetPendingPicture(std::move(kept->second.png));
+    }
+    startPictures_.clear();
+}
+
 IconSource ButtonPictures::SourceOf(const ButtonRecord& record) {
     IconSource source{record.iType, record.Title, record.PathName, 0, 0};
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -27,24 +40,18 @@ IconSource ButtonPictures::SourceOf(const ButtonRecord& record) {
 }
 
 std::unique_ptr<Gdiplus::Image> ButtonPictures::PictureFor(const ButtonRecord& record, bool atStart) {
-    // While starting, only the row's part of the stamp is checked: the target on disk is
-    // looked at by the refresh after the first frame.
-    const std::string wanted = atStart ? IconRowStamp(record.iType, record.Title, record.PathName)
-                                       : IconStamp(SourceOf(record));
-    std::optional<CachedPicture> cached;
     if (atStart) {
-        // At start every kept picture was read in one query.
-        auto kept = startPictures_.find(record.ID);
-        if (kept != startPictures_.end()) cached = std::move(kept->second);
-    } else {
-        cached = icons_.Find(record.ID, side_);
+        const auto kept = startPictures_.find(record.ID);
+        const std::string row = IconRowStamp(record.iType, record.Title, record.PathName);
+        if (kept != startPictures_.end() && kept->second.stamp.compare(0, row.size(), row) == 0) return nullptr;
+        if (PictureComesFromShell(record.iType)) return nullptr;  // made after the first frame
+        return MakePicture(record);
     }
-    if (cached) {
-        if (cached->stamp.compare(0, wanted.size(), wanted) == 0 && (atStart || cached->stamp == wanted)) {
+    if (const std::optional<CachedPicture> cached = icons_.Find(record.ID, side_)) {
+        if (cached->stamp == IconStamp(SourceOf(record))) {
             if (auto picture = fw::DecodePicture(cached->png.data(), cached->png.size())) return picture;
         }
     }
-    if (atStart && PictureComesFromShell(record.iType)) return nullptr;  // made after the first frame
     return MakePicture(record);
 }
 

@@ -31,13 +31,14 @@ public:
     void SetSide(int side) { side_ = side; }
     int Side() const { return side_; }
 
-    // A start: every picture kept at the current side, read in one query and served to
-    // PictureFor(..., true) until EndStart.
+    // A start: every picture kept at the current side, read in one query; EndStart hands each
+    // loaded button whose row part of the stamp matches its kept picture's PNG bytes, which
+    // it decodes when the picture is first asked for.
     void BeginStart();
-    void EndStart() { startPictures_.clear(); }
-    // The picture of a row. At start (`atStart`) only the kept picture whose row part of the
-    // stamp matches, or none for a picture from the shell (made by the refresh); afterwards
-    // the kept one whose whole stamp matches, or one made anew.
+    void EndStart();
+    // The picture of a row. At start (`atStart`) none when one is kept (EndStart hands it
+    // over) or when it comes from the shell (made by the refresh); afterwards the kept one
+    // whose whole stamp matches, or one made anew.
     std::unique_ptr<Gdiplus::Image> PictureFor(const quorlin::ButtonRecord& record, bool atStart);
     // Keeps the button's picture with its row, inside the caller's transaction.
     bool Keep(const CButtonEx& button);

@@ -130,15 +130,24 @@ void PanelRenderer::ComposeInto(fw::LayeredCanvas& canvas) {
 bool PanelRenderer::UpdateStillLayer(const std::vector<DrawOp>& ops, size_t split, bool stillChanged, bool firstFrame,
                                      int width, int height) {
     std::vector<DrawOp> still(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split));
+    // What the steps draw. Not for a start's first frame, which asks for no button's picture
+    // (that would decode it): the next tick looks, and nothing changes a picture in between
+    // without composing the whole frame again.
     std::vector<const void*> pictures;
-    pictures.reserve(still.size());
-    for (const DrawOp& op : still) pictures.push_back(IdentityOf(op));
+    if (!firstFrame) {
+        pictures.reserve(still.size());
+        for (const DrawOp& op : still) pictures.push_back(IdentityOf(op));
+    }
 
     if (!stillLayer_ || !stillLayer_->Ok() || stillLayer_->Width() != width || stillLayer_->Height() != height) {
         stillLayer_ = std::make_unique<fw::LayeredCanvas>(width, height);
         stillChanged = true;  // a new layer holds nothing yet
     }
-    if (!stillChanged && still == stillOps_ && pictures == stillPictures_) return false;
+    if (!stillChanged && still == stillOps_ && (!stillPicturesKnown_ || pictures == stillPictures_)) {
+        stillPictures_ = std::move(pictures);
+        stillPicturesKnown_ = true;
+        return false;
+    }
     stillOps_.clear();
     stillPictures_.clear();
     stillLayer_->Clear();
@@ -151,6 +160,7 @@ bool PanelRenderer::UpdateStillLayer(const std::vector<DrawOp>& ops, size_t spli
     if (stillLayer_->Ok()) {
         stillOps_ = std::move(still);
         stillPictures_ = std::move(pictures);
+        stillPicturesKnown_ = !firstFrame;
     }
     return true;
 }
@@ -187,6 +197,12 @@ std::optional<BackgroundKey> PanelRenderer::BackgroundKeyOf(const std::vector<Dr
     key.AddOps(ops, hands);
     for (size_t k = 0; k < hands && k < ops.size(); ++k) {
         if (ops[k].kind != DrawOp::Kind::DrawPicture || ops[k].picture != PanelPicture::ButtonImage) continue;
+        // A picture not decoded yet by its PNG bytes (the same bytes decode to the same picture).
+        if (const std::vector<std::uint8_t>* png = scene_.pendingPicture(ops[k].buttonIndex)) {
+            key.Add(1);
+            key.AddBytes(png->data(), png->size());
+            continue;
+        }
         Gdiplus::Image* picture = PictureFor(ops[k]);
         if (!picture) {
             key.Add(0);  // draws nothing
@@ -312,4 +328,5 @@ void PanelRenderer::Release() {
     frame_.reset();
     stillOps_.clear();
     stillPictures_.clear();
+    stillPicturesKnown_ = false;
 }

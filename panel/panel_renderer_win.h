@@ -34,6 +34,8 @@ public:
     struct Scene {
         std::function<std::vector<quorlin::DrawOp>()> plan;          // the steps of the current frame
         std::function<Gdiplus::Image*(size_t index)> buttonPicture;  // the picture of the button at ring index
+        // Its PNG bytes while they are not decoded (asking for the picture decodes them), else null.
+        std::function<const std::vector<std::uint8_t>*(size_t index)> pendingPicture;
     };
     // Which frame a render makes.
     enum class Frame {
@@ -112,7 +114,8 @@ private:
     // the steps and the pictures they drew.
     std::unique_ptr<quorlin::fw::LayeredCanvas> stillLayer_;
     std::vector<quorlin::DrawOp> stillOps_;
-    std::vector<const void*> stillPictures_;  // IdentityOf each step
+    std::vector<const void*> stillPictures_;  // IdentityOf each step (not looked at for a start's first frame)
+    bool stillPicturesKnown_ = false;
     int stillCompositions_ = 0;
     // The picture last pushed, kept whole, and the second hand's angle in it.
     std::unique_ptr<quorlin::fw::LayeredCanvas> frame_;

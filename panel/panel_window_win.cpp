@@ -69,6 +69,10 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                     [this](size_t i) -> Gdiplus::Image* {
                         const CButtonEx* b = buttons_.At(i);
                         return b ? b->Image() : nullptr;
+                    },
+                    [this](size_t i) -> const std::vector<std::uint8_t>* {
+                        const CButtonEx* b = buttons_.At(i);
+                        return b ? b->PendingPicture() : nullptr;
                     }},
                 state.DataDir() + L"\\panel.cache"),
       pictures_(store, buttons_, *this, [this] { RenderPanel(); }),
@@ -108,7 +112,7 @@ BOOL CQuorlinDlg::OnInitDialog() {
     // one query).
     pictures_.BeginStart();
     buttons_.LoadButtons(false);  // no target is looked at before the first frame
-    pictures_.EndStart();
+    pictures_.EndStart();  // the kept pictures, as PNG bytes: none is decoded for a first frame from panel.cache
     renderer_.Render(PanelRenderer::Frame::First);
     phase_ = StartPhase::Shown;
     summons_.SetTopMost(state_.topMost, false);

@@ -50,9 +50,15 @@ struct Probe {
     // As if the desktop view that owned the panel were this window.
     static void SetDesktopOwner(SummonAndTyping& summons, HWND owner) { summons.desktopOwner_ = owner; }
     // The button loses its picture, as one whose icon could not be made.
-    static void DropPicture(CButtonEx& b) { b.image_.reset(); }
+    static void DropPicture(CButtonEx& b) {
+        b.image_.reset();
+        b.pendingPng_.clear();
+    }
     // The two buttons trade pictures.
-    static void SwapPictures(CButtonEx& a, CButtonEx& b) { std::swap(a.image_, b.image_); }
+    static void SwapPictures(CButtonEx& a, CButtonEx& b) {
+        std::swap(a.image_, b.image_);
+        std::swap(a.pendingPng_, b.pendingPng_);
+    }
 };
 
 // Message boxes that answer as scripted, but inside a real nested message loop in which
