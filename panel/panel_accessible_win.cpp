@@ -10,9 +10,11 @@
 #include "framework/texts.h"
 #include "panel/accessible_text.h"
 
+// Loaded when a screen reader first asks: none of them is an import of the program.
 namespace late {
 QUORLIN_LATE_PROC(L"oleacc.dll", LresultFromObject)
 QUORLIN_LATE_PROC(L"oleacc.dll", AccessibleObjectFromWindow)
+QUORLIN_LATE_PROC(L"oleaut32.dll", SysAllocStringLen)
 }  // namespace late
 
 using namespace quorlin;
@@ -35,12 +37,15 @@ HRESULT Answer(const std::wstring& text, BSTR* out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (text.empty()) return S_FALSE;
-    *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *out = late::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// (VariantInit's work, without importing oleaut32 for it.)
+void Empty(VARIANT* v) { v->vt = VT_EMPTY; }
+
 void SetChild(VARIANT* v, long child) {
-    ::VariantInit(v);
+    Empty(v);
     if (child < 0) return;  // VT_EMPTY: none
     v->vt = VT_I4;
     v->lVal = child;
@@ -186,7 +191,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
         if (!end) return E_POINTER;
-        ::VariantInit(end);
+        Empty(end);
         const long c = Child(start);
         if (c < 0) return Refusal();
         const long last = owner_->ChildCount();
