@@ -29,9 +29,12 @@ private:
     IHighContrast* previous_ = nullptr;
 };
 
-std::vector<std::pair<LONG, LONG>> g_focusEvents;  // (object, child) of the panel's focus events
-void CALLBACK OnFocusEvent(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD) {
-    g_focusEvents.emplace_back(object, child);
+std::vector<std::pair<DWORD, LONG>> g_events;  // (event, child) of the events of the panel's client object
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) g_events.emplace_back(event, child);
+}
+bool Heard(DWORD event, LONG child) {
+    return std::find(g_events.begin(), g_events.end(), std::make_pair(event, child)) != g_events.end();
 }
 
 class AccessibilityTest : public PanelTest {
@@ -106,16 +109,19 @@ TEST_F(AccessibilityTest, AScreenReaderReadsTheRingInOrderOpensAButtonAndHearsTh
     ASSERT_FALSE(shell.Calls().empty());
     EXPECT_EQ(shell.Calls().back().file, L"C:\\apps\\Notes.exe");
 
-    const HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &OnFocusEvent,
+    const HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_NAMECHANGE, nullptr, &OnEvent,
                                                  ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-    g_focusEvents.clear();
+    g_events.clear();
     ::SetFocus(p.hwnd());
     ::PostMessageW(p.hwnd(), WM_KEYDOWN, VK_RIGHT, 1);
     Pump(50);
-    ::UnhookWinEvent(hook);
-    EXPECT_NE(std::find(g_focusEvents.begin(), g_focusEvents.end(), std::make_pair(LONG{OBJID_CLIENT}, LONG{1})),
-              g_focusEvents.end());
+    EXPECT_TRUE(Heard(EVENT_OBJECT_FOCUS, 1) && Heard(EVENT_OBJECT_SELECTION, 1));
     EXPECT_EQ(Number(&IAccessible::get_accState, a, 1) & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED);
+    p.CommandSet().UpdateButton(p.Buttons().At(2)->ID, L"Notizen", L"C:\\apps\\Notes.exe", L"");
+    EXPECT_TRUE(p.Buttons().DeleteButton(p.Buttons().At(1)->ID));
+    Pump(50);
+    ::UnhookWinEvent(hook);
+    EXPECT_TRUE(Heard(EVENT_OBJECT_NAMECHANGE, 3) && Heard(EVENT_OBJECT_REORDER, CHILDID_SELF));
     a->Release();
 }
 
