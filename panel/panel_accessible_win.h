@@ -3,8 +3,8 @@
 // clock as its children; the events that tell a screen reader what changed (the keyboard's
 // selection took the focus, a title changed, buttons were added, deleted or moved, the panel
 // was summoned); and the colours the panel is drawn in: the system's high-contrast colours
-// while that mode is on (read at start and on WM_SETTINGCHANGE, through the seam
-// HighContrast()).
+// while that mode is on (read at start and on WM_SETTINGCHANGE and WM_SYSCOLORCHANGE, the
+// switch through the seam HighContrast()).
 // Handed: the panel's window, the panel's buttons, and the panel's ways to know the
 // keyboard's selection and the ring geometry, to hide the bubble before a button opens, to
 // colour the bubble and to render.
@@ -49,8 +49,8 @@ public:
 
     LRESULT OnGetObject(WPARAM, LPARAM, bool&);
     LRESULT OnOpenRequest(WPARAM, LPARAM, bool&);
-    // High contrast switched on or off, or its colours changed: the panel and the bubble are
-    // drawn again at once.
+    // WM_SETTINGCHANGE and WM_SYSCOLORCHANGE: when high contrast was switched on or off, or
+    // its colours changed, the panel and the bubble are drawn again at once.
     LRESULT OnSettingChange(WPARAM, LPARAM, bool&);
 
     // The colours of the panel's frame.

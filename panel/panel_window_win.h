@@ -105,6 +105,7 @@ public:
             {WM_GETOBJECT, &ToPart<D, &D::access_, &PanelAccessible::OnGetObject>},
             {WM_ACCESSIBLE_OPEN, &ToPart<D, &D::access_, &PanelAccessible::OnOpenRequest>},
             {WM_SETTINGCHANGE, &ToPart<D, &D::access_, &PanelAccessible::OnSettingChange>},
+            {WM_SYSCOLORCHANGE, &ToPart<D, &D::access_, &PanelAccessible::OnSettingChange>},
         };
         return map;
     }
