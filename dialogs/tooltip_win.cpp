@@ -103,6 +103,14 @@ void CToolTipDlg::SetDpi(int dpi) {
     text_.clear();  // the next show draws the picture again at the new size
 }
 
+void CToolTipDlg::SetColours(std::uint32_t bubbleArgb, std::uint32_t textArgb) {
+    if (bubbleArgb == bubbleArgb_ && textArgb == textArgb_) return;
+    bubbleArgb_ = bubbleArgb;
+    textArgb_ = textArgb;
+    if (hwnd_ && ::IsWindowVisible(hwnd_)) RenderTip(text_);
+    else text_.clear();  // the next show draws it
+}
+
 void CToolTipDlg::ShowTip(bool show, const std::wstring& newText, int x, int y) {
     if (!hwnd_) return;
     if (!show) {
@@ -163,9 +171,9 @@ void CToolTipDlg::ComposeTip(fw::LayeredCanvas& canvas, const std::wstring& s) {
     // Grey-scale anti-aliasing: sub-pixel colour fringes would show on a see-through bubble.
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     const int w = canvas.Width(), h = canvas.Height();
-    FillBubble(g, w, h, kBubbleArgb, dpi_);
+    FillBubble(g, w, h, bubbleArgb_, dpi_);
     if (!font_ || s.empty()) return;
-    Gdiplus::SolidBrush textBrush{Gdiplus::Color(static_cast<Gdiplus::ARGB>(kBubbleTextArgb))};
+    Gdiplus::SolidBrush textBrush{Gdiplus::Color(static_cast<Gdiplus::ARGB>(textArgb_))};
     const RectF box = TipTextBox(w, h, dpi_);
     g.DrawString(s.c_str(), static_cast<INT>(s.size()), font_.get(), Gdiplus::RectF(box.x, box.y, box.width, box.height),
                  format_.get(), &textBrush);

@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/gdiplus_win.h"
 #include "framework/geometry.h"
+#include "dialogs/tooltip_logic.h"
 #include "framework/window_win.h"
 #include "res/resource.h"
 
@@ -31,6 +33,9 @@ public:
     // The DPI to draw at (the panel's): the bubble, its font and its offsets follow it.
     void SetDpi(int dpi);
     int Dpi() const { return dpi_; }
+    // The bubble's and its text's colours (ARGB; high contrast gives the system's info
+    // colours); a shown bubble is drawn again at once.
+    void SetColours(std::uint32_t bubbleArgb, std::uint32_t textArgb);
     // Width of the text in the bubble's font, in pixels.
     double MeasureText(const std::wstring& text);
     // Keeps a bubble of width w on the work area of the monitor it is on (or the nearest).
@@ -64,4 +69,6 @@ private:
     std::wstring fontName_;
     int renderCount_ = 0;
     int dpi_ = quorlin::kBaseDpi;
+    std::uint32_t bubbleArgb_ = quorlin::kBubbleArgb;
+    std::uint32_t textArgb_ = quorlin::kBubbleTextArgb;
 };

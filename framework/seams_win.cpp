@@ -80,6 +80,15 @@ public:
     BOOL Save(OPENFILENAMEW* ofn) override { return late::GetSaveFileNameW(ofn); }
 };
 
+class Win32HighContrast : public IHighContrast {
+public:
+    bool On() override {
+        HIGHCONTRASTW hc{};
+        hc.cbSize = sizeof(hc);
+        return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+    }
+};
+
 Win32MessageBoxes g_boxes;
 Win32Shell g_shell;
 Win32Sound g_sound;
@@ -87,6 +96,8 @@ Win32Tray g_realTray;
 std::atomic<ITray*> g_tray{nullptr};
 Win32FileChooser g_realChooser;
 std::atomic<IFileChooser*> g_chooser{nullptr};
+Win32HighContrast g_realContrast;
+std::atomic<IHighContrast*> g_contrast{nullptr};
 
 }  // namespace
 
@@ -109,5 +120,12 @@ IFileChooser& FileChooser() {
 }
 
 IFileChooser* SetFileChooser(IFileChooser* impl) { return g_chooser.exchange(impl); }
+
+IHighContrast& HighContrast() {
+    IHighContrast* c = g_contrast.load();
+    return c ? *c : g_realContrast;
+}
+
+IHighContrast* SetHighContrast(IHighContrast* impl) { return g_contrast.exchange(impl); }
 
 }  // namespace quorlin

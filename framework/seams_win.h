@@ -1,5 +1,5 @@
-// The real Win32 implementations of the seams, and the tray seam, which only exists
-// on Windows.
+// The real Win32 implementations of the seams, and the seams that only exist on Windows:
+// the tray, the file chooser and the high-contrast switch.
 #pragma once
 
 #include <windows.h>
@@ -30,5 +30,15 @@ public:
 };
 IFileChooser& FileChooser();
 IFileChooser* SetFileChooser(IFileChooser* impl);
+
+class IHighContrast {
+public:
+    virtual ~IHighContrast() = default;
+    // Whether Windows' high-contrast mode is on (SystemParametersInfoW(SPI_GETHIGHCONTRAST)).
+    // Wine 8 always says off: the tests switch it on here.
+    virtual bool On() = 0;
+};
+IHighContrast& HighContrast();
+IHighContrast* SetHighContrast(IHighContrast* impl);
 
 }  // namespace quorlin

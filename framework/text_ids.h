@@ -71,5 +71,10 @@
 #define IDS_KIND_SHELL_ENTRY 211
 #define IDS_KIND_URL 212
 
+// What a screen reader is told: a button's place on the rings, its action, the clock
+#define IDS_ACC_PLACE 213
+#define IDS_ACC_OPEN 214
+#define IDS_ACC_CLOCK 215
+
 #define IDS_FIRST_TEXT IDS_DATA_MOVED
-#define IDS_LAST_TEXT IDS_KIND_URL
+#define IDS_LAST_TEXT IDS_ACC_CLOCK

@@ -61,6 +61,9 @@ std::wstring ChineseText(unsigned id) {
         case IDS_KIND_FOLDER: return L"文件夹";
         case IDS_KIND_SHELL_ENTRY: return L"系统项目";
         case IDS_KIND_URL: return L"网址";
+        case IDS_ACC_PLACE: return L"第 %d 圈，第 %d 个，共 %d 个";
+        case IDS_ACC_OPEN: return L"打开";
+        case IDS_ACC_CLOCK: return L"时钟";
         default: return L"";
     }
 }

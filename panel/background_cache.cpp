@@ -84,6 +84,7 @@ void BackgroundKeyBuilder::AddOps(const std::vector<DrawOp>& ops, std::size_t co
         Add(static_cast<std::uint64_t>(static_cast<std::int64_t>(op.pivot.x)));
         Add(static_cast<std::uint64_t>(static_cast<std::int64_t>(op.pivot.y)));
         Add(op.argb);
+        real(op.penWidth);
         Add(op.dimmed);
     }
 }
@@ -93,8 +94,8 @@ BackgroundKey BackgroundKeyBuilder::Finish() const { return BackgroundKey{Mix(a_
 std::size_t FirstHandOp(const std::vector<DrawOp>& ops) {
     for (std::size_t k = 0; k < ops.size(); ++k) {
         const DrawOp& op = ops[k];
-        if (op.kind == DrawOp::Kind::DrawPicture &&
-            (op.picture == PanelPicture::HourHand || op.picture == PanelPicture::MinuteHand ||
+        // A hand's picture, or the shape drawn for it in high contrast.
+        if ((op.picture == PanelPicture::HourHand || op.picture == PanelPicture::MinuteHand ||
              op.picture == PanelPicture::SecondHand || op.picture == PanelPicture::Hub))
             return k;
     }

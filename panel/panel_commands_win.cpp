@@ -200,7 +200,9 @@ bool PanelCommands::AddButton(const std::wstring& title, const std::wstring& pat
 
 EditOutcome PanelCommands::UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                                         const std::wstring& para) {
-    return buttons_.UpdateButton(id, title, path, para);
+    const EditOutcome outcome = buttons_.UpdateButton(id, title, path, para);
+    calls_.edited();  // screen readers hear of a new title
+    return outcome;
 }
 
 void PanelCommands::PlaceBesideAnchor(HWND window, const RECT& anchor) {

@@ -4,7 +4,7 @@
 // the files dropped on the panel; and the add and edit dialogs (it is their host).
 // Handed: the panel's window, the application state (its switches), the store, the
 // panel's buttons, and the panel's ways to change its layer, to lay out and render the
-// ring, and to ask for a render later.
+// ring, to ask for a render later, and to say that a button was edited.
 #pragma once
 
 #include <windows.h>
@@ -54,6 +54,7 @@ public:
         std::function<void()> layout;         // places the buttons on the ring
         std::function<void()> render;         // composes the panel now
         std::function<void()> requestRender;  // composes it once the current message is done
+        std::function<void()> edited;         // a button's title or target was edited
     };
     PanelCommands(const quorlin::fw::WindowBase& window, quorlin::AppState& state, quorlin::DbSession& store,
                   quorlin::ButtonCollectionOf<CButtonEx>& buttons, PanelCalls calls);

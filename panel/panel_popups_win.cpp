@@ -9,6 +9,7 @@ void PanelPopups::Ensure(int dpi) {
         toolTip_ = std::make_unique<CToolTipDlg>();
         toolTip_->CreateHidden();
         toolTip_->SetDpi(dpi);
+        toolTip_->SetColours(tipBubble_, tipText_);
     }
     if (!ghost_) {
         ghost_ = std::make_unique<CDelDlg>(ghostHost_, kInitialButtonHalf, appDir_);
@@ -18,6 +19,12 @@ void PanelPopups::Ensure(int dpi) {
 
 void PanelPopups::SetDpi(int dpi) {
     if (toolTip_) toolTip_->SetDpi(dpi);
+}
+
+void PanelPopups::SetTipColours(std::uint32_t bubbleArgb, std::uint32_t textArgb) {
+    tipBubble_ = bubbleArgb;
+    tipText_ = textArgb;
+    if (toolTip_) toolTip_->SetColours(bubbleArgb, textArgb);
 }
 
 void PanelPopups::ShowTip(const void* owner, const std::wstring& text, int x, int y, int dpi) {

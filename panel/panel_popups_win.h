@@ -20,6 +20,8 @@ public:
     // Makes both windows unless they exist.
     void Ensure(int dpi);
     void SetDpi(int dpi);
+    // The bubble's colours (ARGB), for the bubble made now or later.
+    void SetTipColours(std::uint32_t bubbleArgb, std::uint32_t textArgb);
     // Shows `text` at (x, y) in screen pixels for `owner`; Hide hides it when `leaving` is
     // still the owner, or whoever's when `leaving` is null.
     void ShowTip(const void* owner, const std::wstring& text, int x, int y, int dpi);
@@ -42,4 +44,6 @@ private:
     std::unique_ptr<CToolTipDlg> toolTip_;
     std::unique_ptr<CDelDlg> ghost_;
     quorlin::TipOwner tipOwner_;
+    std::uint32_t tipBubble_ = quorlin::kBubbleArgb;
+    std::uint32_t tipText_ = quorlin::kBubbleTextArgb;
 };

@@ -84,12 +84,6 @@ void PanelRenderer::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
     for (size_t k = from; k < to && k < ops.size(); ++k) {
         const DrawOp& op = ops[k];
-        if (op.kind == DrawOp::Kind::FillEllipse) {
-            Gdiplus::SolidBrush brush(Gdiplus::Color(op.argb));
-            g.FillEllipse(&brush, op.bounds.x, op.bounds.y, op.bounds.width, op.bounds.height);
-            continue;
-        }
-        Gdiplus::Image* picture = PictureFor(op);
         g.ResetTransform();
         if (op.rotationDegrees) {
             g.TranslateTransform(static_cast<Gdiplus::REAL>(op.pivot.x), static_cast<Gdiplus::REAL>(op.pivot.y),
@@ -98,6 +92,30 @@ void PanelRenderer::DrawOps(fw::LayeredCanvas& canvas, const std::vector<DrawOp>
             g.TranslateTransform(static_cast<Gdiplus::REAL>(-op.pivot.x), static_cast<Gdiplus::REAL>(-op.pivot.y),
                                  Gdiplus::MatrixOrderPrepend);
         }
+        const RectF& b = op.bounds;
+        if (op.kind == DrawOp::Kind::FillEllipse) {
+            Gdiplus::SolidBrush brush(Gdiplus::Color(op.argb));
+            g.FillEllipse(&brush, b.x, b.y, b.width, b.height);
+            continue;
+        }
+        if (op.kind == DrawOp::Kind::StrokeRect) {  // a frame of whole pixels, not smoothed away
+            Gdiplus::SolidBrush brush(Gdiplus::Color(op.argb));
+            const float w = op.penWidth;
+            g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
+            g.FillRectangle(&brush, b.x, b.y, b.width, w);
+            g.FillRectangle(&brush, b.x, b.y + b.height - w, b.width, w);
+            g.FillRectangle(&brush, b.x, b.y + w, w, b.height - 2 * w);
+            g.FillRectangle(&brush, b.x + b.width - w, b.y + w, w, b.height - 2 * w);
+            g.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+            continue;
+        }
+        if (op.kind != DrawOp::Kind::DrawPicture) {  // an outline or a line
+            Gdiplus::Pen pen(Gdiplus::Color(op.argb), op.penWidth);
+            if (op.kind == DrawOp::Kind::StrokeEllipse) g.DrawEllipse(&pen, b.x, b.y, b.width, b.height);
+            else g.DrawLine(&pen, b.x, b.y, b.x + b.width, b.y + b.height);
+            continue;
+        }
+        Gdiplus::Image* picture = PictureFor(op);
         if (!picture) continue;  // a picture that is missing draws nothing
         if (op.dimmed) {  // filtered out by typing: the same picture, fainter
             Gdiplus::ColorMatrix fade = {{{1, 0, 0, 0, 0},

@@ -37,7 +37,7 @@ void MoveToInitialPosition(HWND hwnd, const AppState& state, int width, int heig
 bool IsInput(UINT message) {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_HOTKEY ||
-           message == WM_DROPFILES || message == WM_COMMAND;
+           message == WM_DROPFILES || message == WM_COMMAND || message == WM_ACCESSIBLE_OPEN;
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                         }
                         const LocalTime now = Clock().Now();
                         return ComposePanel(geometry_, layout_.buttonHalf, views, popups_.DraggedId(),
-                                            ClockTime{now.hour, now.minute, now.second});
+                                            ClockTime{now.hour, now.minute, now.second}, access_.Colours());
                     },
                     [this](size_t i) -> Gdiplus::Image* {
                         const CButtonEx* b = buttons_.At(i);
@@ -82,14 +82,24 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                    [this] { RenderPanel(); },
                    [this](const std::wstring& text, int x, int y) { ShowTip(this, text, x, y); },
                    [this](bool anyOwner) { HideTip(anyOwner ? nullptr : this); },
-                   [this] { watch_.PanelInFront(); }}),
+                   [this] {
+                       watch_.PanelInFront();
+                       access_.Summoned();
+                   },
+                   [this](int selected) { access_.SelectionMoved(selected); }}),
       watch_(*this, [this] { renderer_.Render(PanelRenderer::Frame::Tick); },
              [this] { return state_.topMost || summons_.InFront(); }),
       commands_(*this, state, store, buttons_,
                 PanelCommands::PanelCalls{[this](bool topmost) { summons_.SetTopMost(topmost, true); },
                                           [this] { LayoutButtons(); }, [this] { RenderPanel(); },
-                                          [this] { RequestRender(); }}),
-      popups_(*this, state.appDir) {}
+                                          [this] { RequestRender(); }, [this] { access_.FollowButtons(); }}),
+      popups_(*this, state.appDir),
+      access_(*this, buttons_,
+              PanelAccessible::PanelCalls{
+                  [this] { return summons_.Keys().selected(); }, [this] { return geometry_; },
+                  [this] { HideTip(nullptr); },
+                  [this](std::uint32_t bubble, std::uint32_t text) { popups_.SetTipColours(bubble, text); },
+                  [this] { RenderPanel(); }}) {}
 
 CQuorlinDlg::~CQuorlinDlg() {
     // The helper windows go first. Buttons are child windows:
@@ -210,6 +220,7 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     summons_.UnregisterHotkey();
     tray_.Remove();
     ::RemovePropW(hwnd_, kInstanceProp);
+    access_.Release();  // screen readers holding the panel's object get errors from now on
     // The helper windows go before the buttons whose pictures the ghost may borrow.
     popups_.Release();
     renderer_.Release();
@@ -324,6 +335,7 @@ void CQuorlinDlg::LayoutButtons() {
             ::SetWindowPos(w, previous ? previous : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         previous = w;
     }
+    access_.FollowButtons();  // buttons came, went or moved: screen readers are told
 }
 
 void CQuorlinDlg::RenderPanel() { renderer_.Render(PanelRenderer::Frame::Full); }

@@ -8,7 +8,8 @@
 //   summons   (summon_typing_win)   the hotkey, in front and back, typing, the desktop layer;
 //   watch     (clock_watch_win)     whether anybody can see the clock;
 //   commands  (panel_commands_win)  every menu command, export and import, drops, the dialogs;
-//   popups    (panel_popups_win)    the tooltip bubble and the drag ghost.
+//   popups    (panel_popups_win)    the tooltip bubble and the drag ghost;
+//   access    (panel_accessible_win) what screen readers read, and high contrast.
 // Parts never reach one another: the panel hands each what it needs when it makes it.
 #pragma once
 
@@ -25,6 +26,7 @@
 #include "panel/button_collection.h"
 #include "panel/button_pictures_win.h"
 #include "panel/clock_watch_win.h"
+#include "panel/panel_accessible_win.h"
 #include "panel/panel_commands_win.h"
 #include "panel/panel_popups_win.h"
 #include "panel/panel_renderer_win.h"
@@ -100,6 +102,10 @@ public:
             {WM_NCRBUTTONUP, &ToPart<D, &D::commands_, &PanelCommands::OnRightButtonUp>},
             {WM_RBUTTONUP, &ToPart<D, &D::commands_, &PanelCommands::OnRightButtonUp>},
             {WM_DROPFILES, &ToPart<D, &D::commands_, &PanelCommands::OnDropFiles>},
+            {WM_GETOBJECT, &ToPart<D, &D::access_, &PanelAccessible::OnGetObject>},
+            {WM_ACCESSIBLE_OPEN, &ToPart<D, &D::access_, &PanelAccessible::OnOpenRequest>},
+            {WM_SETTINGCHANGE, &ToPart<D, &D::access_, &PanelAccessible::OnSettingChange>},
+            {WM_SYSCOLORCHANGE, &ToPart<D, &D::access_, &PanelAccessible::OnSettingChange>},
         };
         return map;
     }
@@ -186,4 +192,5 @@ private:
     ClockWatch watch_;
     PanelCommands commands_;
     PanelPopups popups_;
+    PanelAccessible access_;  // after popups_: it tells the bubble its colours when it is made
 };

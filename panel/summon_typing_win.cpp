@@ -190,6 +190,7 @@ bool SummonAndTyping::HandleKey(UINT message, WPARAM wp) {
 
 void SummonAndTyping::CarryOut(const KeyActions& a) {
     if (a.repaint) calls_.render();
+    if (a.moveTip) calls_.selectionMoved(keys_.selected());
     if (a.moveTip) {
         const CButtonEx* selected = keys_.selected() >= 0 ? buttons_.At(static_cast<size_t>(keys_.selected())) : nullptr;
         if (selected) {

@@ -4,7 +4,8 @@
 // of every window), and the keyboard session that filters and opens buttons by typing.
 // Handed: the panel's window, the application state (the topmost switch and the settings
 // file), the panel's buttons, and the panel's ways to render, to show and hide the
-// tooltip bubble, and to say that the panel is in front (the clock can be seen again).
+// tooltip bubble, to say that the panel is in front (the clock can be seen again) and
+// that the keyboard's selection moved (screen readers are told).
 #pragma once
 
 #include <windows.h>
@@ -30,6 +31,7 @@ public:
         // Hides the panel's own bubble, or whoever's when `anyOwner`.
         std::function<void(bool anyOwner)> hideTip;
         std::function<void()> inFront;
+        std::function<void(int selected)> selectionMoved;  // ring index, or -1 for none
     };
     SummonAndTyping(const quorlin::fw::WindowBase& window, quorlin::AppState& state,
                     quorlin::ButtonCollectionOf<CButtonEx>& buttons, PanelCalls calls);

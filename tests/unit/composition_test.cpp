@@ -23,6 +23,13 @@ void ExpectBounds(const RectF& r, float x, float y, float w, float h) {
     EXPECT_EQ(r.height, h);
 }
 
+std::vector<DrawOp> OpsOf(const std::vector<DrawOp>& ops, Kind kind) {
+    std::vector<DrawOp> out;
+    for (const DrawOp& op : ops)
+        if (op.kind == kind) out.push_back(op);
+    return out;
+}
+
 std::vector<DrawOp> ButtonOps(const std::vector<DrawOp>& ops) {
     std::vector<DrawOp> out;
     for (const DrawOp& op : ops)
@@ -124,6 +131,46 @@ TEST(ComposePanel, SelectedButtonIsDrawnAsHoveredAndOnlyFilteredOutOnesAreDimmed
     EXPECT_FALSE(drawn[0].dimmed);
     ExpectBounds(drawn[1].bounds, 186, 108, 24, 24);
     EXPECT_TRUE(drawn[1].dimmed);
+    // In either mode the selection also has a focus ring: 2 px in the highlight colour, 1 px
+    // outside its grown square.
+    for (bool contrast : {false, true}) {
+        Palette colours;
+        colours.highContrast = contrast;
+        colours.highlight = 0xFF0078D7;
+        const auto rings = OpsOf(ComposePanel(PanelGeometry(), 12, {selected, dimmed}, -1, ClockTime{}, colours),
+                                 Kind::StrokeRect);
+        ASSERT_EQ(rings.size(), 1u) << contrast;
+        ExpectBounds(rings[0].bounds, 102, 24, 36, 36);
+        EXPECT_EQ(rings[0].penWidth, 2.0f);
+        EXPECT_EQ(rings[0].argb, 0xFF0078D7u);
+    }
+}
+
+TEST(ComposePanel, HighContrastDrawsRingFaceAndHandsAsShapesInTheSystemColoursAndKeepsThePictures) {
+    Palette hc;
+    hc.highContrast = true;
+    hc.background = 0xFF000000;
+    hc.text = 0xFFFFFF00;
+    const PanelGeometry g;
+    const auto ops = ComposePanel(g, 12, {{3, 120, 42, false, true}}, -1, ClockTime{9, 41, 30}, hc);
+    EXPECT_EQ(PicturesOf(ops), std::vector<PanelPicture>{PanelPicture::ButtonImage});
+    ASSERT_GE(ops.size(), 2u);
+    EXPECT_EQ(ops[0].kind, Kind::FillEllipse);
+    EXPECT_EQ(ops[0].argb, hc.background);
+    EXPECT_EQ(ops[1].kind, Kind::StrokeEllipse);
+    EXPECT_EQ(ops[1].argb, hc.text);
+    EXPECT_GE(ops[1].penWidth, 2.0f);
+    EXPECT_EQ(OpsOf(ops, Kind::Line).size(), 15u) << "twelve ticks and three hands";
+    const std::size_t split = FirstTickOp(ops);
+    ASSERT_EQ(ops.size() - split, 2u) << "the second hand and the hub move";
+    EXPECT_EQ(ops[split].rotationDegrees, 180);
+    const RectF hand = g.HandRect();  // what a tick's dirty part is made from
+    for (const DrawOp& op : OpsOf(ops, Kind::Line)) {
+        if (!op.rotationDegrees) continue;
+        EXPECT_EQ(op.argb, hc.text);
+        for (float y : {op.bounds.y, op.bounds.y + op.bounds.height}) EXPECT_TRUE(y >= hand.y && y <= hand.y + hand.height);
+        EXPECT_LE(op.penWidth, hand.width - 2);
+    }
 }
 
 TEST(ComposePanel, ButtonSizeFollowsTheCurrentButtonHalf) {
