@@ -159,6 +159,13 @@ done
 check "ctrl-z-brings-it-back" test "$(readme_row)" = "$before_drag"
 check "ctrl-z-rows-in-order" test "$(dropped_rows)" = "$expected"
 
+# A screen reader in another process reads the ring in order: role (43, a push button),
+# name, place and default action of each button, then the clock (41, static text).
+wine "$appdir/../read_panel.exe" >"$work/read_panel.out" 2>&1
+check "screen-reader-reads-the-ring" grep -q '^43|我的电脑|第 1 圈，第 1 个，共 5 个|打开' "$work/read_panel.out"
+check "screen-reader-reads-a-dropped-button" grep -q '^43|readme|第 1 圈，第 4 个，共 5 个|打开' "$work/read_panel.out"
+check "screen-reader-reads-the-clock" test "$(tail -n 1 "$work/read_panel.out" | cut -d'|' -f1)" = 41
+
 # "锁定面板按钮" from the panel's menu: a drop now asks first, and "否" adds nothing.
 xdotool mousemove $((px + 120)) $((py + 120)) click 3
 sleep 1
