@@ -182,7 +182,7 @@ int RunStartup(const Args& args) {
         Row("  phase (" + n + "): process creation -> wmain (Wine loader, DLLs)", Median(phases["main"]), "ms", "");
         Row("  phase (" + n + "): open bts.db + settings + GDI+ start", Median(phases["runtime"]), "ms", "");
         Row("  phase (" + n + "): panel object (no picture decoded)", Median(phases["construct"]), "ms", "");
-        Row("  phase (" + n + "): the rows' pictures from the icon cache (PNG decodes)", Median(phases["icons"]), "ms", "");
+        Row("  phase (" + n + "): the rows' pictures decoded (a start from panel.cache leaves them to the first use)", Median(phases["icons"]), "ms", "");
         Row("  phase (" + n + "): panel window init (load " + n + " buttons warm, render, show)",
             Median(phases["init"]), "ms", "");
         Row("  phase (" + n + "): process creation -> panel shown, all phases", Median(phases["total"]), "ms", "");
