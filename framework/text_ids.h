@@ -71,5 +71,8 @@
 #define IDS_KIND_SHELL_ENTRY 211
 #define IDS_KIND_URL 212
 
+// Add/edit dialog: a button's words of its own (store/alias_table.h)
+#define IDS_ALIAS_TOO_LONG 213
+
 #define IDS_FIRST_TEXT IDS_DATA_MOVED
-#define IDS_LAST_TEXT IDS_KIND_URL
+#define IDS_LAST_TEXT IDS_ALIAS_TOO_LONG

@@ -61,6 +61,7 @@ std::wstring ChineseText(unsigned id) {
         case IDS_KIND_FOLDER: return L"文件夹";
         case IDS_KIND_SHELL_ENTRY: return L"系统项目";
         case IDS_KIND_URL: return L"网址";
+        case IDS_ALIAS_TOO_LONG: return L"别名太长，最多 %d 个字符";
         default: return L"";
     }
 }
