@@ -231,10 +231,9 @@ void CAddDlg::OnConfirm() {
             host_.AddButton(check.title, check.target, kind_, check.params, check.aliases);
             break;
         case ConfirmAction::CloseOnly: {
-            // Only the aliases of a shell entry can change: its own fields go back as stored.
+            // Only the aliases of a shell entry can change; its own fields stay as stored.
             ButtonRecord button;
-            if (Record(button) && button.Alias != check.aliases &&
-                !WriteRecord(button.Title, button.PathName, button.Para, check.aliases))
+            if (Record(button) && button.Alias != check.aliases && !Written(host_.UpdateAliases(recordId_, check.aliases)))
                 return;
             EndDialog(IDOK);
             return;
@@ -249,7 +248,11 @@ void CAddDlg::OnConfirm() {
 
 bool CAddDlg::WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params,
                           const std::wstring& aliases) {
-    switch (host_.UpdateButton(recordId_, title, target, params, aliases)) {
+    return Written(host_.UpdateButton(recordId_, title, target, params, aliases));
+}
+
+bool CAddDlg::Written(EditOutcome outcome) {
+    switch (outcome) {
         case EditOutcome::Stored:
             return true;
         case EditOutcome::RowGone:

@@ -28,6 +28,8 @@ public:
     // Stores the edited fields and aliases of a row and refreshes its button.
     virtual quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                                               const std::wstring& para, const std::wstring& alias) = 0;
+    // Stores only the aliases of a row (a shell entry's).
+    virtual quorlin::EditOutcome UpdateAliases(std::int64_t id, const std::wstring& alias) = 0;
     // Asks for a new composition of the owner's picture (posted, done later).
     virtual void RequestRender() = 0;
     // Moves a window beside the anchor rectangle, kept on screen.
@@ -86,6 +88,7 @@ private:
     // The store part of an edit; false leaves the dialog open.
     bool WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params,
                      const std::wstring& aliases);
+    bool Written(quorlin::EditOutcome outcome);
     AddDialogHost& host_;
     const RECT anchor_;
     int kind_;

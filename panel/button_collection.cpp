@@ -364,4 +364,27 @@ EditOutcome ButtonCollection::UpdateButton(std::int64_t id, const std::wstring& 
     return EditOutcome::Stored;
 }
 
+EditOutcome ButtonCollection::UpdateAliases(std::int64_t id, const std::wstring& alias) {
+    if (!store_.BeginTransaction()) return EditOutcome::StoreFailed;
+    bool opened = false;
+    std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::SelectById(id), opened);
+    try {
+        const bool gone = rs->AtBOF() && rs->AtEOF();
+        rs->Close();
+        if (gone) {
+            store_.RollbackTransaction();
+            return EditOutcome::RowGone;
+        }
+    } catch (const StoreError&) {
+        store_.RollbackTransaction();
+        return EditOutcome::StoreFailed;
+    }
+    if (!SetAliases(store_.Handle(), id, alias) || !store_.CommitTransaction()) {
+        store_.RollbackTransaction();
+        return EditOutcome::StoreFailed;
+    }
+    if (LauncherButton* button = FindById(id)) button->Alias = alias;
+    return EditOutcome::Stored;
+}
+
 }  // namespace quorlin

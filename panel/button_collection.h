@@ -104,6 +104,9 @@ public:
     EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                              const std::wstring& para, const std::optional<std::wstring>& alias = std::nullopt);
 
+    // Stores only the aliases of a row (a shell entry's, whose other fields stay as stored).
+    EditOutcome UpdateAliases(std::int64_t id, const std::wstring& alias);
+
     // The button with this ID, or null (how dialogs find a button again safely).
     LauncherButton* FindById(std::int64_t id) const;
     size_t Count() const { return buttons.size(); }

@@ -82,6 +82,9 @@ public:
                    const std::wstring& alias) override;
     quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
                                       const std::wstring& para, const std::wstring& alias) override;
+    quorlin::EditOutcome UpdateAliases(std::int64_t id, const std::wstring& alias) override {
+        return buttons_.UpdateAliases(id, alias);
+    }
     void RequestRender() override { calls_.requestRender(); }
     void PlaceBesideAnchor(HWND window, const RECT& anchor) override;
     const std::wstring& AppName() const override { return state_.appName; }

@@ -573,6 +573,13 @@ TEST_F(AddDialogConfirmTest, EditingAShellEntryClosesWithoutWritingOrRepainting)
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(Query("select * from tb_Btns order by ID"), before);
     EXPECT_EQ(panel->Buttons().Find(1)->Title, L"我的电脑");
+    // Its aliases are its own to change, and only they are written.
+    d = OpenEdit(1);
+    Set(IDC_ALIAS, L"pc");
+    ClickOk(d);
+    EXPECT_EQ(Query("select * from tb_Btns order by ID"), before);
+    EXPECT_EQ(Query("select Alias from tb_Alias where ID = 1"), "pc");
+    EXPECT_EQ(panel->Buttons().Find(1)->Alias, L"pc");
 }
 
 TEST_F(AddDialogConfirmTest, RowRemovedByAnotherProgramShowsRowGoneAndWritesNothing) {
