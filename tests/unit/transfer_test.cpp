@@ -129,6 +129,10 @@ TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"title":")" + std::string(261, 't') +
              R"("}]})",
          L"第 1 项“C:\\a”被拒绝：标题、路径或参数太长"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"aliases":")" + std::string(101, 'a') +
+             R"("}]})",
+         L"第 1 项“C:\\a”被拒绝：标题、路径或参数太长，或别名太长"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"aliases":3}]})", L"第 1 项的 \"aliases\""},
     };
     for (const Case& c : cases) {
         const TransferResult r = Import(c.json);
