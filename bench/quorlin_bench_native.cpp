@@ -22,6 +22,8 @@
 #include "bench/bench_report.h"
 #include "panel/button_collection.h"
 #include "panel/composition.h"
+#include "panel/pinyin_match.h"
+#include "framework/text.h"
 #include "panel/ring_layout.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
@@ -117,6 +119,20 @@ int main(int argc, char** argv) {
     const double compose66 = TimeMedian(runs, many, [&] { Keep(ComposePanel(geometry, 10, full, -1, time)); }) * 1e6;
     Row("ComposePanel (frame plan), 0 buttons", compose0, "ns", "");
     Row("ComposePanel (frame plan), 66 buttons", compose66, "ns", Ratio(compose66, compose0, "of 0 buttons"));
+
+    // ---- typing: one keystroke matches 66 prepared titles (Chinese and Latin) by letters and pinyin
+    std::vector<SearchText> texts;
+    const wchar_t* samples[] = {L"记事本", L"微信", L"Visual Studio Code", L"QQ音乐",
+                                L"重庆银行网上银行", L"计算器", L"Google Chrome", L"腾讯会议"};
+    for (int i = 0; i < 66; ++i) texts.emplace_back(samples[i % 8] + std::to_wstring(i));
+    for (const std::wstring typed : {L"jsb", L"chongqingyinhang", L"zzzz"}) {
+        const double us = TimeMedian(runs, 2000, [&] {
+            int n = 0;
+            for (const SearchText& t : texts) n += t.Match(typed) != MatchKind::None;
+            Keep(n);
+        }) * 1e3;
+        Row("SearchText::Match, 66 titles, typed " + ToUtf8(typed), us, "us", "one keystroke's matching");
+    }
 
     // ---- the collection over bts.db
     Store s;

@@ -2,6 +2,7 @@
 
 #include "framework/text.h"
 #include "framework/texts.h"
+#include "store/alias_table.h"
 #include "store/button_table.h"
 #include "store/entry_rules.h"
 
@@ -54,7 +55,7 @@ std::wstring AddDialogCaption(bool editMode) {
 }
 
 AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std::wstring& target,
-                                  const std::wstring& params) {
+                                  const std::wstring& params, const std::wstring& aliases) {
     AddEditCheck r;
     r.title = Trim(title);
     if (r.title.empty()) {
@@ -87,6 +88,12 @@ AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std
     if (LengthInUtf16Units(r.params) > kMaxParameterLength) {
         r.message = FillIn(Text(IDS_PARAMS_TOO_LONG), {std::to_wstring(kMaxParameterLength)});
         r.focusControl = kParamsEditId;
+        return r;
+    }
+    r.aliases = Trim(aliases);
+    if (LengthInUtf16Units(r.aliases) > kMaxAliasLength) {
+        r.message = FillIn(Text(IDS_ALIAS_TOO_LONG), {std::to_wstring(kMaxAliasLength)});
+        r.focusControl = kAliasEditId;
         return r;
     }
     r.ok = true;

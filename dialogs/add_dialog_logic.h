@@ -14,6 +14,7 @@ constexpr int kTargetEditId = 1002;
 constexpr int kBrowseButtonId = 1003;
 constexpr int kParamsLabelId = 1004;
 constexpr int kTargetLabelId = 1005;
+constexpr int kAliasEditId = 1008;
 
 // Where the icon preview is drawn and the client area invalidated when it changes (client pixels).
 constexpr Point kPreviewOrigin{300, 20};
@@ -51,15 +52,17 @@ struct AddEditCheck {
     std::wstring title;
     std::wstring target;
     std::wstring params;
+    std::wstring aliases;  // the button's words of its own (every kind has them)
     std::wstring message;  // empty when ok
     int focusControl = 0;  // kTitleEditId, kTargetEditId, kParamsEditId, or 0 = leave the focus where it is
 };
 
 // Runs the OK checks in order: title (present, at most kMaxTitleLength), target (present),
-// the http(s) prefix for Url (4) only, the target's length, then the parameters' length
-// (store/button_table.h's limits; a text over one is refused with its message).
+// the http(s) prefix for Url (4) only, the target's length, the parameters' length, then
+// the aliases' length (store/button_table.h's and store/alias_table.h's limits; a text over
+// one is refused with its message).
 AddEditCheck ValidateAddEditInput(int kind, const std::wstring& title, const std::wstring& target,
-                                  const std::wstring& params);
+                                  const std::wstring& params, const std::wstring& aliases = L"");
 
 // What OK does once the input passed: add a row, only close (ShellEntry edit), or rewrite the row.
 enum class ConfirmAction { AddButton, CloseOnly, WriteRecord };

@@ -87,6 +87,7 @@ BOOL CAddDlg::OnInitDialog() {
             ::SetDlgItemTextW(hwnd_, IDC_TITLE, title.c_str());
             ::SetDlgItemTextW(hwnd_, IDC_PATH, button.PathName.c_str());
             ::SetDlgItemTextW(hwnd_, IDC_PARA, button.Para.c_str());
+            ::SetDlgItemTextW(hwnd_, IDC_ALIAS, button.Alias.c_str());
             // Our own copy: the button may be deleted while the dialog is still open.
             preview_ = host_.CopyButtonPicture(recordId_);
         }
@@ -217,8 +218,8 @@ void CAddDlg::OnBrowse() {
 }
 
 void CAddDlg::OnConfirm() {
-    const AddEditCheck check =
-        ValidateAddEditInput(kind_, FieldText(IDC_TITLE), FieldText(IDC_PATH), FieldText(IDC_PARA));
+    const AddEditCheck check = ValidateAddEditInput(kind_, FieldText(IDC_TITLE), FieldText(IDC_PATH),
+                                                    FieldText(IDC_PARA), FieldText(IDC_ALIAS));
     if (!check.ok) {
         ShowNotice(check.message);
         if (check.focusControl) ::SetFocus(::GetDlgItem(hwnd_, check.focusControl));
@@ -227,21 +228,31 @@ void CAddDlg::OnConfirm() {
     switch (ConfirmActionFor(recordId_ != 0, kind_)) {
         case ConfirmAction::AddButton:
             // Closes whatever the result: a duplicate address is a silent no-op.
-            host_.AddButton(check.title, check.target, kind_, check.params);
+            host_.AddButton(check.title, check.target, kind_, check.params, check.aliases);
             break;
-        case ConfirmAction::CloseOnly:
+        case ConfirmAction::CloseOnly: {
+            // Only the aliases of a shell entry can change; its own fields stay as stored.
+            ButtonRecord button;
+            if (Record(button) && button.Alias != check.aliases && !Written(host_.UpdateAliases(recordId_, check.aliases)))
+                return;
             EndDialog(IDOK);
             return;
+        }
         case ConfirmAction::WriteRecord:
-            if (!WriteRecord(check.title, check.target, check.params)) return;
+            if (!WriteRecord(check.title, check.target, check.params, check.aliases)) return;
             break;
     }
     host_.RequestRender();
     EndDialog(IDOK);
 }
 
-bool CAddDlg::WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params) {
-    switch (host_.UpdateButton(recordId_, title, target, params)) {
+bool CAddDlg::WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params,
+                          const std::wstring& aliases) {
+    return Written(host_.UpdateButton(recordId_, title, target, params, aliases));
+}
+
+bool CAddDlg::Written(EditOutcome outcome) {
+    switch (outcome) {
         case EditOutcome::Stored:
             return true;
         case EditOutcome::RowGone:

@@ -22,12 +22,14 @@ public:
     virtual bool FindRecord(std::int64_t id, quorlin::ButtonRecord& record) const = 0;
     // A copy of that button's picture for the dialog to keep, or null.
     virtual std::unique_ptr<Gdiplus::Image> CopyButtonPicture(std::int64_t id) const = 0;
-    // Adds a button (a duplicate is a silent no-op).
+    // Adds a button with its aliases (a duplicate is a silent no-op).
     virtual bool AddButton(const std::wstring& title, const std::wstring& path, int kind,
-                           const std::wstring& para) = 0;
-    // Stores the edited fields of a row and refreshes its button.
+                           const std::wstring& para, const std::wstring& alias) = 0;
+    // Stores the edited fields and aliases of a row and refreshes its button.
     virtual quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
-                                              const std::wstring& para) = 0;
+                                              const std::wstring& para, const std::wstring& alias) = 0;
+    // Stores only the aliases of a row (a shell entry's).
+    virtual quorlin::EditOutcome UpdateAliases(std::int64_t id, const std::wstring& alias) = 0;
     // Asks for a new composition of the owner's picture (posted, done later).
     virtual void RequestRender() = 0;
     // Moves a window beside the anchor rectangle, kept on screen.
@@ -84,7 +86,9 @@ private:
     // A notice owned by the dialog, captioned with the application's name.
     void ShowNotice(const std::wstring& text);
     // The store part of an edit; false leaves the dialog open.
-    bool WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params);
+    bool WriteRecord(const std::wstring& title, const std::wstring& target, const std::wstring& params,
+                     const std::wstring& aliases);
+    bool Written(quorlin::EditOutcome outcome);
     AddDialogHost& host_;
     const RECT anchor_;
     int kind_;

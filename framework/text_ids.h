@@ -75,6 +75,8 @@
 #define IDS_ACC_PLACE 213
 #define IDS_ACC_OPEN 214
 #define IDS_ACC_CLOCK 215
+// Add/edit dialog: a button's words of its own (store/alias_table.h)
+#define IDS_ALIAS_TOO_LONG 216
 
 #define IDS_FIRST_TEXT IDS_DATA_MOVED
-#define IDS_LAST_TEXT IDS_ACC_CLOCK
+#define IDS_LAST_TEXT IDS_ALIAS_TOO_LONG

@@ -64,6 +64,7 @@ std::wstring ChineseText(unsigned id) {
         case IDS_ACC_PLACE: return L"第 %d 圈，第 %d 个，共 %d 个";
         case IDS_ACC_OPEN: return L"打开";
         case IDS_ACC_CLOCK: return L"时钟";
+        case IDS_ALIAS_TOO_LONG: return L"别名太长，最多 %d 个字符";
         default: return L"";
     }
 }

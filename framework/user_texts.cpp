@@ -61,8 +61,9 @@ const Pair kTexts[] = {
      L"a network or device path (\\\\server\\share, WebDAV, \\\\.\\, \\\\?\\UNC\\) cannot be imported."},
     {TextId::RefusedNotLocalPath, L"文件或文件夹必须是本机路径（如 C:\\… 或 %USERPROFILE%\\…）。",
      L"a file or folder must be a local path (like C:\\… or %USERPROFILE%\\…)."},
-    {TextId::RefusedTooLong, L"标题、路径或参数太长（最多 260、32767、2048 个字符）。",
-     L"the title, path or parameters are too long (at most 260, 32767 and 2048 characters)."},
+    {TextId::RefusedTooLong, L"标题、路径或参数太长，或别名太长（最多 260、32767、2048 个字符，别名 100 个）。",
+     L"the title, path or parameters are too long, or the aliases (at most 260, 32767 and 2048 characters, "
+     L"aliases 100)."},
     {TextId::ImportSummaryOk, L"文件中有 %1 项。点“导入”添加还不在面板上的按钮。",
      L"The file holds %1 entries. Import adds those not on the panel yet."},
     {TextId::ImportSummaryRefused, L"文件中有 %1 项，其中 %2 项被拒绝（已标出），整个文件不能导入。",

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <map>
 
 #include "framework/seams.h"
 #include "framework/texts.h"
 #include "panel/drop_rules.h"
 #include "panel/ring_layout.h"
+#include "store/alias_table.h"
 #include "store/backups.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
@@ -29,9 +31,19 @@ bool ButtonCollection::LoadButtons(bool pruneMissing) {
         host_.ShowLoadError(e.Description());
         return false;
     }
+    LoadAliases();
     if (pruneMissing) PruneMissingTargets();
     host_.LayoutButtons();
     return true;
+}
+
+void ButtonCollection::LoadAliases() {
+    std::map<std::int64_t, std::wstring> aliases;
+    if (!ReadAliases(store_.Handle(), aliases)) aliases.clear();
+    for (auto& b : buttons) {
+        const auto it = aliases.find(b->ID);
+        b->Alias = it == aliases.end() ? std::wstring() : it->second;
+    }
 }
 
 void ButtonCollection::CreateButtonFromRecord(const Recordset& rs) {
@@ -68,7 +80,7 @@ bool ButtonCollection::IsDuplicate(const std::wstring& path, std::int32_t kind) 
 }
 
 bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind,
-                                 const std::wstring& para) {
+                                 const std::wstring& para, const std::wstring& alias) {
     // The test, the insert and the read-back see one state of the table and are stored together.
     if (!store_.BeginTransaction()) return false;
     try {
@@ -104,8 +116,10 @@ bool ButtonCollection::AddButton(const std::wstring& title, const std::wstring& 
         // the row, in the same transaction.
         std::unique_ptr<LauncherButton> button = host_.CreateButtonWindow();
         button->LoadFromRecord(*rs);
+        button->Alias = alias;
         rs->Close();
-        if (!host_.KeepPicture(*button) || !store_.CommitTransaction()) {
+        if (!SetAliases(store_.Handle(), stored.ID, alias) || !host_.KeepPicture(*button) ||
+            !store_.CommitTransaction()) {
             store_.RollbackTransaction();
             return false;
         }
@@ -244,6 +258,7 @@ bool ButtonCollection::SyncWithStore() {
     std::vector<std::unique_ptr<LauncherButton>> gone = std::move(buttons);
     buttons = std::move(next);
     gone.clear();
+    LoadAliases();
     host_.LayoutButtons();
     host_.RenderPanel();
     return true;
@@ -312,7 +327,7 @@ void ButtonCollection::ReloadButton(LauncherButton& button) {
 }
 
 EditOutcome ButtonCollection::UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
-                                           const std::wstring& para) {
+                                           const std::wstring& para, const std::optional<std::wstring>& alias) {
     // The row and the picture kept with it change together.
     if (!store_.BeginTransaction()) return EditOutcome::StoreFailed;
     bool opened = false;  // a failed open shows up as a store error below
@@ -329,17 +344,46 @@ EditOutcome ButtonCollection::UpdateButton(std::int64_t id, const std::wstring& 
         rs->Update();
         // Looked up now: the button may have gone while the edit was being made.
         LauncherButton* button = FindById(id);
+        const std::wstring oldAlias = button ? button->Alias : std::wstring();
         if (button) button->LoadFromRecord(*rs);
+        if (button && alias) button->Alias = *alias;
         rs->Close();
-        if ((button && !host_.KeepPicture(*button)) || !store_.CommitTransaction()) {
+        if ((alias && !SetAliases(store_.Handle(), id, *alias)) || (button && !host_.KeepPicture(*button)) ||
+            !store_.CommitTransaction()) {
             store_.RollbackTransaction();
-            if (button) ReloadButton(*button);  // it shows the row as it is again
+            if (button) {
+                ReloadButton(*button);  // it shows the row as it is again
+                button->Alias = oldAlias;
+            }
             return EditOutcome::StoreFailed;
         }
     } catch (const StoreError&) {
         store_.RollbackTransaction();
         return EditOutcome::StoreFailed;
     }
+    return EditOutcome::Stored;
+}
+
+EditOutcome ButtonCollection::UpdateAliases(std::int64_t id, const std::wstring& alias) {
+    if (!store_.BeginTransaction()) return EditOutcome::StoreFailed;
+    bool opened = false;
+    std::shared_ptr<Recordset> rs = store_.OpenReadOnlyRecordset(statements::SelectById(id), opened);
+    try {
+        const bool gone = rs->AtBOF() && rs->AtEOF();
+        rs->Close();
+        if (gone) {
+            store_.RollbackTransaction();
+            return EditOutcome::RowGone;
+        }
+    } catch (const StoreError&) {
+        store_.RollbackTransaction();
+        return EditOutcome::StoreFailed;
+    }
+    if (!SetAliases(store_.Handle(), id, alias) || !store_.CommitTransaction()) {
+        store_.RollbackTransaction();
+        return EditOutcome::StoreFailed;
+    }
+    if (LauncherButton* button = FindById(id)) button->Alias = alias;
     return EditOutcome::Stored;
 }
 

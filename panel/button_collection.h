@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,9 @@ public:
     // reserved ones). True when the row and its button were made, or when the same kind and
     // path were already stored; false, with nothing stored, otherwise (also when the
     // duplicate test cannot run).
-    bool AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind, const std::wstring& para);
+    // `alias`: the button's words of its own, stored with the row (store/alias_table.h).
+    bool AddButton(const std::wstring& title, const std::wstring& path, std::int32_t kind, const std::wstring& para,
+                   const std::wstring& alias = L"");
     // Fails closed: true also when the test cannot run.
     bool IsDuplicate(const std::wstring& path, std::int32_t kind);
     // Deletes the row and records it as an undo step in the same transaction.
@@ -96,9 +99,13 @@ public:
     // stays as it was. Two buttons that hold the same sort are not swapped.
     bool SwapWhileDragging(const Rect& ghostScreenRect, std::int64_t draggedId);
     bool SetButtonSort(LauncherButton& button, std::int64_t value);
-    // Stores new title, path and parameters of a row and reloads its button, if it has one.
+    // Stores new title, path and parameters of a row (and its aliases, when given, in the
+    // same transaction) and reloads its button, if it has one.
     EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
-                             const std::wstring& para);
+                             const std::wstring& para, const std::optional<std::wstring>& alias = std::nullopt);
+
+    // Stores only the aliases of a row (a shell entry's, whose other fields stay as stored).
+    EditOutcome UpdateAliases(std::int64_t id, const std::wstring& alias);
 
     // The button with this ID, or null (how dialogs find a button again safely).
     LauncherButton* FindById(std::int64_t id) const;
@@ -110,6 +117,8 @@ private:
     Presence FindDuplicate(const std::wstring& path, std::int32_t kind);
     // Reads the button's row again.
     void ReloadButton(LauncherButton& button);
+    // Gives every button the aliases stored for its row (none on a store error).
+    void LoadAliases();
 
     DbSession& store_;
     ButtonHost& host_;

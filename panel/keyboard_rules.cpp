@@ -1,47 +1,12 @@
 #include "panel/keyboard_rules.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quorlin {
 
-wchar_t FoldChar(wchar_t c) {
-    const unsigned u = static_cast<unsigned>(c);
-    auto to = [](unsigned v) { return static_cast<wchar_t>(v); };
-    if (u < 0x80) return (u >= 'A' && u <= 'Z') ? to(u + 0x20) : c;
-    // Latin-1: À..Þ except the multiplication sign.
-    if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return to(u + 0x20);
-    // Latin Extended-A: capitals and small letters alternate, with a few odd ones out.
-    if (u >= 0x100 && u <= 0x17F) {
-        if (u == 0x130) return L'i';                                        // İ
-        if (u == 0x178) return to(0xFF);                                    // Ÿ
-        if ((u <= 0x137 || (u >= 0x14A && u <= 0x177)) && u % 2 == 0) return to(u + 1);
-        if (((u >= 0x139 && u <= 0x148) || (u >= 0x179 && u <= 0x17E)) && u % 2 == 1) return to(u + 1);
-        return c;
-    }
-    // Greek.
-    if (u >= 0x391 && u <= 0x3A9 && u != 0x3A2) return to(u + 0x20);
-    if (u == 0x386) return to(0x3AC);
-    if (u >= 0x388 && u <= 0x38A) return to(u + 0x25);
-    if (u == 0x38C) return to(0x3CC);
-    if (u == 0x38E || u == 0x38F) return to(u + 0x3F);
-    // Cyrillic.
-    if (u >= 0x410 && u <= 0x42F) return to(u + 0x20);
-    if (u >= 0x400 && u <= 0x40F) return to(u + 0x50);
-    // Full-width forms: digits and letters as their ASCII small forms.
-    if (u >= 0xFF10 && u <= 0xFF19) return to('0' + (u - 0xFF10));
-    if (u >= 0xFF21 && u <= 0xFF3A) return to('a' + (u - 0xFF21));
-    if (u >= 0xFF41 && u <= 0xFF5A) return to('a' + (u - 0xFF41));
-    return c;
-}
-
-std::wstring FoldText(const std::wstring& text) {
-    std::wstring out(text);
-    for (wchar_t& c : out) c = FoldChar(c);
-    return out;
-}
-
 bool TitleMatches(const std::wstring& title, const std::wstring& filter) {
-    return FoldText(title).find(FoldText(filter)) != std::wstring::npos;
+    return MatchText(title, filter) != MatchKind::None;
 }
 
 std::optional<PanelKey> PanelKeyFor(unsigned vk, bool shiftDown) {
@@ -58,39 +23,59 @@ std::optional<PanelKey> PanelKeyFor(unsigned vk, bool shiftDown) {
     }
 }
 
-void KeyboardSession::SetTitles(std::vector<std::wstring> titles) {
-    titles_ = std::move(titles);
-    matches_.assign(titles_.size(), true);
+void KeyboardSession::SetTitles(const std::vector<std::wstring>& titles, const std::vector<std::wstring>& aliases) {
+    titles_.clear();
+    aliases_.clear();
+    titles_.reserve(titles.size());
+    aliases_.reserve(titles.size());
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        titles_.emplace_back(titles[i]);
+        aliases_.emplace_back(i < aliases.size() ? SearchText(aliases[i]) : SearchText());
+    }
+    Rank();
     if (filter_.empty()) {
         if (selected_ >= static_cast<int>(titles_.size())) selected_ = -1;
         return;
     }
-    for (std::size_t i = 0; i < titles_.size(); ++i) matches_[i] = TitleMatches(titles_[i], filter_);
     selected_ = FirstMatch();
 }
 
-bool KeyboardSession::IsDimmed(std::size_t index) const {
-    return !filter_.empty() && index < matches_.size() && !matches_[index];
+void KeyboardSession::Rank() {
+    const std::wstring folded = FoldText(filter_);
+    kinds_.assign(titles_.size(), MatchKind::TitleStart);
+    ranked_.clear();
+    for (std::size_t i = 0; i < titles_.size(); ++i) {
+        if (!filter_.empty()) {
+            const MatchKind own = aliases_[i].empty() ? MatchKind::None : aliases_[i].Match(folded);
+            kinds_[i] = std::min(titles_[i].Match(folded), own);
+        }
+        if (kinds_[i] != MatchKind::None) ranked_.push_back(static_cast<int>(i));
+    }
+    std::stable_sort(ranked_.begin(), ranked_.end(), [this](int x, int y) {
+        return kinds_[static_cast<std::size_t>(x)] < kinds_[static_cast<std::size_t>(y)];
+    });
 }
 
-int KeyboardSession::FirstMatch() const {
-    for (std::size_t i = 0; i < matches_.size(); ++i)
-        if (matches_[i]) return static_cast<int>(i);
-    return -1;
+bool KeyboardSession::IsDimmed(std::size_t index) const {
+    return !filter_.empty() && index < kinds_.size() && kinds_[index] == MatchKind::None;
 }
+
+MatchKind KeyboardSession::KindOf(std::size_t index) const {
+    return index < kinds_.size() ? kinds_[index] : MatchKind::None;
+}
+
+int KeyboardSession::FirstMatch() const { return ranked_.empty() ? -1 : ranked_.front(); }
 
 int KeyboardSession::Step(int from, int direction) const {
-    const int n = static_cast<int>(matches_.size());
-    for (int k = 1; k <= n; ++k) {
-        const int i = ((from + direction * k) % n + n) % n;
-        if (matches_[static_cast<std::size_t>(i)]) return i;
-    }
+    const int n = static_cast<int>(ranked_.size());
+    for (int k = 0; k < n; ++k)
+        if (ranked_[static_cast<std::size_t>(k)] == from)
+            return ranked_[static_cast<std::size_t>(((k + direction) % n + n) % n)];
     return from;
 }
 
 KeyActions KeyboardSession::FilterChanged() {
-    for (std::size_t i = 0; i < titles_.size(); ++i)
-        matches_[i] = filter_.empty() || TitleMatches(titles_[i], filter_);
+    Rank();
     selected_ = filter_.empty() ? -1 : FirstMatch();
     KeyActions a;
     a.handled = a.repaint = a.moveTip = true;

@@ -8,15 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "panel/pinyin_match.h"
+
 namespace quorlin {
 
-// Simple case fold of one character: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic
-// capitals become small letters, full-width Latin letters and digits (an input method in
-// full-width mode) become ASCII ones; every other character, Chinese included, stays.
-wchar_t FoldChar(wchar_t c);
-std::wstring FoldText(const std::wstring& text);
-
-// True when `filter` occurs anywhere in `title`, case folded; an empty filter matches all.
+// True when `filter` matches `title` in any way of panel/pinyin_match.h (anywhere in it,
+// case folded, or by pinyin); an empty filter matches all.
 bool TitleMatches(const std::wstring& title, const std::wstring& filter);
 
 // Keys that arrive as key-downs rather than characters.
@@ -37,9 +34,10 @@ struct KeyActions {
 
 class KeyboardSession {
 public:
-    // The shown buttons' titles in ring order. Keeps the filter; the selection moves to the
-    // first match when a filter is typed, else stays when it still names a button.
-    void SetTitles(std::vector<std::wstring> titles);
+    // The shown buttons' titles in ring order, and the words of their own (aliases, matched
+    // like the titles; missing ones are empty). Keeps the filter; the selection moves to the
+    // best match when a filter is typed, else stays when it still names a button.
+    void SetTitles(const std::vector<std::wstring>& titles, const std::vector<std::wstring>& aliases = {});
 
     // One composed character (WM_CHAR). Control characters are not handled here: Enter,
     // Backspace, Esc and Tab come as keys. Digits 1-9 with no filter open that button.
@@ -53,14 +51,23 @@ public:
     int selected() const { return selected_; }
     // True when a filter is typed and this button's title does not match it.
     bool IsDimmed(std::size_t index) const;
+    // How the button matches the filter (the better of its title and its aliases); every
+    // button matches an empty filter at its start.
+    MatchKind KindOf(std::size_t index) const;
+    // The matching buttons, best match first and in ring order among equals: the order in
+    // which the selection moves (ring order while nothing is typed).
+    const std::vector<int>& Ranked() const { return ranked_; }
 
 private:
     int FirstMatch() const;
     int Step(int from, int direction) const;
     KeyActions FilterChanged();
+    void Rank();
 
-    std::vector<std::wstring> titles_;
-    std::vector<bool> matches_;
+    std::vector<SearchText> titles_;
+    std::vector<SearchText> aliases_;
+    std::vector<MatchKind> kinds_;
+    std::vector<int> ranked_;
     std::wstring filter_;
     int selected_ = -1;
 };

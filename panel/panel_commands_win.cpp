@@ -194,13 +194,13 @@ std::unique_ptr<Gdiplus::Image> PanelCommands::CopyButtonPicture(std::int64_t id
 }
 
 bool PanelCommands::AddButton(const std::wstring& title, const std::wstring& path, int kind,
-                              const std::wstring& para) {
-    return buttons_.AddButton(title, path, kind, para);
+                              const std::wstring& para, const std::wstring& alias) {
+    return buttons_.AddButton(title, path, kind, para, alias);
 }
 
 EditOutcome PanelCommands::UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
-                                        const std::wstring& para) {
-    const EditOutcome outcome = buttons_.UpdateButton(id, title, path, para);
+                                        const std::wstring& para, const std::wstring& alias) {
+    const EditOutcome outcome = buttons_.UpdateButton(id, title, path, para, alias);
     calls_.edited();  // screen readers hear of a new title
     return outcome;
 }

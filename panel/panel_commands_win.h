@@ -79,9 +79,13 @@ public:
     // AddDialogHost
     bool FindRecord(std::int64_t id, quorlin::ButtonRecord& record) const override;
     std::unique_ptr<Gdiplus::Image> CopyButtonPicture(std::int64_t id) const override;
-    bool AddButton(const std::wstring& title, const std::wstring& path, int kind, const std::wstring& para) override;
+    bool AddButton(const std::wstring& title, const std::wstring& path, int kind, const std::wstring& para,
+                   const std::wstring& alias) override;
     quorlin::EditOutcome UpdateButton(std::int64_t id, const std::wstring& title, const std::wstring& path,
-                                      const std::wstring& para) override;
+                                      const std::wstring& para, const std::wstring& alias) override;
+    quorlin::EditOutcome UpdateAliases(std::int64_t id, const std::wstring& alias) override {
+        return buttons_.UpdateAliases(id, alias);
+    }
     void RequestRender() override { calls_.requestRender(); }
     void PlaceBesideAnchor(HWND window, const RECT& anchor) override;
     const std::wstring& AppName() const override { return state_.appName; }

@@ -162,12 +162,17 @@ LRESULT SummonAndTyping::OnChar(WPARAM wp, LPARAM, bool&) {
 }
 
 void SummonAndTyping::SyncKeyTitles() {
-    std::vector<std::wstring> titles;
+    std::vector<std::wstring> titles, aliases;
     titles.reserve(buttons_.Count());
-    for (const auto& b : buttons_.buttons) titles.push_back(ShownTitle(b->iType, b->Title));
-    if (titles == keyTitles_) return;
-    keyTitles_ = titles;
-    keys_.SetTitles(std::move(titles));
+    aliases.reserve(buttons_.Count());
+    for (const auto& b : buttons_.buttons) {
+        titles.push_back(ShownTitle(b->iType, b->Title));
+        aliases.push_back(b->Alias);
+    }
+    if (titles == keyTitles_ && aliases == keyAliases_) return;
+    keyTitles_ = std::move(titles);
+    keyAliases_ = std::move(aliases);
+    keys_.SetTitles(keyTitles_, keyAliases_);
 }
 
 void SummonAndTyping::FollowButtons() {

@@ -69,7 +69,8 @@ public:
     // Launching by typing: a WM_KEYDOWN or WM_CHAR meant for the panel (or one of its
     // buttons); true when it was the panel's and is done.
     bool HandleKey(UINT message, WPARAM wp);
-    // Buttons added, deleted, moved or renamed while a filter is typed: dim and select anew.
+    // Buttons added, deleted, moved, renamed or given other aliases while a filter is typed:
+    // dim and select anew.
     void FollowButtons();
     const quorlin::KeyboardSession& Keys() const { return keys_; }
 
@@ -97,4 +98,5 @@ private:
     HWND previousForeground_ = nullptr;
     quorlin::KeyboardSession keys_;
     std::vector<std::wstring> keyTitles_;  // the titles the session was last given
+    std::vector<std::wstring> keyAliases_;  // and the buttons' aliases
 };

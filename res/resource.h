@@ -65,6 +65,8 @@
 #define IDC_PATH_LABEL 1005
 #define IDC_IMPORT_LIST 1006
 #define IDC_IMPORT_SUMMARY 1007
+#define IDC_ALIAS 1008
+#define IDC_ALIAS_LABEL 1009
 
 // Commands
 #define ID_EXIT 32772

@@ -15,6 +15,7 @@
 #include "framework/seams.h"
 #include "framework/text.h"
 #include "framework/user_texts.h"
+#include "store/alias_table.h"
 #include "store/db_session.h"
 #include "store/sqlite_util.h"
 
@@ -106,12 +107,16 @@ bool Rename(const std::wstring& from, const std::wstring& to) {
     return !ec;
 }
 
-// Every row of tb_Btns as one text, to tell whether two files hold the same buttons.
+// Every row of tb_Btns, with its aliases, as one text, to tell whether two files hold the
+// same buttons.
 bool ButtonsText(sqlite3* db, std::wstring& out) {
-    sql::Stmt st(db, "select ID, iType, Title, PathName, Para, sort from tb_Btns order by ID");
+    const bool aliases = HasAliasTable(db);
+    sql::Stmt st(db, aliases ? "select b.ID, b.iType, b.Title, b.PathName, b.Para, b.sort, a.Alias from tb_Btns b "
+                               "left join tb_Alias a on a.ID = b.ID order by b.ID"
+                             : "select ID, iType, Title, PathName, Para, sort, NULL from tb_Btns order by ID");
     out.clear();
     while (st.Row()) {
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 7; ++i) {
             out += st.IsNull(i) ? L"\x1 " : st.Text(i);
             out += L'\x1f';
         }

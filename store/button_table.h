@@ -42,6 +42,7 @@ struct ButtonRecord {
     std::wstring Title;
     std::wstring Para;         // empty when the column is NULL
     std::int32_t iType = -1;   // -1 until a record is loaded
+    std::wstring Alias;        // the words of its own (tb_Alias, store/alias_table.h); not read here
 };
 
 // Fills a record from the current row: ID, iType, Title, PathName, sort, Para in that

@@ -11,6 +11,7 @@
 
 #include "framework/text.h"
 #include "framework/user_texts.h"
+#include "store/alias_table.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
 #include "store/entry_rules.h"
@@ -172,6 +173,7 @@ std::string MakeTransferJson(const std::vector<TransferRow>& rows, const std::ws
         b["path"] = ToUtf8(UsesFilePath(r.kind) ? ToProfileRelative(r.path, profileDir) : r.path);
         b["kind"] = r.kind;
         b["parameter"] = ToUtf8(r.parameter);
+        if (!r.aliases.empty()) b["aliases"] = ToUtf8(r.aliases);
         list.push_back(std::move(b));
     }
     doc["buttons"] = std::move(list);
@@ -254,10 +256,15 @@ ImportPreview ParseTransferJson(const std::string& bytes, const std::wstring& pr
             wrong(TextId::RowBadText, {Num(entry), L"parameter"});
             continue;
         }
+        if (!TextMember(b, "aliases", row.aliases)) {
+            wrong(TextId::RowBadText, {Num(entry), L"aliases"});
+            continue;
+        }
         // The rules see the path as the file writes it, before "%USERPROFILE%" is replaced.
         ImportEntry e;
         const EntryRefusal refusal = CheckEntry(row.kind, row.path, row.parameter);
-        const bool tooLong = FieldOverLimit(row.title, row.path, row.parameter) != OverLimit::None;
+        const bool tooLong = FieldOverLimit(row.title, row.path, row.parameter) != OverLimit::None ||
+                             LengthInUtf16Units(row.aliases) > kMaxAliasLength;
         if (refusal != EntryRefusal::None || tooLong) {
             const TextId reason = refusal != EntryRefusal::None ? RefusalText(refusal) : TextId::RefusedTooLong;
             ++out.refused;
@@ -297,13 +304,18 @@ std::wstring ImportSummary(const ImportPreview& preview) {
 
 bool ReadRingRows(DbSession& store, std::vector<TransferRow>& rows) {
     rows.clear();
-    sql::Stmt st(store.Handle(), "select iType, Title, PathName, Para from tb_Btns where ID >= 1 and ID <> 2 order by sort asc");
+    const bool aliases = HasAliasTable(store.Handle());
+    sql::Stmt st(store.Handle(),
+                 aliases ? "select b.iType, b.Title, b.PathName, b.Para, a.Alias from tb_Btns b left join tb_Alias a "
+                           "on a.ID = b.ID where b.ID >= 1 and b.ID <> 2 order by b.sort asc"
+                         : "select iType, Title, PathName, Para from tb_Btns where ID >= 1 and ID <> 2 order by sort asc");
     while (st.Row()) {
         TransferRow r;
         r.kind = KindOfField(st.Field(0));
         r.title = st.Text(1);
         r.path = st.Text(2);
         r.parameter = st.Text(3);
+        if (aliases) r.aliases = st.Text(4);
         rows.push_back(std::move(r));
     }
     return st.ok() && !st.failed();
@@ -360,6 +372,8 @@ ImportReport ImportRows(DbSession& store, const std::vector<TransferRow>& rows, 
         if (!put.Run()) return fail();
         const std::int64_t id = sqlite3_last_insert_rowid(db);
         if (IsReservedId(id)) return fail();  // no button could own it
+        put.Reset();
+        if (!r.aliases.empty() && !SetAliases(db, id, r.aliases)) return fail();
         report.added.push_back(id);
     }
     resetAll();

@@ -4,7 +4,8 @@
 //     "format": "quorlin-buttons",
 //     "version": 1,
 //     "buttons": [
-//       {"title": "Editor", "path": "%USERPROFILE%\\Desktop\\editor.exe", "kind": 0, "parameter": ""},
+//       {"title": "Editor", "path": "%USERPROFILE%\\Desktop\\editor.exe", "kind": 0, "parameter": "",
+//        "aliases": "vs edit"},
 //       ...
 //     ]
 //   }
@@ -13,6 +14,8 @@
 // A File or Folder path under the user's profile folder is written with "%USERPROFILE%"
 // in place of that folder, and an import puts the importing user's profile folder back.
 // "kind" is the iType code (0 to 4); "title" and "parameter" may be left out (empty).
+// "aliases" (the button's words of its own, store/alias_table.h) is written only for a
+// button that has some and may be left out: a file without it is read as before.
 // Unknown members are ignored. A file whose format, version or any entry is wrong, or
 // that holds an entry the rules of store/entry_rules.h refuse, is refused as a whole:
 // nothing of it is added.
@@ -38,8 +41,10 @@ struct TransferRow {
     std::wstring path;
     std::int32_t kind = 0;
     std::wstring parameter;
+    std::wstring aliases = {};  // "aliases", may be left out
     bool operator==(const TransferRow& o) const {
-        return title == o.title && path == o.path && kind == o.kind && parameter == o.parameter;
+        return title == o.title && path == o.path && kind == o.kind && parameter == o.parameter &&
+               aliases == o.aliases;
     }
 };
 

@@ -47,9 +47,11 @@ bool IconCache::Ensure() {
     ensured_ = store_.ExecuteSql(
                    L"create table if not exists tb_IconCache (ID integer not null, Size integer not null, "
                    L"Stamp text not null, Png blob not null, primary key (ID, Size))") == 1;
-    for (const OwnTrigger& t : kOwnTriggers)
+    for (const OwnTrigger& t : kOwnTriggers) {
+        if (std::string(t.table) != "tb_IconCache") continue;
         ensured_ = ensured_ && store_.ExecuteSql(L"create trigger if not exists " + FromUtf8(t.name) + L" " +
                                                  FromUtf8(t.body)) == 1;
+    }
     return ensured_;
 }
 

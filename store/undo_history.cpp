@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "framework/user_texts.h"
+#include "store/alias_table.h"
 #include "store/button_table.h"
 #include "store/db_session.h"
 #include "store/sqlite_util.h"
@@ -18,7 +19,14 @@ bool EnsureTables(sqlite3* db) {
                      "create table if not exists tb_Undo (Step integer primary key autoincrement, Kind integer not null);"
                      "create table if not exists tb_UndoRows (Step integer not null, ID integer, iType integer, "
                      "Title text, PathName text, Para text, sort integer);"
-                     "create index if not exists tb_UndoRows_Step on tb_UndoRows(Step);");
+                     "create index if not exists tb_UndoRows_Step on tb_UndoRows(Step);"
+                     "create table if not exists tb_UndoAlias (Step integer not null, ID integer, Alias text);"
+                     "create index if not exists tb_UndoAlias_Step on tb_UndoAlias(Step);");
+}
+
+bool HasUndoAliases(sqlite3* db) {
+    sql::Stmt st(db, "select count(*) from sqlite_master where type = 'table' and name = 'tb_UndoAlias'");
+    return st.Row() && st.Int(0) == 1;
 }
 
 bool HasTables(sqlite3* db) {
@@ -26,8 +34,9 @@ bool HasTables(sqlite3* db) {
     return st.Row() && st.Int(0) == 2;
 }
 
-// Copies the rows `where` selects into a new step and trims the history.
-bool Record(sqlite3* db, UndoKind kind, const char* countSql, const char* copySql, std::int64_t arg) {
+// Copies the rows `where` selects, and their aliases, into a new step and trims the history.
+bool Record(sqlite3* db, UndoKind kind, const char* countSql, const char* copySql, const char* aliasSql,
+            std::int64_t arg) {
     {
         sql::Stmt count(db, countSql);
         count.Bind(1, arg);
@@ -40,6 +49,13 @@ bool Record(sqlite3* db, UndoKind kind, const char* countSql, const char* copySq
     const std::int64_t stepId = sqlite3_last_insert_rowid(db);
     sql::Stmt copy(db, copySql);
     if (!copy.Bind(1, stepId).Bind(2, arg).Run()) return false;
+    if (HasAliasTable(db)) {
+        sql::Stmt aliases(db, aliasSql);
+        if (!aliases.Bind(1, stepId).Bind(2, arg).Run()) return false;
+    }
+    sql::Stmt trimAliases(db,
+                          "delete from tb_UndoAlias where Step <= (select Step from tb_Undo order by Step desc limit 1 offset ?)");
+    if (!trimAliases.Bind(1, kUndoSteps).Run()) return false;
     sql::Stmt trimRows(db,
                        "delete from tb_UndoRows where Step <= (select Step from tb_Undo order by Step desc limit 1 offset ?)");
     sql::Stmt trimSteps(db, "delete from tb_Undo where Step <= (select Step from tb_Undo order by Step desc limit 1 offset ?)");
@@ -82,19 +98,29 @@ bool MakeRoomAt(sqlite3* db, std::int64_t sort, bool& ok) {
     return true;
 }
 
+// The aliases the step kept for the undo row `undoRow` go to the row it came back as.
+bool RestoreAliases(sqlite3* db, std::int64_t undoRow, std::int64_t id) {
+    sql::Stmt kept(db, "select a.Alias from tb_UndoAlias a, tb_UndoRows u "
+                       "where u.rowid = ? and a.Step = u.Step and a.ID = u.ID limit 1");
+    if (!kept.Bind(1, undoRow).Row()) return !kept.failed();
+    const std::wstring aliases = kept.Text(0);
+    return SetAliases(db, id, aliases);
+}
+
 }  // namespace
 
 bool RecordDeleteOne(sqlite3* db, UndoKind kind, std::int64_t id) {
     return Record(db, kind, "select count(*) from tb_Btns where ID = ?",
                   "insert into tb_UndoRows (Step, ID, iType, Title, PathName, Para, sort) "
                   "select ?, ID, iType, Title, PathName, Para, sort from tb_Btns where ID = ?",
-                  id);
+                  "insert into tb_UndoAlias (Step, ID, Alias) select ?, ID, Alias from tb_Alias where ID = ?", id);
 }
 
 bool RecordClearAll(sqlite3* db) {
     return Record(db, UndoKind::Cleared, "select count(*) from tb_Btns where ID > ?",
                   "insert into tb_UndoRows (Step, ID, iType, Title, PathName, Para, sort) "
                   "select ?, ID, iType, Title, PathName, Para, sort from tb_Btns where ID > ?",
+                  "insert into tb_UndoAlias (Step, ID, Alias) select ?, ID, Alias from tb_Alias where ID > ?",
                   kLastReservedId);
 }
 
@@ -146,6 +172,7 @@ UndoOutcome UndoNewest(DbSession& store, int limit) {
         return out;
     }
     out.hadStep = true;
+    const bool withAliases = HasUndoAliases(db);
     std::vector<SavedRow> saved;
     {
         sql::Stmt rows(db, "select rowid, sort from tb_UndoRows where Step = ? order by sort, rowid");
@@ -183,9 +210,15 @@ UndoOutcome UndoNewest(DbSession& store, int limit) {
             const std::int64_t id = sqlite3_last_insert_rowid(db);
             // A table emptied by another tool could hand out a reserved ID: no button owns it.
             if (IsReservedId(id)) return fail();
+            if (withAliases && !RestoreAliases(db, r.rowid, id)) return fail();
             out.restored.push_back(id);
         } else {
             ++out.duplicates;
+        }
+        if (withAliases) {
+            sql::Stmt dropAliases(db, "delete from tb_UndoAlias where rowid in (select a.rowid from tb_UndoAlias a, "
+                                      "tb_UndoRows u where u.rowid = ? and a.Step = u.Step and a.ID = u.ID)");
+            if (!dropAliases.Bind(1, r.rowid).Run()) return fail();
         }
         sql::Stmt drop(db, "delete from tb_UndoRows where rowid = ?");
         if (!drop.Bind(1, r.rowid).Run()) return fail();

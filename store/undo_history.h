@@ -3,6 +3,7 @@
 //
 //   tb_Undo      (Step INTEGER PRIMARY KEY AUTOINCREMENT, Kind INTEGER)   one row per step
 //   tb_UndoRows  (Step, ID, iType, Title, PathName, Para, sort)            the deleted rows
+//   tb_UndoAlias (Step, ID, Alias)                                         their aliases
 //
 // Both are made on first use. A step is recorded in the same transaction as the deletion
 // it takes back, so the file never holds one without the other. The newest kUndoSteps
@@ -45,7 +46,7 @@ std::optional<UndoSummary> NewestUndo(sqlite3* db);
 std::wstring UndoMenuText(const std::optional<UndoSummary>& summary);
 
 // Takes back the newest step in one transaction. Each row comes back with its title,
-// path, kind, parameter and sort exactly as they were stored, under a new ID: at its old
+// path, kind, parameter, sort and aliases exactly as they were stored, under a new ID: at its old
 // sort when that is free, otherwise the rows from that sort up to the next unused one move
 // up by one, so that it stands again between the same neighbours (a sort that is no whole
 // number goes back as it was). Rows go back in ring order. A row whose kind

@@ -80,6 +80,10 @@ std::string Hex(const std::wstring& text) {
     return out;
 }
 
+// The aliases the child gives every row it adds or imports: the end of its path, which the
+// parent checks every row's aliases against.
+std::wstring AliasFor(const std::wstring& path) { return L"al" + path.substr(path.size() > 12 ? path.size() - 12 : 0); }
+
 std::string RingText(const ButtonCollection& c) {
     std::string s;
     for (const auto& b : c.buttons) {
@@ -155,7 +159,7 @@ private:
         }
         Emit("begin add " + std::to_string(kind) + " " + Hex(title) + " " + Hex(path) + " " + Hex(para));
         const size_t before = c_.buttons.size();
-        const bool ok = c_.AddButton(title, path, kind, para);
+        const bool ok = c_.AddButton(title, path, kind, para, AliasFor(path));
         // The panel lays the ring out after its adds; the swap below needs the places.
         host_.LayoutButtons();
         Report(ok, ok && c_.buttons.size() > before ? c_.buttons.back()->ID : 0);
@@ -217,6 +221,7 @@ private:
             }
             if (CheckEntry(r.kind, r.path, r.parameter) != EntryRefusal::None) continue;  // would refuse the file
             line += " " + std::to_string(r.kind) + " " + Hex(r.title) + " " + Hex(r.path) + " " + Hex(r.parameter);
+            r.aliases = AliasFor(r.path);
             rows.push_back(std::move(r));
         }
         const std::wstring file = dir_ + L"/import.json";

@@ -271,6 +271,14 @@ private:
         }
         if (!db.ReadUndo(actual.undo, error)) Fail("cannot read the undo history: " + error);
         if (!actual.table.count(1) || !actual.table.count(2)) Fail("a reserved row is gone");
+        // Every row the child made carries the aliases it gave it (the end of its path): stored
+        // with the row, gone with it, brought back with it by an undo, never left behind.
+        const bool aliases = !db.Column("select name from sqlite_master where name = 'tb_Alias'", error).empty();
+        const auto outOfStep = db.Column(aliases ? "select ID from tb_Btns where ID > 2 and ID not in (select ID from tb_Alias "
+                                                   "where Alias = 'al' || substr(tb_Btns.PathName, -12)) union all "
+                                                   "select ID from tb_Alias where ID not in (select ID from tb_Btns)"
+                                                 : "select ID from tb_Btns where ID > 2", error);
+        if (!outOfStep.empty()) Fail("row " + outOfStep[0] + " and its aliases are out of step");
         CheckBackups();
         if (Same(actual, model_)) return;
         // The announced operation may have been committed before the kill: then exactly it.

@@ -121,6 +121,8 @@ TEST(AddDialogValidate, TextsUpToTheirLimitsAcceptedLongerOnesRefused) {
     EXPECT_EQ(ValidateAddEditInput(4, title + L"标", L"http://x", L"").message, L"标题太长，最多 260 个字符");
     EXPECT_EQ(ValidateAddEditInput(0, title, path + L"p", L"").focusControl, kTargetEditId);
     EXPECT_EQ(ValidateAddEditInput(0, title, path, std::wstring(2049, L'x')).focusControl, kParamsEditId);
+    EXPECT_EQ(ValidateAddEditInput(0, title, path, L"", L" vs 编 ").aliases, L"vs 编");
+    EXPECT_EQ(ValidateAddEditInput(0, title, path, L"", std::wstring(101, L'a')).message, L"别名太长，最多 100 个字符");
 }
 
 }  // namespace

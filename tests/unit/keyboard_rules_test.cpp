@@ -172,6 +172,22 @@ TEST_F(KeyboardSessionTest, ControlCharactersAndALeadingSpaceAreNotText) {
     EXPECT_EQ(s.selected(), -1);  // "WordPad" has no space
 }
 
+TEST_F(KeyboardSessionTest, PinyinAndAliasesMatchAndTheBestMatchesComeFirst) {
+    s.SetTitles({L"Sticky Notes", L"记事本", L"Notepad", L"微信"}, {L"", L"", L"", L"chat im"});
+    Type(L"no");  // the start of a title before the start of a word
+    EXPECT_EQ(s.Ranked(), (std::vector<int>{2, 0}));
+    EXPECT_EQ(s.selected(), 2);
+    s.OnKey(PanelKey::Next);
+    EXPECT_EQ(s.selected(), 0);
+    s.OnKey(PanelKey::Escape);
+    Type(L"jsb");
+    EXPECT_EQ(s.selected(), 1);
+    EXPECT_EQ(s.KindOf(1), MatchKind::Initials);
+    s.OnKey(PanelKey::Escape);
+    Type(L"im");
+    EXPECT_EQ(s.Ranked(), (std::vector<int>{3}));
+}
+
 TEST_F(KeyboardSessionTest, EnterOpensTheSelectedOne) {
     EXPECT_EQ(s.OnKey(PanelKey::Enter).open, -1);
     Type(L"CALC");

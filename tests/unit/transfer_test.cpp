@@ -3,6 +3,7 @@
 
 #include "framework/text.h"
 #include "panel/drop_rules.h"
+#include "store/alias_table.h"
 #include "store/button_table.h"
 #include "store/button_transfer.h"
 #include "store/db_session.h"
@@ -45,6 +46,7 @@ TEST_F(TransferTest, ExportThenImportIntoAFreshStoreGivesTheSameRing) {
                                L"(4, 'web', 'https://例子.测试/?q=1', null, 7),"
                                L"(0, 'other', 'C:\\Users\\annex\\a.txt', null, 8)"),
               1);
+    ASSERT_TRUE(SetAliases(store.Handle(), 3, L"vs 编"));  // 编辑器's words of its own
     const TransferResult out = ExportToFile(store, File("ring.json"), L"C:\\Users\\ann\\");
     ASSERT_EQ(out.exitCode, 0);
     EXPECT_EQ(out.lines[0].substr(0, 5), L"已导出 5");
@@ -72,6 +74,7 @@ TEST_F(TransferTest, ExportThenImportIntoAFreshStoreGivesTheSameRing) {
             expected.replace(p, from.size(), "D:\\Home\\bo");
     }
     EXPECT_EQ(Rows(otherDb), expected);
+    EXPECT_EQ(QueryText(otherDb, "select Title, Alias from tb_Alias join tb_Btns using (ID)"), "编辑器|vs 编");
     EXPECT_EQ(ListBackups(fresh.Path()).size(), 1u);  // taken before the import
 }
 
@@ -126,6 +129,10 @@ TEST_F(TransferTest, BadFilesAreRefusedWholeWithAMessage) {
         {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"title":")" + std::string(261, 't') +
              R"("}]})",
          L"第 1 项“C:\\a”被拒绝：标题、路径或参数太长"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"aliases":")" + std::string(101, 'a') +
+             R"("}]})",
+         L"第 1 项“C:\\a”被拒绝：标题、路径或参数太长，或别名太长"},
+        {R"({"format":"quorlin-buttons","version":1,"buttons":[{"path":"C:\\a","kind":0,"aliases":3}]})", L"第 1 项的 \"aliases\""},
     };
     for (const Case& c : cases) {
         const TransferResult r = Import(c.json);

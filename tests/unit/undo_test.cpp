@@ -77,6 +77,27 @@ TEST_F(UndoTest, DeletedButtonComesBackWithEverythingInItsPlace) {
     EXPECT_EQ(QueryText(db, "select group_concat(name) from pragma_table_info('tb_Btns')"), "ID,iType,Title,PathName,Para,sort");
 }
 
+TEST_F(UndoTest, AliasesAreKeptWithTheirRowsThroughAddEditDeleteClearAndUndo) {
+    ASSERT_TRUE(collection->AddButton(L"a", L"C:\\a", ItemKind::File, L"", L"alpha"));
+    const std::int64_t a = collection->buttons.back()->ID;
+    const std::int64_t b = Add(L"b");
+    ASSERT_EQ(collection->UpdateButton(b, L"b", L"C:\\b", L"", std::wstring(L"beta")), EditOutcome::Stored);
+    EXPECT_EQ(collection->FindById(b)->Alias, L"beta");
+    auto aliases = [&] { return QueryText(db, "select ID, Alias from tb_Alias order by Alias"); };
+    EXPECT_EQ(aliases(), std::to_string(a) + "|alpha\n" + std::to_string(b) + "|beta");
+    ASSERT_TRUE(collection->DeleteButton(a));
+    ASSERT_TRUE(collection->ClearAllButtons());
+    EXPECT_EQ(aliases(), "");
+    collection->Undo();
+    collection->Undo();
+    collection.reset();
+    Open();  // as the next start reads them
+    std::string ring;
+    for (const auto& x : collection->buttons) ring += ToUtf8(x->Title + L"=" + x->Alias) + ";";
+    EXPECT_EQ(ring, "我的电脑=;a=alpha;b=beta;");
+    EXPECT_EQ(QueryText(db, "select count(*) from tb_UndoAlias"), "0");
+}
+
 TEST_F(UndoTest, ClearAllIsOneStepAndLaterAddsMoveBehindTheRestoredRows) {
     for (const wchar_t* t : {L"a", L"b", L"c", L"d"}) Add(t);
     ASSERT_TRUE(collection->ClearAllButtons());

@@ -117,7 +117,7 @@ TEST_F(AccessibilityTest, AScreenReaderReadsTheRingInOrderOpensAButtonAndHearsTh
     Pump(50);
     EXPECT_TRUE(Heard(EVENT_OBJECT_FOCUS, 1) && Heard(EVENT_OBJECT_SELECTION, 1));
     EXPECT_EQ(Number(&IAccessible::get_accState, a, 1) & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED);
-    p.CommandSet().UpdateButton(p.Buttons().At(2)->ID, L"Notizen", L"C:\\apps\\Notes.exe", L"");
+    p.CommandSet().UpdateButton(p.Buttons().At(2)->ID, L"Notizen", L"C:\\apps\\Notes.exe", L"", L"");
     EXPECT_TRUE(p.Buttons().DeleteButton(p.Buttons().At(1)->ID));
     Pump(50);
     ::UnhookWinEvent(hook);

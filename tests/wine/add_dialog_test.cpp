@@ -502,6 +502,7 @@ TEST_F(AddDialogConfirmTest, EditWritesTheTrimmedFieldsAndTheButtonReloadsFromTh
     Set(IDC_TITLE, L"  新标题\t");
     Set(IDC_PATH, L"\t " + other + L"  ");
     Set(IDC_PARA, L"   -x  -y \u3000");
+    Set(IDC_ALIAS, L" vs 编辑 ");
     const int renders = ClickOk(d);
     EXPECT_FALSE(::IsWindow(d));
     EXPECT_GE(renders, 1);
@@ -513,6 +514,12 @@ TEST_F(AddDialogConfirmTest, EditWritesTheTrimmedFieldsAndTheButtonReloadsFromTh
     EXPECT_EQ(button->PathName, other);
     EXPECT_EQ(button->Para, L"-x  -y");
     ASSERT_TRUE(button->Image());
+    EXPECT_EQ(Query("select Alias from tb_Alias where ID = " + std::to_string(id)), ToUtf8(L"vs 编辑"));
+    // Typed on the panel, the alias (here by its pinyin) finds its button.
+    for (wchar_t c : std::wstring(L"bianji")) ::SendMessageW(panel->hwnd(), WM_CHAR, c, 1);
+    const int selected = panel->Summons().Keys().selected();
+    EXPECT_EQ(selected >= 0 ? panel->Buttons().At(static_cast<size_t>(selected))->ID : 0, id);
+    ::SendMessageW(panel->hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
 
     // Para is written even when empty: a NULL becomes an empty text.
     const int bare = InsertRowLive(ItemKind::File, L"无参数", file);
@@ -566,6 +573,13 @@ TEST_F(AddDialogConfirmTest, EditingAShellEntryClosesWithoutWritingOrRepainting)
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(Query("select * from tb_Btns order by ID"), before);
     EXPECT_EQ(panel->Buttons().Find(1)->Title, L"我的电脑");
+    // Its aliases are its own to change, and only they are written.
+    d = OpenEdit(1);
+    Set(IDC_ALIAS, L"pc");
+    ClickOk(d);
+    EXPECT_EQ(Query("select * from tb_Btns order by ID"), before);
+    EXPECT_EQ(Query("select Alias from tb_Alias where ID = 1"), "pc");
+    EXPECT_EQ(panel->Buttons().Find(1)->Alias, L"pc");
 }
 
 TEST_F(AddDialogConfirmTest, RowRemovedByAnotherProgramShowsRowGoneAndWritesNothing) {

@@ -1,0 +1,101 @@
+#include "panel/program_index.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "framework/text.h"
+
+namespace quorlin {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef _WIN32
+fs::path Fs(const std::wstring& p) { return fs::path(p); }
+std::wstring Wide(const fs::path& p) { return p.wstring(); }
+#else
+fs::path Fs(const std::wstring& p) { return fs::path(ToUtf8(p)); }
+std::wstring Wide(const fs::path& p) { return FromUtf8(p.string()); }
+#endif
+
+const wchar_t* const kShortcutExtensions[] = {L".lnk", L".url", L".appref-ms"};
+
+std::size_t ExtensionAt(const std::wstring& name) {
+    const std::wstring folded = FoldText(name);
+    for (const wchar_t* ext : kShortcutExtensions) {
+        const std::wstring e(ext);
+        if (folded.size() > e.size() && folded.compare(folded.size() - e.size(), e.size(), e) == 0)
+            return folded.size() - e.size();
+    }
+    return std::wstring::npos;
+}
+
+}  // namespace
+
+bool IsProgramShortcut(const std::wstring& fileName) { return ExtensionAt(fileName) != std::wstring::npos; }
+
+std::vector<ProgramEntry> ScanPrograms(const std::vector<std::wstring>& roots, const std::atomic<bool>* stop) {
+    std::vector<ProgramEntry> out;
+    std::set<std::pair<std::wstring, std::wstring>> seen;  // (from, name), folded
+    std::size_t visited = 0;
+    for (const std::wstring& root : roots) {
+        std::error_code ec;
+        fs::recursive_directory_iterator it(Fs(root), fs::directory_options::skip_permission_denied, ec), end;
+        for (; !ec && it != end; it.increment(ec)) {
+            if (++visited > kMaxProgramEntriesVisited || out.size() >= kMaxPrograms || (stop && *stop)) return out;
+            std::error_code kindError;
+            const fs::file_status status = it->symlink_status(kindError);
+            if (kindError) continue;
+            if (fs::is_directory(status)) {
+                if (it.depth() + 1 >= kMaxProgramDepth) it.disable_recursion_pending();
+                continue;
+            }
+            if (!fs::is_regular_file(status)) continue;  // links, devices: never followed
+            const std::wstring file = Wide(it->path().filename());
+            const std::size_t cut = ExtensionAt(file);
+            if (cut == std::wstring::npos || cut == 0) continue;
+            ProgramEntry e;
+            e.name = file.substr(0, cut);
+            e.path = Wide(it->path());
+            e.from = Wide(it->path().parent_path().lexically_relative(Fs(root)));
+            if (e.from == L".") e.from.clear();
+            if (!seen.insert({FoldText(e.from), FoldText(e.name)}).second) continue;
+            out.push_back(std::move(e));
+        }
+    }
+    return out;
+}
+
+void ProgramIndex::Set(std::vector<ProgramEntry> entries) {
+    entries_ = std::move(entries);
+    names_.clear();
+    names_.reserve(entries_.size());
+    for (const ProgramEntry& e : entries_) names_.emplace_back(e.name);
+}
+
+std::vector<ProgramIndex::Hit> ProgramIndex::Find(const std::wstring& filter, std::size_t limit) const {
+    std::vector<Hit> hits;
+    const std::wstring folded = FoldText(filter);
+    if (folded.empty()) return hits;
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        const MatchKind kind = names_[i].Match(folded);
+        if (kind != MatchKind::None) hits.push_back({i, kind});
+    }
+    const auto better = [this](const Hit& a, const Hit& b) {
+        if (a.kind != b.kind) return a.kind < b.kind;
+        return entries_[a.index].name < entries_[b.index].name;
+    };
+    if (hits.size() > limit) {
+        std::partial_sort(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(limit), hits.end(), better);
+        hits.resize(limit);
+    } else {
+        std::sort(hits.begin(), hits.end(), better);
+    }
+    return hits;
+}
+
+}  // namespace quorlin
