@@ -50,10 +50,10 @@ void ReadSwitches(AppState& state) {
     state.buttonsLocked = settings.ReadInt(kKeyLockButtons, 0) != 0;
 }
 
-std::wstring ExecutablePath() {
+std::wstring ModulePath(HMODULE module) {
     std::vector<wchar_t> path(512);
     for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return std::wstring();
         if (n < path.size()) return std::wstring(path.data(), n);
         // Cut to fit: read again with more room (a path never exceeds 32,767 units).

@@ -2,6 +2,8 @@
 // value under the current user's Run key.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <utility>
 
@@ -46,9 +48,10 @@ struct AppState;
 // Reads TRANS, LOCK, TOPMOST and LOCK_BTN of the state's setting.ini into it.
 void ReadSwitches(AppState& state);
 
-// The executable's full path as GetModuleFileNameW gives it, whole at any length; "" when
-// it cannot be read.
-std::wstring ExecutablePath();
+// A module's full path as GetModuleFileNameW gives it (the executable's for null), whole at
+// any length; "" when it cannot be read.
+std::wstring ModulePath(HMODULE module);
+inline std::wstring ExecutablePath() { return ModulePath(nullptr); }
 // True when the Run value exists and equals the executable's path exactly. Reads the
 // value at whatever length it has, so every path SetAutoRun can write reads back.
 bool IsAutoRunEnabled();

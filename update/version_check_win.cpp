@@ -56,18 +56,6 @@ std::wstring LoadResourceString(UINT id) {
     return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
-// The module's full path at whatever length it has, "" when it cannot be read.
-std::wstring ModulePath(HMODULE module) {
-    std::vector<wchar_t> path(512);
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return std::wstring();
-        if (n < path.size()) return std::wstring(path.data(), n);
-        if (path.size() >= 32768) return std::wstring();
-        path.resize(path.size() * 2);
-    }
-}
-
 class InternetHandle {
 public:
     explicit InternetHandle(HINTERNET h = nullptr) : h_(h) {}
@@ -141,7 +129,7 @@ HINTERNET OpenAddress(HINTERNET session, const std::wstring& address, InternetHa
 // The request itself, blocking: each network step is bounded by the WinINet timeouts, and
 // the body is read only while the deadline has not passed and the reply can still be valid.
 std::wstring FetchBlocking(const std::wstring& address, SteadyClock::time_point deadline) {
-    InternetHandle session(late::InternetOpenW(quorlin::AppNameOfModulePath(ModulePath(nullptr)).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+    InternetHandle session(late::InternetOpenW(quorlin::AppNameOfModulePath(quorlin::ModulePath(nullptr)).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
                                            nullptr, INTERNET_FLAG_DONT_CACHE));
     if (!session) return std::wstring();
     SetNetworkTimeouts(session.get());
@@ -227,7 +215,7 @@ std::wstring LastAsked(const std::wstring& settingsFile) {
 }  // namespace
 
 std::wstring GetFileVersionString(HMODULE module) {
-    const std::wstring path = ModulePath(module);
+    const std::wstring path = quorlin::ModulePath(module);
     if (path.empty()) return std::wstring();
     DWORD ignored = 0;
     const DWORD size = late::GetFileVersionInfoSizeW(path.c_str(), &ignored);
