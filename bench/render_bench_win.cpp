@@ -80,7 +80,7 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
         fixed.time = quorlin::LocalTime{11, minute++ % 60, 0};
         panel.Renderer().Render(PanelRenderer::Frame::Tick);
     });
-    Row("clock tick within a minute (RenderClockTick: the swept part only), 66 buttons", tick, "ms",
+    Row("clock tick within a minute (the swept part only), 66 buttons", tick, "ms",
         Ratio(tick, render66, "of RenderPanel") + (kept66 ? "" : "; STILL PART COMPOSED AGAIN"));
     Row("clock tick at a new minute (still part composed again)", newMinute, "ms", "once a minute");
     Row("clock cost per second, averaged over a minute", (59 * tick + newMinute) / 60, "ms", "");
