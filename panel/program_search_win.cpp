@@ -1,0 +1,223 @@
+#include "panel/program_search_win.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "buttons/item_actions_logic.h"
+#include "framework/seams.h"
+
+using namespace quorlin;
+
+namespace {
+
+const wchar_t kListClass[] = L"QuorlinProgramList";
+constexpr int kMaxRows = 8;
+constexpr int kRowHeight = 22;
+constexpr int kListWidth = 300;
+// A change under the Programs folders comes in bursts (an installer writes many files):
+// the folders are read again once they have been quiet this long.
+constexpr DWORD kQuietMs = 500;
+const COLORREF kListBack = RGB(32, 32, 32);  // the bubble's dark face
+const COLORREF kListText = RGB(255, 255, 255);
+const COLORREF kSelectedBack = RGB(64, 96, 160);
+
+std::wstring FolderPath(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
+    return path;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) { return ::_wcsicmp(a.c_str(), b.c_str()) == 0; }
+
+}  // namespace
+
+ProgramSearch::ProgramSearch(const fw::WindowBase& window, std::function<OnRing()> onRing,
+                             std::function<void()> indexChanged)
+    : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)) {}
+
+void ProgramSearch::Start() {
+    if (thread_.joinable()) return;
+    std::vector<std::wstring> roots;
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        std::wstring root = FolderPath(csidl);
+        if (!root.empty() && std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(root);
+    }
+    stopEvent_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!stopEvent_) return;
+    stopping_ = false;
+    thread_ = std::thread(&ProgramSearch::Run, this, std::move(roots));
+}
+
+void ProgramSearch::Stop() {
+    if (thread_.joinable()) {
+        stopping_ = true;
+        ::SetEvent(stopEvent_);  // wakes the wait; a walk under way looks at stopping_
+        thread_.join();
+    }
+    if (stopEvent_) ::CloseHandle(stopEvent_);
+    stopEvent_ = nullptr;
+    if (list_) ::DestroyWindow(list_);
+    list_ = nullptr;
+    rows_.clear();
+    selected_ = -1;
+}
+
+// The thread: the folders are watched before they are read, so that no change between the
+// two is missed; each change is read again after a quiet moment. Ends when told to stop.
+void ProgramSearch::Run(std::vector<std::wstring> roots) {
+    std::vector<HANDLE> waits{stopEvent_};
+    for (const std::wstring& root : roots) {
+        const HANDLE change = ::FindFirstChangeNotificationW(
+            root.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+        if (change != INVALID_HANDLE_VALUE) waits.push_back(change);
+    }
+    while (!stopping_) {
+        ProgramIndex index;
+        index.Set(ScanPrograms(roots, &stopping_));
+        if (stopping_) break;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            pending_ = std::move(index);
+        }
+        ::PostMessageW(window_.hwnd(), WM_PROGRAMS_READY, 0, 0);
+        const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, INFINITE);
+        if (r <= WAIT_OBJECT_0 || r >= WAIT_OBJECT_0 + waits.size()) break;  // stop, or the wait failed
+        // Quiet first: every change of the burst is taken up by the one walk that follows.
+        for (;;) {
+            for (std::size_t i = 1; i < waits.size(); ++i) ::FindNextChangeNotification(waits[i]);
+            if (::WaitForSingleObject(stopEvent_, kQuietMs) == WAIT_OBJECT_0) break;
+            bool again = false;
+            for (std::size_t i = 1; i < waits.size(); ++i)
+                if (::WaitForSingleObject(waits[i], 0) == WAIT_OBJECT_0) again = true;
+            if (!again) break;
+        }
+    }
+    for (std::size_t i = 1; i < waits.size(); ++i) ::FindCloseChangeNotification(waits[i]);
+}
+
+LRESULT ProgramSearch::OnProgramsReady(WPARAM, LPARAM, bool&) {
+    std::optional<ProgramIndex> index;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        index.swap(pending_);
+    }
+    if (!index) return 0;
+    index_ = std::move(*index);
+    ready_ = true;
+    Hide();  // the rows named entries of the index before
+    if (indexChanged_) indexChanged_();
+    return 0;
+}
+
+// ---------------------------------------------------------------- the list
+
+int ProgramSearch::Show(const std::wstring& filter) {
+    rows_.clear();
+    selected_ = -1;
+    if (!filter.empty() && !index_.Entries().empty()) {
+        const OnRing ring = onRing_ ? onRing_() : OnRing{};
+        const auto hits = index_.Find(filter, kMaxRows + ring.paths.size() + ring.titles.size());
+        for (const ProgramIndex::Hit& hit : hits) {
+            const ProgramEntry& e = index_.Entries()[hit.index];
+            const auto same = [&](const std::vector<std::wstring>& list, const std::wstring& s) {
+                return std::any_of(list.begin(), list.end(), [&](const std::wstring& x) { return SameText(x, s); });
+            };
+            if (same(ring.paths, e.path) || same(ring.titles, e.name)) continue;
+            rows_.push_back(hit.index);
+            if (rows_.size() == kMaxRows) break;
+        }
+    }
+    if (rows_.empty()) {
+        Hide();
+        return 0;
+    }
+    if (!list_) {
+        WNDCLASSEXW wc{sizeof(wc)};
+        wc.lpfnWndProc = &ProgramSearch::ListProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = kListClass;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        ::RegisterClassExW(&wc);  // fails harmlessly when registered already
+        list_ = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kListClass, L"", WS_POPUP, 0, 0,
+                                  kListWidth, kRowHeight, window_.hwnd(), nullptr, wc.hInstance, nullptr);
+        if (!list_) return 0;
+        ::SetWindowLongPtrW(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    // Beside the panel: on its right, or on its left where the screen ends.
+    RECT panel{};
+    ::GetWindowRect(window_.hwnd(), &panel);
+    MONITORINFO mi{sizeof(mi)};
+    ::GetMonitorInfoW(::MonitorFromWindow(window_.hwnd(), MONITOR_DEFAULTTONEAREST), &mi);
+    const int height = kRowHeight * static_cast<int>(rows_.size());
+    int x = panel.right;
+    if (x + kListWidth > mi.rcWork.right) x = panel.left - kListWidth;
+    const int y = std::max<int>(mi.rcWork.top, std::min<int>(panel.top + (panel.bottom - panel.top) / 2,
+                                                             mi.rcWork.bottom - height));
+    ::SetWindowPos(list_, HWND_TOPMOST, x, y, kListWidth, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::InvalidateRect(list_, nullptr, TRUE);
+    return static_cast<int>(rows_.size());
+}
+
+void ProgramSearch::Hide() {
+    rows_.clear();
+    selected_ = -1;
+    if (list_) ::ShowWindow(list_, SW_HIDE);
+}
+
+void ProgramSearch::Select(int row) {
+    selected_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
+    if (list_) ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+const ProgramEntry* ProgramSearch::Row(int row) const {
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
+    return &index_.Entries()[rows_[static_cast<std::size_t>(row)]];
+}
+
+void ProgramSearch::Open(int row) const {
+    if (const ProgramEntry* e = Row(row))
+        quorlin::Shell().Execute(0, kOpenVerb, e->path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void ProgramSearch::Paint(HDC dc) const {
+    RECT client{};
+    ::GetClientRect(list_, &client);
+    const HBRUSH back = ::CreateSolidBrush(kListBack);
+    ::FillRect(dc, &client, back);
+    ::DeleteObject(back);
+    const HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kListText);
+    for (int i = 0; i < static_cast<int>(rows_.size()); ++i) {
+        RECT r{0, i * kRowHeight, client.right, (i + 1) * kRowHeight};
+        if (i == selected_) {
+            const HBRUSH sel = ::CreateSolidBrush(kSelectedBack);
+            ::FillRect(dc, &r, sel);
+            ::DeleteObject(sel);
+        }
+        const ProgramEntry& e = index_.Entries()[rows_[static_cast<std::size_t>(i)]];
+        std::wstring line = e.name;
+        if (!e.from.empty()) line += L" \x2014 " + e.from;
+        r.left += 8;
+        r.right -= 8;
+        ::DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r,
+                    DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    ::SelectObject(dc, oldFont);
+}
+
+LRESULT CALLBACK ProgramSearch::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<ProgramSearch*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_PAINT && self) {
+        PAINTSTRUCT ps;
+        const HDC dc = ::BeginPaint(hwnd, &ps);
+        self->Paint(dc);
+        ::EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
