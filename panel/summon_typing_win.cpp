@@ -184,6 +184,8 @@ void SummonAndTyping::FollowPrograms() {
     programsFilter_ = keys_.filter();
     programRow_ = -1;
     programCount_ = calls_.showPrograms ? calls_.showPrograms(programsFilter_) : 0;
+    // No button matches: the best program is selected, for Enter to open it.
+    if (programCount_ > 0 && keys_.Ranked().empty()) SelectProgram(0);
 }
 
 void SummonAndTyping::SelectProgram(int row) {

@@ -231,6 +231,7 @@ TEST_F(KeyboardTest, TypingFindsAStartMenuProgramThatEnterOpensAndCtrlEnterPutsO
     for (int i = 0; i < 400 && !(list && ::IsWindowVisible(list)); ++i, Pump(25))
         list = ::FindWindowW(L"QuorlinProgramList", nullptr);
     ASSERT_TRUE(list && ::IsWindowVisible(list));
+    EXPECT_EQ(p.Summons().ProgramRow(), 0) << "no button matches: the first program is selected";
     Key(VK_DOWN);
     EXPECT_EQ(p.Summons().ProgramRow(), 0);
     Key(VK_RETURN);
