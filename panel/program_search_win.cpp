@@ -19,6 +19,8 @@ constexpr int kListWidth = 300;
 // A change under the Programs folders comes in bursts (an installer writes many files):
 // the folders are read again once they have been quiet this long.
 constexpr DWORD kQuietMs = 500;
+// How long the panel's closing waits for the thread to end.
+constexpr DWORD kStopWaitMs = 200;
 const COLORREF kListBack = RGB(32, 32, 32);  // the bubble's dark face
 const COLORREF kListText = RGB(255, 255, 255);
 const COLORREF kSelectedBack = RGB(64, 96, 160);
@@ -37,6 +39,14 @@ ProgramSearch::ProgramSearch(const fw::WindowBase& window, std::function<OnRing(
                              std::function<void()> indexChanged)
     : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)) {}
 
+ProgramSearch::Shared::Shared()
+    : stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), doneEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+ProgramSearch::Shared::~Shared() {
+    if (stopEvent) ::CloseHandle(stopEvent);
+    if (doneEvent) ::CloseHandle(doneEvent);
+}
+
 void ProgramSearch::Start() {
     if (thread_.joinable()) return;
     std::vector<std::wstring> roots;
@@ -44,20 +54,25 @@ void ProgramSearch::Start() {
         std::wstring root = FolderPath(csidl);
         if (!root.empty() && std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(root);
     }
-    stopEvent_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!stopEvent_) return;
-    stopping_ = false;
-    thread_ = std::thread(&ProgramSearch::Run, this, std::move(roots));
+    auto shared = std::make_shared<Shared>();
+    if (!shared->stopEvent || !shared->doneEvent) return;
+    shared->panel = window_.hwnd();
+    shared_ = shared;
+    thread_ = std::thread(&ProgramSearch::Run, std::move(shared), std::move(roots));
 }
 
 void ProgramSearch::Stop() {
     if (thread_.joinable()) {
-        stopping_ = true;
-        ::SetEvent(stopEvent_);  // wakes the wait; a walk under way looks at stopping_
-        thread_.join();
+        {
+            std::lock_guard<std::mutex> lock(shared_->mutex);
+            shared_->panel = nullptr;  // nothing is posted from now on
+        }
+        shared_->stopping = true;
+        ::SetEvent(shared_->stopEvent);  // wakes the wait; a walk under way looks at `stopping`
+        if (::WaitForSingleObject(shared_->doneEvent, kStopWaitMs) == WAIT_OBJECT_0) thread_.join();
+        else thread_.detach();  // held up by a drive: it ends by itself, owning what it shares
     }
-    if (stopEvent_) ::CloseHandle(stopEvent_);
-    stopEvent_ = nullptr;
+    shared_.reset();
     if (list_) ::DestroyWindow(list_);
     list_ = nullptr;
     rows_.clear();
@@ -66,28 +81,28 @@ void ProgramSearch::Stop() {
 
 // The thread: the folders are watched before they are read, so that no change between the
 // two is missed; each change is read again after a quiet moment. Ends when told to stop.
-void ProgramSearch::Run(std::vector<std::wstring> roots) {
-    std::vector<HANDLE> waits{stopEvent_};
+void ProgramSearch::Run(std::shared_ptr<Shared> shared, std::vector<std::wstring> roots) {
+    std::vector<HANDLE> waits{shared->stopEvent};
     for (const std::wstring& root : roots) {
         const HANDLE change = ::FindFirstChangeNotificationW(
             root.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
         if (change != INVALID_HANDLE_VALUE) waits.push_back(change);
     }
-    while (!stopping_) {
+    while (!shared->stopping) {
         ProgramIndex index;
-        index.Set(ScanPrograms(roots, &stopping_));
-        if (stopping_) break;
+        index.Set(ScanPrograms(roots, &shared->stopping));
         {
-            std::lock_guard<std::mutex> lock(mutex_);
-            pending_ = std::move(index);
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            if (shared->stopping || !shared->panel) break;
+            shared->pending = std::move(index);
+            ::PostMessageW(shared->panel, WM_PROGRAMS_READY, 0, 0);
         }
-        ::PostMessageW(window_.hwnd(), WM_PROGRAMS_READY, 0, 0);
         const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, INFINITE);
         if (r <= WAIT_OBJECT_0 || r >= WAIT_OBJECT_0 + waits.size()) break;  // stop, or the wait failed
         // Quiet first: every change of the burst is taken up by the one walk that follows.
         for (;;) {
             for (std::size_t i = 1; i < waits.size(); ++i) ::FindNextChangeNotification(waits[i]);
-            if (::WaitForSingleObject(stopEvent_, kQuietMs) == WAIT_OBJECT_0) break;
+            if (::WaitForSingleObject(shared->stopEvent, kQuietMs) == WAIT_OBJECT_0) break;
             bool again = false;
             for (std::size_t i = 1; i < waits.size(); ++i)
                 if (::WaitForSingleObject(waits[i], 0) == WAIT_OBJECT_0) again = true;
@@ -95,13 +110,15 @@ void ProgramSearch::Run(std::vector<std::wstring> roots) {
         }
     }
     for (std::size_t i = 1; i < waits.size(); ++i) ::FindCloseChangeNotification(waits[i]);
+    ::SetEvent(shared->doneEvent);
 }
 
 LRESULT ProgramSearch::OnProgramsReady(WPARAM, LPARAM, bool&) {
+    if (!shared_) return 0;
     std::optional<ProgramIndex> index;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        index.swap(pending_);
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        index.swap(shared_->pending);
     }
     if (!index) return 0;
     index_ = std::move(*index);

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -39,7 +40,8 @@ public:
 
     // Starts the thread that reads the Programs folders and watches them (once).
     void Start();
-    // Ends the thread (it is woken, not waited out) and the list's window.
+    // Ends the thread and the list's window. The thread is woken and joined; one held up by
+    // a slow drive is left to end by itself rather than hold up the panel's closing.
     void Stop();
     LRESULT OnProgramsReady(WPARAM, LPARAM, bool&);
     // True once a first index has arrived.
@@ -58,7 +60,18 @@ public:
     HWND ListWindow() const { return list_; }
 
 private:
-    void Run(std::vector<std::wstring> roots);
+    // What the thread shares with the panel; it outlives whichever of the two goes first.
+    struct Shared {
+        Shared();
+        ~Shared();
+        HANDLE stopEvent = nullptr;  // set: stop
+        HANDLE doneEvent = nullptr;  // set by the thread as it ends
+        std::atomic<bool> stopping{false};
+        std::mutex mutex;
+        HWND panel = nullptr;  // under mutex; null once the panel stopped the thread
+        std::optional<quorlin::ProgramIndex> pending;  // under mutex
+    };
+    static void Run(std::shared_ptr<Shared> shared, std::vector<std::wstring> roots);
     void Paint(HDC dc) const;
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -66,10 +79,7 @@ private:
     std::function<OnRing()> onRing_;
     std::function<void()> indexChanged_;
     std::thread thread_;
-    HANDLE stopEvent_ = nullptr;
-    std::atomic<bool> stopping_{false};
-    std::mutex mutex_;
-    std::optional<quorlin::ProgramIndex> pending_;  // handed over under mutex_
+    std::shared_ptr<Shared> shared_;
     quorlin::ProgramIndex index_;
     bool ready_ = false;
 
