@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "buttons/item_actions_logic.h"
+#include "framework/display_win.h"
 #include "framework/seams.h"
 
 using namespace quorlin;
@@ -75,6 +76,8 @@ void ProgramSearch::Stop() {
     shared_.reset();
     if (list_) ::DestroyWindow(list_);
     list_ = nullptr;
+    if (font_) ::DeleteObject(font_);
+    font_ = nullptr;
     rows_.clear();
     selected_ = -1;
 }
@@ -167,12 +170,21 @@ int ProgramSearch::Show(const std::wstring& filter) {
     ::GetWindowRect(window_.hwnd(), &panel);
     MONITORINFO mi{sizeof(mi)};
     ::GetMonitorInfoW(::MonitorFromWindow(window_.hwnd(), MONITOR_DEFAULTTONEAREST), &mi);
-    const int height = kRowHeight * static_cast<int>(rows_.size());
+    const int dpi = fw::WindowDpi(window_.hwnd());
+    if (dpi != fontDpi_ || !font_) {
+        if (font_) ::DeleteObject(font_);
+        font_ = ::CreateFontW(-::MulDiv(14, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"SimSun");
+        fontDpi_ = dpi;
+    }
+    rowHeight_ = ::MulDiv(kRowHeight, dpi, 96);
+    const int width = ::MulDiv(kListWidth, dpi, 96);
+    const int height = rowHeight_ * static_cast<int>(rows_.size());
     int x = panel.right;
-    if (x + kListWidth > mi.rcWork.right) x = panel.left - kListWidth;
+    if (x + width > mi.rcWork.right) x = panel.left - width;
     const int y = std::max<int>(mi.rcWork.top, std::min<int>(panel.top + (panel.bottom - panel.top) / 2,
                                                              mi.rcWork.bottom - height));
-    ::SetWindowPos(list_, HWND_TOPMOST, x, y, kListWidth, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::SetWindowPos(list_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ::InvalidateRect(list_, nullptr, TRUE);
     return static_cast<int>(rows_.size());
 }
@@ -204,11 +216,11 @@ void ProgramSearch::Paint(HDC dc) const {
     const HBRUSH back = ::CreateSolidBrush(kListBack);
     ::FillRect(dc, &client, back);
     ::DeleteObject(back);
-    const HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    const HGDIOBJ oldFont = ::SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kListText);
     for (int i = 0; i < static_cast<int>(rows_.size()); ++i) {
-        RECT r{0, i * kRowHeight, client.right, (i + 1) * kRowHeight};
+        RECT r{0, i * rowHeight_, client.right, (i + 1) * rowHeight_};
         if (i == selected_) {
             const HBRUSH sel = ::CreateSolidBrush(kSelectedBack);
             ::FillRect(dc, &r, sel);
@@ -217,8 +229,9 @@ void ProgramSearch::Paint(HDC dc) const {
         const ProgramEntry& e = index_.Entries()[rows_[static_cast<std::size_t>(i)]];
         std::wstring line = e.name;
         if (!e.from.empty()) line += L" \x2014 " + e.from;
-        r.left += 8;
-        r.right -= 8;
+        const int margin = rowHeight_ / 3;
+        r.left += margin;
+        r.right -= margin;
         ::DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r,
                     DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     }

@@ -84,7 +84,9 @@ private:
     bool ready_ = false;
 
     HWND list_ = nullptr;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr;  // the bubble's face, at fontDpi_
+    int fontDpi_ = 0;
+    int rowHeight_ = 22;
     std::vector<std::size_t> rows_;  // entries of index_ shown, best first
     int selected_ = -1;
 };
