@@ -78,6 +78,7 @@ void ProgramSearch::Stop() {
     list_ = nullptr;
     if (font_) ::DeleteObject(font_);
     font_ = nullptr;
+    DropIcons();
     rows_.clear();
     selected_ = -1;
 }
@@ -126,6 +127,7 @@ LRESULT ProgramSearch::OnProgramsReady(WPARAM, LPARAM, bool&) {
     if (!index) return 0;
     index_ = std::move(*index);
     ready_ = true;
+    DropIcons();  // a shortcut written again may have another
     Hide();  // the rows named entries of the index before
     if (indexChanged_) indexChanged_();
     return 0;
@@ -210,7 +212,23 @@ void ProgramSearch::Open(int row) const {
         quorlin::Shell().Execute(0, kOpenVerb, e->path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void ProgramSearch::Paint(HDC dc) const {
+HICON ProgramSearch::IconOf(const std::wstring& path) {
+    const auto found = icons_.find(path);
+    if (found != icons_.end()) return found->second;
+    SHFILEINFOW info{};
+    const HICON icon = ::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) ? info.hIcon
+                                                                                                          : nullptr;
+    icons_.emplace(path, icon);
+    return icon;
+}
+
+void ProgramSearch::DropIcons() {
+    for (const auto& kept : icons_)
+        if (kept.second) ::DestroyIcon(kept.second);
+    icons_.clear();
+}
+
+void ProgramSearch::Paint(HDC dc) {
     RECT client{};
     ::GetClientRect(list_, &client);
     const HBRUSH back = ::CreateSolidBrush(kListBack);
@@ -230,7 +248,10 @@ void ProgramSearch::Paint(HDC dc) const {
         std::wstring line = e.name;
         if (!e.from.empty()) line += L" \x2014 " + e.from;
         const int margin = rowHeight_ / 3;
-        r.left += margin;
+        const int side = rowHeight_ - 2 * (rowHeight_ / 8);
+        if (const HICON icon = IconOf(e.path))
+            ::DrawIconEx(dc, r.left + margin, r.top + (rowHeight_ - side) / 2, icon, side, side, 0, nullptr, DI_NORMAL);
+        r.left += 2 * margin + side;
         r.right -= margin;
         ::DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r,
                     DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/window_win.h"
@@ -72,7 +73,10 @@ private:
         std::optional<quorlin::ProgramIndex> pending;  // under mutex
     };
     static void Run(std::shared_ptr<Shared> shared, std::vector<std::wstring> roots);
-    void Paint(HDC dc) const;
+    void Paint(HDC dc);
+    // The shell's small icon of a shortcut, kept until the next index (null when it has none).
+    HICON IconOf(const std::wstring& path);
+    void DropIcons();
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     const quorlin::fw::WindowBase& window_;
@@ -87,6 +91,7 @@ private:
     HFONT font_ = nullptr;  // the bubble's face, at fontDpi_
     int fontDpi_ = 0;
     int rowHeight_ = 22;
+    std::unordered_map<std::wstring, HICON> icons_;
     std::vector<std::size_t> rows_;  // entries of index_ shown, best first
     int selected_ = -1;
 };
