@@ -268,6 +268,23 @@ void PanelCommands::AddDroppedFiles(HDROP drop) {
     calls_.render();
 }
 
+void PanelCommands::AddProgram(const std::wstring& name, const std::wstring& shortcut) {
+    if (state_.buttonsLocked &&
+        MessageBoxes().Show(0, Text(IDS_LOCKED_DROP_QUESTION), Text(IDS_NOTICE_CAPTION), kMbSystemModal | kMbYesNo) !=
+            kIdYes)
+        return;
+    if (!CanDropMore(static_cast<int>(buttons_.Count()))) {
+        MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(window_.hwnd()), DropLimitMessage(), state_.appName, kMbOk);
+        return;
+    }
+    const std::wstring target = ResolveShortcut(shortcut);
+    const int kind = DropKindFor(::PathIsDirectoryW(target.c_str()) != FALSE);
+    if (buttons_.IsDuplicate(target, kind)) return;
+    buttons_.AddButton(name, target, kind, L"");
+    calls_.layout();
+    calls_.render();
+}
+
 LRESULT PanelCommands::OnDropFiles(WPARAM wp, LPARAM, bool&) {
     AddDroppedFiles(reinterpret_cast<HDROP>(wp));
     return 0;

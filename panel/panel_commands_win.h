@@ -72,6 +72,8 @@ public:
     LRESULT OnDropFiles(WPARAM, LPARAM, bool&);
     void AddDroppedFiles(HDROP drop);
     static std::wstring ResolveShortcut(const std::wstring& path);
+    // A program of the Start menu put on the ring as its shortcut would be dropped there.
+    void AddProgram(const std::wstring& name, const std::wstring& shortcut);
 
     // The edit dialog of a button, beside `anchor`.
     void EditButton(std::int64_t id, const RECT& anchor);

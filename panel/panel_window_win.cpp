@@ -86,7 +86,19 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                        watch_.PanelInFront();
                        access_.Summoned();
                    },
-                   [this](int selected) { access_.SelectionMoved(selected); }}),
+                   [this](int selected) { access_.SelectionMoved(selected); },
+                   [this](const std::wstring& filter) { return programs_.Show(filter); },
+                   [this](int row) { programs_.Select(row); },
+                   [this](int row, bool toRing) {
+                       const ProgramEntry* e = programs_.Row(row);
+                       if (!e) return;
+                       if (!toRing) {
+                           programs_.Open(row);
+                           return;
+                       }
+                       const std::wstring name = e->name, shortcut = e->path;  // the list may change meanwhile
+                       commands_.AddProgram(name, shortcut);
+                   }}),
       watch_(*this, [this] { renderer_.Render(PanelRenderer::Frame::Tick); },
              [this] { return state_.topMost || summons_.InFront(); }),
       commands_(*this, state, store, buttons_,
@@ -99,7 +111,15 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                   [this] { return summons_.Keys().selected(); }, [this] { return geometry_; },
                   [this] { HideTip(nullptr); },
                   [this](std::uint32_t bubble, std::uint32_t text) { popups_.SetTipColours(bubble, text); },
-                  [this] { RenderPanel(); }}) {}
+                  [this] { RenderPanel(); }}),
+      programs_(*this, [this] {
+          ProgramSearch::OnRing ring;
+          for (const auto& b : buttons_.buttons) {
+              if (b->iType == ItemKind::File) ring.paths.push_back(b->PathName);
+              ring.titles.push_back(b->Title);
+          }
+          return ring;
+      }, [this] { summons_.FollowButtons(); }) {}
 
 CQuorlinDlg::~CQuorlinDlg() {
     // The helper windows go first. Buttons are child windows:
@@ -169,6 +189,7 @@ void CQuorlinDlg::MakeHelpers() {
     StartVersionCheck(false, state_.SettingsFile());
     pictures_.StartRefresh();
     watch_.Watch();
+    programs_.Start();  // the Start menu's programs, read on a thread of their own
     // The day's backup, off the way to the first frame; then looked at now and then.
     DailyBackupIfChanged(store_, CurrentDateTime());
     ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);
@@ -215,6 +236,7 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
 
 LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
     watch_.Stop();
+    programs_.Stop();
     renderer_.KeepBackground();  // a panel closed before its work after the first frame still keeps it
     ::KillTimer(hwnd_, TIMER_BACKUP);
     summons_.UnregisterHotkey();

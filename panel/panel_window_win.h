@@ -9,7 +9,8 @@
 //   watch     (clock_watch_win)     whether anybody can see the clock;
 //   commands  (panel_commands_win)  every menu command, export and import, drops, the dialogs;
 //   popups    (panel_popups_win)    the tooltip bubble and the drag ghost;
-//   access    (panel_accessible_win) what screen readers read, and high contrast.
+//   access    (panel_accessible_win) what screen readers read, and high contrast;
+//   programs  (program_search_win)  the Start menu's programs found by typing, and their list.
 // Parts never reach one another: the panel hands each what it needs when it makes it.
 #pragma once
 
@@ -30,6 +31,7 @@
 #include "panel/panel_commands_win.h"
 #include "panel/panel_popups_win.h"
 #include "panel/panel_renderer_win.h"
+#include "panel/program_search_win.h"
 #include "panel/ring_layout.h"
 #include "panel/summon_typing_win.h"
 #include "panel/tray_icon_win.h"
@@ -106,6 +108,7 @@ public:
             {WM_ACCESSIBLE_OPEN, &ToPart<D, &D::access_, &PanelAccessible::OnOpenRequest>},
             {WM_SETTINGCHANGE, &ToPart<D, &D::access_, &PanelAccessible::OnSettingChange>},
             {WM_SYSCOLORCHANGE, &ToPart<D, &D::access_, &PanelAccessible::OnSettingChange>},
+            {WM_PROGRAMS_READY, &ToPart<D, &D::programs_, &ProgramSearch::OnProgramsReady>},
         };
         return map;
     }
@@ -193,4 +196,5 @@ private:
     PanelCommands commands_;
     PanelPopups popups_;
     PanelAccessible access_;  // after popups_: it tells the bubble its colours when it is made
+    ProgramSearch programs_;
 };

@@ -177,6 +177,70 @@ void SummonAndTyping::SyncKeyTitles() {
 
 void SummonAndTyping::FollowButtons() {
     if (!keys_.filter().empty() || keys_.selected() >= 0) SyncKeyTitles();
+    if (!keys_.filter().empty()) FollowPrograms();
+}
+
+void SummonAndTyping::FollowPrograms() {
+    programsFilter_ = keys_.filter();
+    programRow_ = -1;
+    programCount_ = calls_.showPrograms ? calls_.showPrograms(programsFilter_) : 0;
+    // No button matches: the best program is selected, for Enter to open it.
+    if (programCount_ > 0 && keys_.Ranked().empty()) SelectProgram(0);
+}
+
+void SummonAndTyping::SelectProgram(int row) {
+    programRow_ = row;
+    if (calls_.selectProgram) calls_.selectProgram(row);
+    if (row >= 0) calls_.hideTip(false);  // the bubble is the ring's
+}
+
+// The programs' rows come after the ring's matches: Next from the last match (or from none)
+// enters the list, and leaves it at its end for the first match; Previous the other way.
+bool SummonAndTyping::ProgramKey(PanelKey key) {
+    if (programCount_ <= 0) return false;
+    const std::vector<int>& ranked = keys_.Ranked();
+    const bool ringHasMatch = !ranked.empty();
+    if (key == PanelKey::Enter) {
+        if (programRow_ < 0) return false;
+        const int row = programRow_;
+        const bool toRing = ::GetKeyState(VK_CONTROL) < 0;
+        calls_.hideTip(true);
+        if (calls_.takeProgram) calls_.takeProgram(row, toRing);
+        if (toRing) {
+            SyncKeyTitles();
+            FollowPrograms();
+        }
+        return true;
+    }
+    if (key == PanelKey::Next) {
+        if (programRow_ >= 0) {
+            if (programRow_ + 1 < programCount_) SelectProgram(programRow_ + 1);
+            else if (!ringHasMatch) SelectProgram(0);
+            else {
+                SelectProgram(-1);
+                return false;  // the session moves from its last match to its first
+            }
+            return true;
+        }
+        if (ringHasMatch && keys_.selected() != ranked.back()) return false;
+        SelectProgram(0);
+        return true;
+    }
+    if (key == PanelKey::Previous) {
+        if (programRow_ > 0) {
+            SelectProgram(programRow_ - 1);
+            return true;
+        }
+        if (programRow_ == 0) {
+            SelectProgram(ringHasMatch ? -1 : programCount_ - 1);
+            if (ringHasMatch) CarryOut(KeyActions{true, true, true, -1, false});  // the ring's bubble again
+            return true;
+        }
+        if (ringHasMatch && keys_.selected() != ranked.front()) return false;
+        SelectProgram(programCount_ - 1);
+        return true;
+    }
+    return false;
 }
 
 bool SummonAndTyping::HandleKey(UINT message, WPARAM wp) {
@@ -187,6 +251,8 @@ bool SummonAndTyping::HandleKey(UINT message, WPARAM wp) {
     } else if (message == WM_KEYDOWN) {
         const std::optional<PanelKey> key = PanelKeyFor(static_cast<unsigned>(wp), ::GetKeyState(VK_SHIFT) < 0);
         if (!key) return false;
+        if ((*key == PanelKey::Next || *key == PanelKey::Previous || *key == PanelKey::Enter) && ProgramKey(*key))
+            return true;
         a = keys_.OnKey(*key);
     }
     CarryOut(a);
@@ -195,8 +261,9 @@ bool SummonAndTyping::HandleKey(UINT message, WPARAM wp) {
 
 void SummonAndTyping::CarryOut(const KeyActions& a) {
     if (a.repaint) calls_.render();
+    if (keys_.filter() != programsFilter_) FollowPrograms();
     if (a.moveTip) calls_.selectionMoved(keys_.selected());
-    if (a.moveTip) {
+    if (a.moveTip && programRow_ < 0) {
         const CButtonEx* selected = keys_.selected() >= 0 ? buttons_.At(static_cast<size_t>(keys_.selected())) : nullptr;
         if (selected) {
             const Rect r = selected->ScreenRect();

@@ -5,7 +5,9 @@
 // Handed: the panel's window, the application state (the topmost switch and the settings
 // file), the panel's buttons, and the panel's ways to render, to show and hide the
 // tooltip bubble, to say that the panel is in front (the clock can be seen again) and
-// that the keyboard's selection moved (screen readers are told).
+// that the keyboard's selection moved (screen readers are told), and its ways to show the
+// Start menu's programs that match the filter, select one of them and open it or put it
+// on the ring. The arrows move from the ring's matches into that list and back.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +34,11 @@ public:
         std::function<void(bool anyOwner)> hideTip;
         std::function<void()> inFront;
         std::function<void(int selected)> selectionMoved;  // ring index, or -1 for none
+        // The programs beside the panel: shown for a filter (the number shown; none for an
+        // empty filter), a row selected (-1: none), a row opened or put on the ring.
+        std::function<int(const std::wstring& filter)> showPrograms;
+        std::function<void(int row)> selectProgram;
+        std::function<void(int row, bool toRing)> takeProgram;
     };
     SummonAndTyping(const quorlin::fw::WindowBase& window, quorlin::AppState& state,
                     quorlin::ButtonCollectionOf<CButtonEx>& buttons, PanelCalls calls);
@@ -73,6 +80,8 @@ public:
     // dim and select anew.
     void FollowButtons();
     const quorlin::KeyboardSession& Keys() const { return keys_; }
+    // The row of the programs' list the keyboard selected, or -1.
+    int ProgramRow() const { return programRow_; }
 
     LRESULT OnHotKey(WPARAM, LPARAM, bool&);
     LRESULT OnActivate(WPARAM, LPARAM, bool&);
@@ -84,6 +93,11 @@ private:
     // Gives the session the current titles when they changed since it last saw them.
     void SyncKeyTitles();
     void CarryOut(const quorlin::KeyActions& actions);
+    // Arrows and Enter while programs are listed; true when the key was the list's.
+    bool ProgramKey(quorlin::PanelKey key);
+    // The list shown again for the current filter, nothing selected in it.
+    void FollowPrograms();
+    void SelectProgram(int row);
 
     const quorlin::fw::WindowBase& window_;
     quorlin::AppState& state_;
@@ -99,4 +113,7 @@ private:
     quorlin::KeyboardSession keys_;
     std::vector<std::wstring> keyTitles_;  // the titles the session was last given
     std::vector<std::wstring> keyAliases_;  // and the buttons' aliases
+    std::wstring programsFilter_;  // the filter the programs' list was shown for
+    int programCount_ = 0;
+    int programRow_ = -1;
 };

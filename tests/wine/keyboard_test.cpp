@@ -1,6 +1,7 @@
 // The panel from the keyboard: the hotkey brings it in front and sends it back, typed
 // characters filter and open its buttons, and every button window is named by its title.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -196,6 +197,60 @@ TEST_F(KeyboardTest, EveryButtonWindowIsNamedByItsTitle) {
     const std::int64_t id = p.Buttons().At(4)->ID;
     ASSERT_EQ(p.Buttons().UpdateButton(id, L"邮件", L"C:\\apps\\Mail.exe", L""), EditOutcome::Stored);
     EXPECT_EQ(fw::GetWindowTextString(p.Buttons().Find(id)->hwnd()), L"邮件");
+}
+
+// A program of the Start menu made while the panel runs: typed by its pinyin it is listed
+// beside the panel, an arrow selects it, Enter opens its shortcut, Ctrl+Enter keeps it.
+TEST_F(KeyboardTest, TypingFindsAStartMenuProgramThatEnterOpensAndCtrlEnterPutsOnTheRing) {
+    CQuorlinDlg& p = OpenPanel();
+    ASSERT_TRUE(p.Buttons().ClearAllButtons());
+    wchar_t programs[MAX_PATH] = {}, notepad[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs)));
+    ::GetSystemDirectoryW(notepad, MAX_PATH);
+    const std::wstring folder = std::wstring(programs) + L"\\QuorlinTest", lnk = folder + L"\\记事本.lnk";
+    struct Gone {
+        std::wstring file, folder;
+        ~Gone() {
+            ::DeleteFileW(file.c_str());
+            ::RemoveDirectoryW(folder.c_str());
+        }
+    } gone{lnk, folder};
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                             reinterpret_cast<void**>(&link))));
+    link->SetPath((std::wstring(notepad) + L"\\notepad.exe").c_str());
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    EXPECT_TRUE(SUCCEEDED(file->Save(lnk.c_str(), TRUE)));
+    file->Release();
+    link->Release();
+
+    Type(L"jsb");  // the list comes when the watch over the Programs folders has read them again
+    HWND list = nullptr;
+    for (int i = 0; i < 400 && !(list && ::IsWindowVisible(list)); ++i, Pump(25))
+        list = ::FindWindowW(L"QuorlinProgramList", nullptr);
+    ASSERT_TRUE(list && ::IsWindowVisible(list));
+    EXPECT_EQ(p.Summons().ProgramRow(), 0) << "no button matches: the first program is selected";
+    Key(VK_DOWN);
+    EXPECT_EQ(p.Summons().ProgramRow(), 0);
+    Key(VK_RETURN);
+    EXPECT_EQ(LastOpened(), lnk);
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    const BYTE before = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    Key(VK_RETURN);
+    keys[VK_CONTROL] = before;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(Query("select count(*) from tb_Btns where Title='记事本'"), "1");
+    EXPECT_FALSE(::IsWindowVisible(list)) << "on the ring it is listed no more";
+    ClosePanel();
+    CQuorlinDlg& again = OpenPanel();
+    bool kept = false;
+    for (size_t i = 0; i < again.Buttons().Count(); ++i) kept = kept || again.Buttons().At(i)->Title == L"记事本";
+    EXPECT_TRUE(kept);
 }
 
 }  // namespace
