@@ -17,6 +17,10 @@ struct AppState {
     bool fixed = false;          // LOCK: the panel cannot be dragged
     bool topMost = false;        // TOPMOST: above all windows instead of on the desktop layer
     bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
+    int scalePercent = 100;      // Scale: the panel's size on top of the monitor's DPI
+    bool ignoreHotkeyInFullScreen = true;  // QuietHotkey: no summon while a full-screen program runs
+    bool updateCheck = true;     // UpdateCheck: the version check at start
+    bool openSettings = false;   // "--settings": the settings window opens once the panel is up
 
     const std::wstring& DataDir() const { return dataDir.empty() ? appDir : dataDir; }
     // setting.ini in the data folder.

@@ -37,6 +37,10 @@ CommandLineAction ParseCommandLine(const std::vector<std::wstring>& args) {
     CommandLineAction a;
     if (args.empty()) return a;
     const std::wstring sw = Lower(args[0]);
+    if (sw == L"--settings") {
+        a.kind = args.size() == 1 ? CommandLineAction::Kind::Settings : CommandLineAction::Kind::Usage;
+        return a;
+    }
     if (sw != L"--export" && sw != L"--import") return a;
     if (args.size() != 2 || args[1].empty()) {
         a.kind = CommandLineAction::Kind::Usage;
@@ -50,7 +54,7 @@ CommandLineAction ParseCommandLine(const std::vector<std::wstring>& args) {
 TransferResult RunCommandLineAction(const CommandLineAction& action, const std::wstring& dataDir,
                                     const std::wstring& profileDir, const DateTime& now) {
     TransferResult r;
-    if (action.kind == CommandLineAction::Kind::None) return r;
+    if (action.kind == CommandLineAction::Kind::None || action.kind == CommandLineAction::Kind::Settings) return r;
     if (action.kind == CommandLineAction::Kind::Usage) {
         r.exitCode = kExitUsage;
         r.lines.push_back(Text(TextId::CliUsage));

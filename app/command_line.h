@@ -1,5 +1,6 @@
 // The command line: "--export FILE" and "--import FILE" run without any window on the
-// store in the data folder and end. Any other command line starts the panel as before
+// store in the data folder and end. "--settings" opens the settings window: in the panel
+// that runs, or in a panel it starts. Any other command line starts the panel as before
 // (its arguments are ignored). Portable: the Win32 side (command_line_win) only finds the
 // folders, shows the result and tells a running panel to reload.
 #pragma once
@@ -13,7 +14,7 @@
 namespace quorlin {
 
 struct CommandLineAction {
-    enum class Kind { None, Export, Import, Usage } kind = Kind::None;
+    enum class Kind { None, Export, Import, Usage, Settings } kind = Kind::None;
     std::wstring file;
 };
 

@@ -60,14 +60,26 @@ void AskPanelToReload() {
 
 }  // namespace
 
-bool RunCommandLine(const wchar_t* commandLine, int& exitCode) {
+namespace {
+
+CommandLineAction ActionOf(const wchar_t* commandLine) {
     int argc = 0;
     wchar_t** argv = commandLine && *commandLine ? ::CommandLineToArgvW(commandLine, &argc) : nullptr;
     std::vector<std::wstring> args;
     for (int i = 1; argv && i < argc; ++i) args.push_back(argv[i]);
     if (argv) ::LocalFree(argv);
-    const CommandLineAction action = ParseCommandLine(args);
-    if (action.kind == CommandLineAction::Kind::None) return false;
+    return ParseCommandLine(args);
+}
+
+}  // namespace
+
+bool CommandLineAsksForSettings(const wchar_t* commandLine) {
+    return ActionOf(commandLine).kind == CommandLineAction::Kind::Settings;
+}
+
+bool RunCommandLine(const wchar_t* commandLine, int& exitCode) {
+    const CommandLineAction action = ActionOf(commandLine);
+    if (action.kind == CommandLineAction::Kind::None || action.kind == CommandLineAction::Kind::Settings) return false;
     // The data folder a start of the panel would use (prepared the same way, without its message).
     const std::wstring dataDir = PrepareDataFolder(CQuorlinApp::GetAppDir(), UserAppDataFolder()).folder;
     const TransferResult r = RunCommandLineAction(action, dataDir, UserProfileFolder(), CurrentDateTime());

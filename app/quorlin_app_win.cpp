@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "app/app_paths.h"
+#include "app/command_line_win.h"
 #include "app/data_location_win.h"
 #include "app/settings_win.h"
 #include "framework/gdiplus_win.h"
@@ -31,6 +32,13 @@ bool CQuorlinApp::CheckSingleInstance() {
     ::CloseHandle(semaphore);
     for (HWND w = ::GetWindow(::GetDesktopWindow(), GW_CHILD); w && ::IsWindow(w); w = ::GetWindow(w, GW_HWNDNEXT)) {
         if (::GetPropW(w, kInstanceName)) {
+            if (state.openSettings) {  // "--settings": the running panel opens its window and may bring it forward
+                DWORD process = 0;
+                ::GetWindowThreadProcessId(w, &process);
+                ::AllowSetForegroundWindow(process);
+                ::PostMessageW(w, ::RegisterWindowMessageW(quorlin::kSettingsMessageName), 0, 0);
+                break;
+            }
             if (::IsIconic(w)) ::ShowWindow(w, SW_RESTORE);
             ::ShowWindow(w, SW_SHOW);
             ::SwitchToThisWindow(w, TRUE);
@@ -73,6 +81,7 @@ void CQuorlinApp::RunPanel() {
 }
 
 BOOL CQuorlinApp::InitInstance() {
+    state.openSettings = quorlin::CommandLineAsksForSettings(::GetCommandLineW());
     if (!CheckSingleInstance()) return FALSE;
     state.appDir = GetAppDir();
     state.appName = AppName();

@@ -42,12 +42,17 @@ void IniSettings::WriteString(const wchar_t* key, const std::wstring& value) con
     ::WritePrivateProfileStringW(kSettingsSection, key, value.c_str(), file_.c_str());
 }
 
+void IniSettings::Remove(const wchar_t* key) const {
+    ::WritePrivateProfileStringW(kSettingsSection, key, nullptr, file_.c_str());
+}
+
 void ReadSwitches(AppState& state) {
     const IniSettings settings(state.SettingsFile());
     state.transparency = settings.ReadInt(kKeyTrans, 255);
     state.fixed = settings.ReadInt(kKeyLock, 0) != 0;
     state.topMost = settings.ReadInt(kKeyTopMost, 0) != 0;
     state.buttonsLocked = settings.ReadInt(kKeyLockButtons, 0) != 0;
+    state.updateCheck = settings.ReadInt(kKeyUpdateCheck, 1) != 0;
 }
 
 std::wstring ModulePath(HMODULE module) {

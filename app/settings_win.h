@@ -18,6 +18,14 @@ inline const wchar_t kKeyDeskX[] = L"DeskX";
 inline const wchar_t kKeyDeskY[] = L"DeskY";
 // The newer version the user was last asked about (written by the version check).
 inline const wchar_t kKeyUpdateAsked[] = L"UpdateAsked";
+// The panel's size in percent on top of the monitor's DPI (100, 125, 150, 175 or 200).
+inline const wchar_t kKeyScale[] = L"Scale";
+// 1 (the default): the hotkey does nothing while a full-screen program runs.
+inline const wchar_t kKeyIgnoreHotkeyFullScreen[] = L"QuietHotkey";
+// Whether the version check runs at start (1, the default) or only when asked (0).
+inline const wchar_t kKeyUpdateCheck[] = L"UpdateCheck";
+// The interface language: "zh", "en", or missing for the display language's.
+inline const wchar_t kKeyLanguage[] = L"LANG";
 
 inline const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const wchar_t kRunValue[] = L"QIV_ZEMBRICK";
@@ -39,13 +47,15 @@ public:
     void WriteInt(const wchar_t* key, int value) const;
     // Writes the text; the result is not examined.
     void WriteString(const wchar_t* key, const std::wstring& value) const;
+    // Takes the key out of the section.
+    void Remove(const wchar_t* key) const;
 
 private:
     std::wstring file_;
 };
 
 struct AppState;
-// Reads TRANS, LOCK, TOPMOST and LOCK_BTN of the state's setting.ini into it.
+// Reads TRANS, LOCK, TOPMOST, LOCK_BTN, UpdateCheck (and the panel's size and quiet hotkey) of the state's setting.ini into it.
 void ReadSwitches(AppState& state);
 
 // A module's full path as GetModuleFileNameW gives it (the executable's for null), whole at

@@ -18,9 +18,9 @@ std::wstring ChineseText(unsigned id) {
         case IDS_HOTKEY_MENU: return L"热键：%s";
         case IDS_HOTKEY_NONE: return L"热键：无（已被占用）";
         case IDS_HOTKEY_REFUSED_ONE:
-            return L"热键 %s 已被其他程序占用，无法用键盘唤出面板。\r\n请在 setting.ini 的 [SETTING] HOTKEY 中换一个组合键（写法如 Ctrl+Shift+F9），然后重新启动程序。";
+            return L"热键 %s 已被其他程序占用，无法用键盘唤出面板。\r\n请在托盘图标菜单的“设置…”中按下另一个组合键，它立即生效。";
         case IDS_HOTKEY_REFUSED_ALL:
-            return L"热键 %s 都已被其他程序占用，无法用键盘唤出面板。\r\n请在 setting.ini 的 [SETTING] HOTKEY 中换一个组合键（写法如 Ctrl+Shift+F9），然后重新启动程序。";
+            return L"热键 %s 都已被其他程序占用，无法用键盘唤出面板。\r\n请在托盘图标菜单的“设置…”中按下另一个组合键，它立即生效。";
         case IDS_LIST_SEPARATOR: return L"、";
         case IDS_REMOVAL_PROMPT: return L"打开失败{%s}\r\n\r\n此目标不存在或已失效，是否删除此按钮？";
         case IDS_ENTRY_COMPUTER: return L"我的电脑";
@@ -65,6 +65,36 @@ std::wstring ChineseText(unsigned id) {
         case IDS_ACC_OPEN: return L"打开";
         case IDS_ACC_CLOCK: return L"时钟";
         case IDS_ALIAS_TOO_LONG: return L"别名太长，最多 %d 个字符";
+        case IDS_SETTINGS_TITLE: return L"Zanthe桌面 设置";
+        case IDS_SET_GROUP_KEYS: return L"热键";
+        case IDS_SET_HOTKEY_LABEL: return L"热键(&H)：";
+        case IDS_SET_DEFAULT: return L"默认(&D)";
+        case IDS_SET_HOTKEY_ACTIVE: return L"%s 已生效。";
+        case IDS_SET_HOTKEY_TAKEN: return L"%s 已被其他程序占用，没有保存。";
+        case IDS_SET_HOTKEY_INVALID: return L"热键要有 Ctrl、Alt 或 Win，再加字母、数字、F1–F24、Space 等一个键。";
+        case IDS_SET_QUIET_HOTKEY: return L"全屏程序运行时忽略热键(&G)";
+        case IDS_SET_GROUP_PANEL: return L"面板";
+        case IDS_SET_LANGUAGE_LABEL: return L"语言(&L)：";
+        case IDS_SET_LANGUAGE_AUTO: return L"自动（跟随系统）";
+        case IDS_SET_SIZE_LABEL: return L"大小(&S)：";
+        case IDS_SET_AUTORUN: return L"随系统启动(&W)";
+        case IDS_SET_TOPMOST: return L"置顶(&T)";
+        case IDS_SET_FIXED: return L"固定(&F)";
+        case IDS_SET_LOCK: return L"锁定面板按钮(&K)";
+        case IDS_SET_UPDATE_CHECK: return L"启动时检测更新(&U)";
+        case IDS_SET_CHECK_NOW: return L"立即检测(&N)";
+        case IDS_SET_GROUP_DATA: return L"数据";
+        case IDS_SET_DATA_LABEL: return L"按钮和设置保存在：";
+        case IDS_SET_OPEN_FOLDER: return L"打开文件夹(&O)";
+        case IDS_SET_BACKUPS_LABEL: return L"备份(&B)：";
+        case IDS_SET_RESTORE: return L"恢复(&R)…";
+        case IDS_SET_EXPORT: return L"导出按钮(&E)…";
+        case IDS_SET_IMPORT: return L"导入按钮(&I)…";
+        case IDS_SET_CLOSE: return L"关闭";
+        case IDS_SET_NO_BACKUP: return L"（还没有备份）";
+        case IDS_RESTORE_QUESTION: return L"现在的按钮已先备份。\r\n要用 %s 的备份替换现在的按钮吗？";
+        case IDS_RESTORE_FAILED: return L"这个备份无法恢复，按钮没有改变。";
+        case IDS_RESTORE_NOT_BACKED_UP: return L"现在的按钮无法先备份，没有恢复。";
         default: return L"";
     }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/settings_win.h"
+#include "app/ui_language_win.h"
 #include "buttons/icon_imaging_win.h"
 #include "buttons/menu_rules.h"
 #include "dialogs/import_preview_win.h"
@@ -28,6 +29,114 @@ PanelCommands::PanelCommands(const fw::WindowBase& window, AppState& state, DbSe
 
 void PanelCommands::SaveSwitch(const wchar_t* key, bool on) const {
     IniSettings(state_.SettingsFile()).WriteInt(key, on ? 1 : 0);
+}
+
+bool PanelCommands::Run(UINT id) {
+    if (!fw::RunCommand(*this, id)) return false;
+    if (CSettingsDlg* open = Settings(); open && id != ID_SETTINGS) open->Refresh();
+    return true;
+}
+
+// ---------------------------------------------------------------- the settings window
+
+CSettingsDlg* PanelCommands::Settings() const {
+    return settings_ && ::IsWindow(settings_->hwnd()) ? settings_.get() : nullptr;
+}
+
+void PanelCommands::OpenSettings() {
+    if (CSettingsDlg* open = Settings()) {
+        if (::IsIconic(open->hwnd())) ::ShowWindow(open->hwnd(), SW_RESTORE);
+        ::SetForegroundWindow(open->hwnd());
+        return;
+    }
+    // A window of its own, in the taskbar: not owned by the panel, which lives on the
+    // desktop's layer.
+    settings_ = std::make_unique<CSettingsDlg>(*this);
+    if (!settings_->Create(nullptr)) {
+        settings_.reset();
+        return;
+    }
+    ::ShowWindow(settings_->hwnd(), SW_SHOW);
+    ::SetForegroundWindow(settings_->hwnd());
+}
+
+void PanelCommands::CloseSettings() {
+    // Destroyed, not deleted: this may run inside one of its own messages. The next open
+    // makes a new one.
+    if (CSettingsDlg* open = Settings()) ::DestroyWindow(open->hwnd());
+}
+
+SettingsHost::Switches PanelCommands::CurrentSwitches() const {
+    Switches s;
+    s.autoRun = IsAutoRunEnabled();
+    s.topMost = state_.topMost;
+    s.fixed = state_.fixed;
+    s.buttonsLocked = state_.buttonsLocked;
+    s.quietHotkey = state_.ignoreHotkeyInFullScreen;
+    s.updateCheck = state_.updateCheck;
+    s.scalePercent = state_.scalePercent;
+    s.language = LanguageChoiceOf(IniSettings(state_.SettingsFile()).ReadString(kKeyLanguage));
+    return s;
+}
+
+void PanelCommands::SetQuietHotkey(bool on) {
+    state_.ignoreHotkeyInFullScreen = on;
+    SaveSwitch(kKeyIgnoreHotkeyFullScreen, on);
+}
+
+void PanelCommands::SetUpdateCheck(bool on) {
+    state_.updateCheck = on;
+    SaveSwitch(kKeyUpdateCheck, on);
+}
+
+void PanelCommands::SetScale(int percent) {
+    if (percent == state_.scalePercent) return;
+    state_.scalePercent = percent;
+    IniSettings(state_.SettingsFile()).WriteInt(kKeyScale, percent);
+    calls_.rescale();
+}
+
+void PanelCommands::SetLanguage(LanguageChoice choice) {
+    const IniSettings ini(state_.SettingsFile());
+    const std::wstring value = LanguageSetting(choice);
+    if (value.empty()) ini.Remove(kKeyLanguage);
+    else ini.WriteString(kKeyLanguage, value);
+    ApplyUiLanguage(UiLanguageFor(state_.SettingsFile()));
+    calls_.languageChanged();
+}
+
+std::vector<BackupFile> PanelCommands::Backups() const { return ListBackups(store_.Path()); }
+
+void PanelCommands::RestoreBackup(const std::wstring& path, HWND owner) {
+    const auto box = [&](unsigned text, unsigned flags) {
+        return MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(owner), Text(text), state_.appName, flags);
+    };
+    // Read first: the backup of the current buttons written next may prune this file.
+    const std::shared_ptr<sqlite3> chosen = LoadGoodBackup(path);
+    if (!chosen) {
+        box(IDS_RESTORE_FAILED, kMbOk);
+        return;
+    }
+    if (BackupUnlessUnchanged(store_, CurrentDateTime()).empty()) {
+        box(IDS_RESTORE_NOT_BACKED_UP, kMbOk);
+        return;
+    }
+    std::wstring stamp;
+    for (const BackupFile& b : ListBackups(store_.Path()))
+        if (b.path == path) stamp = b.stamp;
+    if (stamp.empty()) {  // pruned meanwhile: its name still tells when it was written
+        const size_t at = path.rfind(L".backup-");
+        stamp = at == std::wstring::npos ? path : path.substr(at + 8);
+    }
+    const std::wstring question = FillIn(Text(IDS_RESTORE_QUESTION), {ReadableStamp(stamp)});
+    if (MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(owner), question, state_.appName, kMbYesNo) != kIdYes)
+        return;
+    if (!ReplaceStoreContent(store_, chosen.get())) {
+        box(IDS_RESTORE_FAILED, kMbOk);
+        return;
+    }
+    buttons_.SyncWithStore();  // lays the ring out and renders it
+    calls_.edited();
 }
 
 // ---------------------------------------------------------------- the switches and the rest

@@ -3,6 +3,7 @@
 #include <io.h>
 
 #include "app/settings_win.h"
+#include "buttons/builtin_entries.h"
 #include "framework/display_win.h"
 #include "framework/seams.h"
 #include "framework/volumes_win.h"
@@ -20,6 +21,8 @@ const wchar_t kInstanceProp[] = L"qiv_zembrick";
 const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 // Another process (quorlin.exe --import) changed bts.db: load the ring again.
 const UINT g_reload = ::RegisterWindowMessageW(L"quorlin-reload");
+// "--settings" while the panel runs.
+const UINT g_openSettings = ::RegisterWindowMessageW(L"quorlin-settings");
 
 // Where setting.ini puts the panel, kept whole on a monitor that is there.
 void MoveToInitialPosition(HWND hwnd, const AppState& state, int width, int height) {
@@ -102,9 +105,21 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
       watch_(*this, [this] { renderer_.Render(PanelRenderer::Frame::Tick); },
              [this] { return state_.topMost || summons_.InFront(); }),
       commands_(*this, state, store, buttons_,
-                PanelCommands::PanelCalls{[this](bool topmost) { summons_.SetTopMost(topmost, true); },
-                                          [this] { LayoutButtons(); }, [this] { RenderPanel(); },
-                                          [this] { RequestRender(); }, [this] { access_.FollowButtons(); }}),
+                PanelCommands::PanelCalls{
+                    [this](bool topmost) { summons_.SetTopMost(topmost, true); }, [this] { LayoutButtons(); },
+                    [this] { RenderPanel(); }, [this] { RequestRender(); }, [this] { access_.FollowButtons(); },
+                    [this] { return summons_.ActiveHotkey(); },
+                    [this](const std::optional<Hotkey>& h) { return summons_.ChangeHotkey(h); },
+                    [this] { ApplyDpi(fw::WindowDpi(hwnd_)); },
+                    [this] {  // every title shown in the interface language anew
+                        for (size_t i = 0; i < buttons_.Count(); ++i)
+                            if (CButtonEx* b = buttons_.At(i); b->hwnd())
+                                ::SetWindowTextW(b->hwnd(), ShownTitle(b->iType, b->Title).c_str());
+                        tray_.Retitle();
+                        summons_.FollowButtons();
+                        access_.FollowButtons();
+                        RenderPanel();
+                    }}),
       popups_(*this, state.appDir),
       access_(*this, buttons_,
               PanelAccessible::PanelCalls{
@@ -186,7 +201,7 @@ void CQuorlinDlg::MakeHelpers() {
     if (made) LayoutButtons();
     popups_.Ensure(dpi_);
     buttons_.PruneMissingTargets();  // only targets on local fixed drives: see TargetExists
-    StartVersionCheck(false, state_.SettingsFile());
+    if (state_.updateCheck) StartVersionCheck(false, state_.SettingsFile());
     pictures_.StartRefresh();
     watch_.Watch();
     programs_.Start();  // the Start menu's programs, read on a thread of their own
@@ -194,6 +209,10 @@ void CQuorlinDlg::MakeHelpers() {
     DailyBackupIfChanged(store_, CurrentDateTime());
     ::SetTimer(hwnd_, TIMER_BACKUP, kBackupCheckMs, nullptr);
     ::SetForegroundWindow(hwnd_);  // last: the tray icon's window and the pop-ups are made above
+    if (state_.openSettings) {  // "--settings" started the panel
+        state_.openSettings = false;
+        commands_.Run(ID_SETTINGS);
+    }
 }
 
 BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
@@ -208,6 +227,12 @@ BOOL CQuorlinDlg::OnCommand(WPARAM wp, LPARAM) { return commands_.Run(LOWORD(wp)
 bool CQuorlinDlg::OnUnlistedMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     if (msg != 0 && msg == g_reload) {
         buttons_.SyncWithStore();  // lays the ring out and renders it
+        result = 0;
+        return true;
+    }
+    if (msg != 0 && msg == g_openSettings) {
+        if (phase_ == StartPhase::Shown) MakeHelpers();
+        commands_.Run(ID_SETTINGS);
         result = 0;
         return true;
     }

@@ -27,6 +27,25 @@ bool SummonAndTyping::RegisterHotkey() {
     return false;
 }
 
+bool SummonAndTyping::ChangeHotkey(const std::optional<Hotkey>& wanted) {
+    const HWND hwnd = window_.hwnd();
+    const IniSettings ini(state_.SettingsFile());
+    if (wanted && hotkey_ == wanted) {  // ours already: Windows would refuse it a second time
+        ini.WriteString(kHotkeySettingKey, FormatHotkey(*wanted));
+        return true;
+    }
+    ::UnregisterHotKey(hwnd, hotKeyId_);
+    for (const Hotkey& h : wanted ? std::vector<Hotkey>{*wanted} : HotkeyCandidates(L"")) {
+        if (!::RegisterHotKey(hwnd, hotKeyId_, RegistrationModifiers(h), h.vk)) continue;
+        hotkey_ = h;
+        if (wanted) ini.WriteString(kHotkeySettingKey, FormatHotkey(h));
+        else ini.Remove(kHotkeySettingKey);
+        return true;
+    }
+    if (hotkey_) ::RegisterHotKey(hwnd, hotKeyId_, RegistrationModifiers(*hotkey_), hotkey_->vk);
+    return false;
+}
+
 void SummonAndTyping::UnregisterHotkey() {
     ::UnregisterHotKey(window_.hwnd(), hotKeyId_);
     if (hotKeyId_) ::GlobalDeleteAtom(static_cast<ATOM>(hotKeyId_));

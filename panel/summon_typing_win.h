@@ -47,6 +47,11 @@ public:
     // defaults); false when every one was refused.
     bool RegisterHotkey();
     void UnregisterHotkey();
+    // Registers `wanted` in place of the combination in use (nothing: the first of the
+    // defaults Windows takes) and writes it as HOTKEY (removes HOTKEY for the defaults).
+    // When Windows refuses, the combination in use stays registered, nothing is written,
+    // and the result is false.
+    bool ChangeHotkey(const std::optional<quorlin::Hotkey>& wanted);
     int HotKeyId() const { return hotKeyId_; }
     // The combination registered (none when every one tried was refused), and those tried.
     const std::optional<quorlin::Hotkey>& ActiveHotkey() const { return hotkey_; }

@@ -45,6 +45,11 @@ void TrayIcon::Add(HICON appIcon) {
     ShowPendingBalloon();
 }
 
+void TrayIcon::Retitle() {
+    ::lstrcpynW(data_.szTip, Text(IDS_TRAY_TIP).c_str(), ARRAYSIZE(data_.szTip));
+    if (added_) quorlin::Tray().Notify(NIM_MODIFY, &data_);
+}
+
 void TrayIcon::OnTaskbarCreated() { ::SetTimer(window_.hwnd(), TIMER_TRAY, 2500, nullptr); }
 
 void TrayIcon::AddAgain() {

@@ -41,6 +41,8 @@ public:
     void AddAgain();
     // Shows `text` in a warning balloon once: now, or as soon as the icon is up.
     void ShowBalloonOnce(const std::wstring& text);
+    // The tip again in the language of the texts now (after a change of language).
+    void Retitle();
     // The icon is taken away (the panel is going).
     void Remove();
 

@@ -331,6 +331,34 @@ bool RestoreFromBackup(const std::wstring& backupPath, const std::wstring& dbPat
     return true;
 }
 
+std::shared_ptr<sqlite3> LoadGoodBackup(const std::wstring& backupPath) {
+    if (!IsGoodDatabase(backupPath)) return nullptr;
+    sqlite3* file = sql::OpenFile(backupPath, true);
+    if (!file) return nullptr;
+    sqlite3* memory = nullptr;
+    std::shared_ptr<sqlite3> copy;
+    if (sqlite3_open_v2(":memory:", &memory, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK &&
+        HardenConnection(memory)) {
+        sqlite3_backup* b = sqlite3_backup_init(memory, "main", file, "main");
+        const bool ok = b && sqlite3_backup_step(b, -1) == SQLITE_DONE;
+        if (b && sqlite3_backup_finish(b) == SQLITE_OK && ok) {
+            copy.reset(memory, [](sqlite3* d) { sqlite3_close_v2(d); });
+            memory = nullptr;
+        }
+    }
+    if (memory) sqlite3_close_v2(memory);
+    sql::Close(file);
+    return copy;
+}
+
+bool ReplaceStoreContent(DbSession& store, sqlite3* source) {
+    if (!source || !store.Handle()) return false;
+    sqlite3_backup* b = sqlite3_backup_init(store.Handle(), "main", source, "main");
+    if (!b) return false;
+    const bool done = sqlite3_backup_step(b, -1) == SQLITE_DONE;
+    return sqlite3_backup_finish(b) == SQLITE_OK && done;
+}
+
 bool OpenDatabaseOrRestore(DbSession& store, const std::wstring& appDir, const std::wstring& fileName,
                            const std::wstring& messageCaption, const DateTime& now) {
     const std::wstring path = JoinPath(appDir, fileName);

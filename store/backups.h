@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,15 @@ DbHealth CheckDatabaseFile(const std::wstring& dbPath, sqlite3** keep = nullptr)
 // as <name>.broken-YYYYMMDD-HHMMSS; keptAs tells that name ("" when there was none).
 bool RestoreFromBackup(const std::wstring& backupPath, const std::wstring& dbPath, const DateTime& now,
                        std::wstring* keptAs = nullptr);
+
+// A backup read whole into memory once it passed IsGoodDatabase, so that what follows
+// (the backup a restore writes first may prune the file) cannot take it away. Null when
+// the file is no good backup.
+std::shared_ptr<sqlite3> LoadGoodBackup(const std::wstring& backupPath);
+// Replaces all the open store holds by what `source` holds: SQLite's online backup into
+// the store's own connection, one transaction, so all of it or nothing. The store stays
+// open and keeps its path. False (and the store unchanged) when it failed.
+bool ReplaceStoreContent(DbSession& store, sqlite3* source);
 
 // Start-up's open of the store: when bts.db is missing or broken and a good backup
 // exists, asks (system-modal Yes/No through the message-box seam) whether to restore the

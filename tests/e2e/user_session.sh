@@ -5,8 +5,9 @@
 # two files and a folder on it from another program, drag one off the ring and bring it
 # back with Ctrl+Z, lock its buttons and drop again (answering "否" to the question), cover
 # it with a maximised window, bring it in front with the fallback hotkey Ctrl+Alt+Space,
-# type part of a title and Enter to open it, send it back with Esc, open the tray menu and
-# quit from it. Screenshots go to $out.
+# type part of a title and Enter to open it, send it back with Esc, open the settings window
+# with --settings and record Ctrl+Alt+K there as the new hotkey, open the tray menu and quit
+# from it. Screenshots go to $out.
 # Prints "e2e: ok NAME" / "e2e: FAIL NAME" lines; exit status 0 when all passed.
 set -u
 appdir=$1
@@ -251,6 +252,32 @@ xdotool key Escape
 sleep 1.5
 import -window root "$out/12-esc-sent-back.png"
 check "esc-sends-panel-back" face_covered "$out/12-esc-sent-back.png"
+# "--settings" while the panel runs opens its settings window in front; Ctrl+Alt+K pressed
+# in its hotkey field (the first control: it has the keyboard) is registered at once and
+# written to setting.ini; Esc closes the window, and Ctrl+Alt+K brings the panel in front.
+(cd "$work" && wine quorlin.exe --settings >/dev/null 2>&1 &)
+settings=""
+for _ in $(seq 1 30); do
+    settings=$(xdotool search --name '^Zanthe.* 设置$' 2>/dev/null | head -1)
+    [ -n "$settings" ] && break
+    sleep 0.5
+done
+check "settings-switch-opens-the-window" test -n "$settings"
+if [ -n "$settings" ]; then
+    sleep 1
+    import -window root "$out/13-settings.png"
+    xdotool key ctrl+alt+k
+    sleep 1
+    check "settings-hotkey-written" grep -q '^HOTKEY=Ctrl+Alt+K' "$work/setting.ini"
+    xdotool key Escape
+    sleep 1
+    check "settings-window-closed" test -z "$(xdotool search --name '^Zanthe.* 设置$' 2>/dev/null)"
+    xdotool key ctrl+alt+k
+    sleep 1.5
+    check "recorded-hotkey-brings-panel-in-front" shot_shows_face "$out/14-new-hotkey.png"
+    xdotool key Escape
+    sleep 1
+fi
 wine taskkill /f /im notepad.exe >/dev/null 2>&1
 sleep 1
 # The program that had the keyboard is gone: a click on the panel gives it the keyboard.

@@ -2,8 +2,8 @@
 # The real program at today's screen settings, driven as a user would:
 #   screens.sh dpi APPDIR OUT       at 96, 144 and 192 DPI on the current display: panel
 #                                   size, clock and icons where the scaled layout puts them,
-#                                   the tooltip's and the add/edit dialog's size; a
-#                                   screenshot of each in OUT
+#                                   the tooltip's, the add/edit dialog's and the settings
+#                                   window's size; a screenshot of each in OUT
 #   screens.sh monitors APPDIR OUT  on two 1920 x 1080 monitors side by side (Xorg with
 #                                   the dummy driver, started and stopped here): a panel
 #                                   saved on the second monitor opens there, a drag to
@@ -42,13 +42,15 @@ set_dpi() {  # set_dpi DPI: the system DPI of Wine, read when its server starts
     wine cmd /c exit >/dev/null 2>&1
 }
 
-# A fresh copy of the application with seven buttons: two special entries of its own,
+# A fresh copy of the application with seven buttons: two shell entries as the panel's menu
+# adds them (drawn with the program's own pictures),
 # a web address, a folder and a program, and the reserved rows.
 fresh_app() {  # fresh_app DESKX DESKY
     rm -rf "$work/app"
     cp -r "$appdir" "$work/app"
     sqlite3 "$work/app/bts.db" "insert into tb_Btns(sort, Title, PathName, iType, Para) values
-        (3, '回收站', '', 3, ''), (4, '控制面板', '', 3, ''), (5, 'example', 'http://example.com/', 4, ''),
+        (3, '回收站', '::{645FF040-5081-101B-9F08-00AA002F954E}', 3, ''),
+        (4, '控制面板', '::{21EC2020-3AEA-1069-A2DD-08002B30309D}', 3, ''), (5, 'example', 'http://example.com/', 4, ''),
         (6, 'windows', 'C:\\windows', 2, ''), (7, 'notepad', 'C:\\windows\\notepad.exe', 0, '')"
     printf '[SETTING]\r\nUpdateEndpoint=http://127.0.0.1:9/v\r\nDeskX=%s\r\nDeskY=%s\r\n' "$1" "$2" >"$work/app/setting.ini"
 }
@@ -143,6 +145,25 @@ if [ "$mode" = dpi ]; then
         [ -n "${dw:-}" ] && convert "$shot" -crop "${dw}x${dh}+$dx+$dy" +repage "$out/dialog-$dpi.png"
         xdotool key Escape
         sleep 0.5
+        # The settings window ("--settings" to the running panel), in proportion to the DPI.
+        (cd "$work/app" && wine quorlin.exe --settings >/dev/null 2>&1 &)
+        id=""
+        for _ in $(seq 1 30); do
+            sleep 0.5
+            id=$(xdotool search --name '^(Zanthe Desktop Settings|Zanthe.* 设置)$' 2>/dev/null | head -1)
+            [ -n "$id" ] && break
+        done
+        sw=0
+        if [ -n "$id" ]; then
+            sleep 1
+            read -r sw sh sx sy <<<"$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $4 }
+                /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h, x, y }')"
+            import -window root "$shot"
+            convert "$shot" -crop "${sw}x${sh}+$sx+$sy" +repage "$out/settings-$dpi.png"
+        fi
+        if [ "$dpi" = 96 ]; then settings96=$sw; fi
+        check "dpi-$dpi-settings-window-scales" awk -v w="$sw" -v b="${settings96:-0}" -v d="$dpi" \
+            'BEGIN { r = w / b * 96 / d; exit !(b > 300 && r > 0.9 && r < 1.12) }'
         wineserver -k 2>/dev/null
     done
     exit $status

@@ -65,6 +65,21 @@ TEST_F(BackupTest, BackupIsAConsistentCopyAndOnlyTheNewestFiveStay) {
                                                  "20261203-090000", "20261202-090000"}));
 }
 
+TEST_F(BackupTest, ABackupReplacesTheOpenStoreInPlaceEvenWhenItsFileIsPrunedMeanwhile) {
+    AddRow("old");
+    const std::wstring oldest = WriteBackup(store, At(1, 10));
+    AddRow("new");
+    const auto loaded = LoadGoodBackup(oldest);
+    ASSERT_TRUE(loaded);
+    std::filesystem::remove(FsPath(oldest));  // the backup written before a restore pruned it
+    ASSERT_TRUE(ReplaceStoreContent(store, loaded.get()));
+    EXPECT_EQ(QueryText(db, "select Title from tb_Btns where ID > 2 order by sort"), "old");
+    AddRow("after");  // the same connection goes on writing
+    EXPECT_EQ(QueryText(db, "select Title from tb_Btns where ID > 2 order by sort"), "old\nafter");
+    dir.WriteFile("bts.db.backup-20261203-100000", "not a database at all");
+    EXPECT_FALSE(LoadGoodBackup(FromUtf8(dir.File("bts.db.backup-20261203-100000").string())));
+}
+
 TEST_F(BackupTest, LeftoversOfABackupCutShortAreNoBackupsAndAreCleared) {
     dir.WriteFile("bts.db.backup-20261201-100000.tmp", "half");
     dir.WriteFile("bts.db.backup-20261201-100000.tmp-journal", "half");

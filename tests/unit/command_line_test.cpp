@@ -21,6 +21,8 @@ TEST(CommandLineTest, SwitchesAndTheirFile) {
     EXPECT_EQ(ParseCommandLine({L"--import"}).kind, Kind::Usage);
     EXPECT_EQ(ParseCommandLine({L"--import", L""}).kind, Kind::Usage);
     EXPECT_EQ(ParseCommandLine({L"--export", L"a", L"b"}).kind, Kind::Usage);
+    EXPECT_EQ(ParseCommandLine({L"--Settings"}).kind, Kind::Settings);
+    EXPECT_EQ(ParseCommandLine({L"--settings", L"x"}).kind, Kind::Usage);
 }
 
 TEST(CommandLineTest, StoreThatCannotBeOpenedIsReportedNotShown) {

@@ -1,4 +1,5 @@
 #include "panel/hotkey_text.h"
+#include "dialogs/settings_logic.h"
 
 #include <gtest/gtest.h>
 
@@ -77,8 +78,25 @@ TEST(HotkeyText, TextsNameTheCombinations) {
     EXPECT_EQ(HotkeyMenuText(kDefaultHotkey), L"热键：Ctrl+Alt+Space");
     const std::wstring both = HotkeyRefusedText({kWinSHotkey, kDefaultHotkey});
     EXPECT_EQ(both.rfind(L"热键 Win+S、Ctrl+Alt+Space 都已被其他程序占用", 0), 0u);
-    EXPECT_NE(both.find(L"HOTKEY"), std::wstring::npos);
+    EXPECT_NE(both.find(L"“设置…”"), std::wstring::npos);
     EXPECT_EQ(HotkeyRefusedText({kDefaultHotkey}).rfind(L"热键 Ctrl+Alt+Space 已被", 0), 0u);
+}
+
+// The settings window records a combination as the field reports it and takes only what
+// HOTKEY would read back; its language list maps onto LANG.
+TEST(HotkeyText, RecordedCombinationsAndLanguageChoices) {
+    EXPECT_EQ(ReadRecordedKey({0x11, 0x2}).state, RecordedState::Incomplete);  // Ctrl held, no key yet
+    EXPECT_EQ(ReadRecordedKey({0x4B, 0}).state, RecordedState::Invalid);       // a plain K
+    EXPECT_EQ(ReadRecordedKey({0x4B, 0x1}).state, RecordedState::Invalid);     // Shift+K types a capital
+    EXPECT_EQ(ReadRecordedKey({0xBA, 0x2}).state, RecordedState::Invalid);     // Ctrl+; is not a key HOTKEY names
+    const RecordedHotkey k = ReadRecordedKey({0x4B, 0x2 | 0x4 | 0x8});        // Ctrl+Alt+K (extended flag ignored)
+    ASSERT_EQ(k.state, RecordedState::Valid);
+    EXPECT_EQ(FormatHotkey(k.hotkey), L"Ctrl+Alt+K");
+    EXPECT_EQ(FormatHotkey(ReadRecordedKey({0x87, 0x1 | 0x4}).hotkey), L"Alt+Shift+F24");
+    EXPECT_EQ(LanguageChoiceOf(LanguageSetting(LanguageChoice::English)), LanguageChoice::English);
+    EXPECT_EQ(LanguageChoiceOf(L"ZH-tw"), LanguageChoice::Chinese);
+    EXPECT_EQ(LanguageChoiceOf(L"fr"), LanguageChoice::Automatic);
+    EXPECT_EQ(LanguageSetting(LanguageChoice::Automatic), L"");
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/ui_language_win.h"
 #include "dialogs/import_preview_win.h"
+#include "dialogs/settings_win.h"
 #include "panel_fixture.h"
 #include "framework/user_texts.h"
 #include "store/backups.h"
@@ -97,6 +99,58 @@ TEST_F(UndoPanelTest, ClearAllThenTheTrayUndoEntryRestoresEveryButton) {
     EXPECT_EQ(Ring(), before);
     EXPECT_EQ(TrayText(p, &state), L"撤销");
     EXPECT_NE(state & MF_GRAYED, 0u);
+}
+
+// The settings window: a backup restored after the current ring was backed up and the
+// user said yes; a combination another program holds is reported and not written, a free
+// one summons at once and is written; English relabels the window and the menus at once.
+TEST_F(UndoPanelTest, SettingsWindowRestoresAfterAskingChangesTheHotkeyAndTheLanguageAtOnce) {
+    CQuorlinDlg& p = OpenPanel();
+    AddThree(p);
+    const std::string three = Ring();
+    boxes.QueueAnswer(kIdYes);
+    Command(ID_CLEAR_ALL);  // backs the three up first
+    Command(ID_SETTINGS);
+    CSettingsDlg* s = p.CommandSet().Settings();
+    ASSERT_NE(s, nullptr);
+    const HWND w = s->hwnd();
+    EXPECT_EQ(fw::GetWindowTextString(w), L"Zanthe桌面 设置");
+    boxes.QueueAnswer(kIdNo);
+    ::SendMessageW(w, WM_COMMAND, IDC_SET_RESTORE, 0);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes.Shown()[1].text.rfind(L"现在的按钮已先备份。", 0), 0u);
+    EXPECT_EQ(p.Buttons().Count(), 1u);
+    // The empty ring's backup is the newest now; the three are one further down.
+    ASSERT_GE(::SendDlgItemMessageW(w, IDC_SET_BACKUPS, LB_GETCOUNT, 0, 0), 2);
+    ::SendDlgItemMessageW(w, IDC_SET_BACKUPS, LB_SETCURSEL, 1, 0);
+    boxes.QueueAnswer(kIdYes);
+    ::SendMessageW(w, WM_COMMAND, IDC_SET_RESTORE, 0);
+    EXPECT_EQ(Ring(), three);
+    EXPECT_EQ(p.Buttons().Count(), 4u);
+
+    HWND holder = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(::RegisterHotKey(holder, 1, MOD_CONTROL | MOD_ALT, 'J'));
+    s->OnHotkeyRecorded({'J', HOTKEYF_CONTROL | HOTKEYF_ALT});
+    EXPECT_NE(s->HotkeyStatus().find(L"Ctrl+Alt+J 已被其他程序占用"), std::wstring::npos);
+    EXPECT_EQ(ReadSetting("HOTKEY"), "");
+    s->OnHotkeyRecorded({'K', HOTKEYF_CONTROL | HOTKEYF_ALT});
+    EXPECT_EQ(ReadSetting("HOTKEY"), "Ctrl+Alt+K");
+    EXPECT_EQ(FormatHotkey(*p.Summons().ActiveHotkey()), L"Ctrl+Alt+K");
+    ::UnregisterHotKey(holder, 1);
+    ::DestroyWindow(holder);
+
+    ::SendDlgItemMessageW(w, IDC_SET_LANGUAGE, CB_SETCURSEL, 2, 0);
+    ::SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDC_SET_LANGUAGE, CBN_SELCHANGE), 0);
+    EXPECT_EQ(ReadSetting("LANG"), "en");
+    EXPECT_EQ(fw::GetWindowTextString(w), L"Zanthe Desktop Settings");
+    HMENU menu = p.CommandSet().BuildPanelMenu();
+    wchar_t text[64] = {};
+    ::GetMenuStringW(menu, ID_SETTINGS, text, 64, MF_BYCOMMAND);
+    ::DestroyMenu(menu);
+    ApplyUiLanguage(UiLanguage::Chinese);  // what every other test expects
+    EXPECT_STREQ(text, L"Settings…");
+    ::SendMessageW(w, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(p.CommandSet().Settings(), nullptr);
 }
 
 TEST_F(UndoPanelTest, UndoStillWorksAfterThePanelAndTheStoreWereClosedAndOpenedAgain) {
