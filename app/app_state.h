@@ -7,6 +7,10 @@
 
 namespace quorlin {
 
+// The registered window message by which "quorlin.exe --settings" asks a running panel to
+// open its settings window.
+inline constexpr wchar_t kSettingsMessageName[] = L"quorlin-settings";
+
 struct AppState {
     std::wstring appDir;   // the executable's directory without a trailing backslash
     std::wstring dataDir;  // where bts.db and setting.ini live (app/data_location.h); "" means appDir

@@ -7,9 +7,6 @@ namespace quorlin {
 // (after an import from the command line). The panel finds it with
 // RegisterWindowMessageW(kReloadMessageName).
 inline constexpr wchar_t kReloadMessageName[] = L"quorlin-reload";
-// The registered message that asks a running panel to open its settings window
-// ("--settings" while a panel runs).
-inline constexpr wchar_t kSettingsMessageName[] = L"quorlin-settings";
 
 // When the command line asks for an export or an import (or misuses those switches):
 // does it without any window, tells the result, and returns true with the process's exit

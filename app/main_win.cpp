@@ -14,6 +14,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     int exitCode = 0;
     if (quorlin::RunCommandLine(::GetCommandLineW(), exitCode)) return exitCode;
     CQuorlinApp& app = theApp();
+    app.state.openSettings = quorlin::CommandLineAsksForSettings(::GetCommandLineW());
     app.InitInstance();
     return app.ExitInstance();
 }

@@ -3,7 +3,6 @@
 #include <objbase.h>
 
 #include "app/app_paths.h"
-#include "app/command_line_win.h"
 #include "app/data_location_win.h"
 #include "app/settings_win.h"
 #include "framework/gdiplus_win.h"
@@ -81,7 +80,6 @@ void CQuorlinApp::RunPanel() {
 }
 
 BOOL CQuorlinApp::InitInstance() {
-    state.openSettings = quorlin::CommandLineAsksForSettings(::GetCommandLineW());
     if (!CheckSingleInstance()) return FALSE;
     state.appDir = GetAppDir();
     state.appName = AppName();

@@ -22,7 +22,7 @@ const UINT g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 // Another process (quorlin.exe --import) changed bts.db: load the ring again.
 const UINT g_reload = ::RegisterWindowMessageW(L"quorlin-reload");
 // "--settings" while the panel runs.
-const UINT g_openSettings = ::RegisterWindowMessageW(L"quorlin-settings");
+const UINT g_openSettings = ::RegisterWindowMessageW(kSettingsMessageName);
 
 // Where setting.ini puts the panel, kept whole on a monitor that is there.
 void MoveToInitialPosition(HWND hwnd, const AppState& state, int width, int height) {
