@@ -19,6 +19,7 @@
 #include "panel/placement.h"
 #include "store/backups.h"
 #include "store/button_transfer.h"
+#include "store/db_session.h"
 #include "update/version_check_win.h"
 
 using namespace quorlin;

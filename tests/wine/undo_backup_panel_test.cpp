@@ -132,7 +132,7 @@ TEST_F(UndoPanelTest, SettingsWindowRestoresAfterAskingChangesTheHotkeyAndTheLan
     ASSERT_TRUE(::RegisterHotKey(holder, 1, MOD_CONTROL | MOD_ALT, 'J'));
     s->OnHotkeyRecorded({'J', HOTKEYF_CONTROL | HOTKEYF_ALT});
     EXPECT_NE(s->HotkeyStatus().find(L"Ctrl+Alt+J 已被其他程序占用"), std::wstring::npos);
-    EXPECT_EQ(ReadSetting("HOTKEY"), "");
+    EXPECT_EQ(ReadSetting("HOTKEY"), "<none>");
     s->OnHotkeyRecorded({'K', HOTKEYF_CONTROL | HOTKEYF_ALT});
     EXPECT_EQ(ReadSetting("HOTKEY"), "Ctrl+Alt+K");
     EXPECT_EQ(FormatHotkey(*p.Summons().ActiveHotkey()), L"Ctrl+Alt+K");
