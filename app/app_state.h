@@ -7,6 +7,9 @@
 
 namespace quorlin {
 
+// The panel sizes the user can choose, in percent of the monitor's DPI.
+inline constexpr int kScalePercents[] = {100, 125, 150, 175, 200};
+
 struct AppState {
     std::wstring appDir;   // the executable's directory without a trailing backslash
     std::wstring dataDir;  // where bts.db and setting.ini live (app/data_location.h); "" means appDir
@@ -17,6 +20,7 @@ struct AppState {
     bool fixed = false;          // LOCK: the panel cannot be dragged
     bool topMost = false;        // TOPMOST: above all windows instead of on the desktop layer
     bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
+    int scalePercent = 100;      // Scale: the panel's size on top of the monitor's DPI (kScalePercents)
 
     const std::wstring& DataDir() const { return dataDir.empty() ? appDir : dataDir; }
     // setting.ini in the data folder.

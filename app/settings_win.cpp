@@ -48,6 +48,7 @@ void ReadSwitches(AppState& state) {
     state.fixed = settings.ReadInt(kKeyLock, 0) != 0;
     state.topMost = settings.ReadInt(kKeyTopMost, 0) != 0;
     state.buttonsLocked = settings.ReadInt(kKeyLockButtons, 0) != 0;
+    state.scalePercent = ScalePercentFromText(settings.ReadString(kKeyScale));
 }
 
 std::wstring ModulePath(HMODULE module) {

@@ -18,6 +18,8 @@ inline const wchar_t kKeyDeskX[] = L"DeskX";
 inline const wchar_t kKeyDeskY[] = L"DeskY";
 // The newer version the user was last asked about (written by the version check).
 inline const wchar_t kKeyUpdateAsked[] = L"UpdateAsked";
+// The panel's size in percent (AppState::scalePercent).
+inline const wchar_t kKeyScale[] = L"Scale";
 
 inline const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const wchar_t kRunValue[] = L"QIV_ZEMBRICK";
@@ -45,7 +47,7 @@ private:
 };
 
 struct AppState;
-// Reads TRANS, LOCK, TOPMOST and LOCK_BTN of the state's setting.ini into it.
+// Reads TRANS, LOCK, TOPMOST, LOCK_BTN and Scale of the state's setting.ini into it.
 void ReadSwitches(AppState& state);
 
 // A module's full path as GetModuleFileNameW gives it (the executable's for null), whole at

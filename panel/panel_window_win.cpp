@@ -119,7 +119,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
               ring.titles.push_back(b->Title);
           }
           return ring;
-      }, [this] { summons_.FollowButtons(); }) {}
+      }, [this] { summons_.FollowButtons(); }, [this] { return dpi_; }) {}
 
 CQuorlinDlg::~CQuorlinDlg() {
     // The helper windows go first. Buttons are child windows:
@@ -174,7 +174,7 @@ void CQuorlinDlg::MakeHelpers() {
     appIcon_ = ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
-    tray_.LoadIcon(dpi_);
+    tray_.LoadIcon(monitorDpi_);
     tray_.Add(appIcon_);  // with the balloon of a hotkey refused at start
     bool made = false;
     for (size_t i = 0; i < buttons_.Count(); ++i) {
@@ -256,8 +256,9 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
 
 // ---------------------------------------------------------------- place, size and DPI
 
-void CQuorlinDlg::ApplyDpi(int dpi) {
-    dpi_ = UsableDpi(dpi);
+void CQuorlinDlg::ApplyDpi(int monitorDpi, bool keepCentre) {
+    monitorDpi_ = UsableDpi(monitorDpi);
+    dpi_ = ScaledDpi(monitorDpi_, state_.scalePercent);
     geometry_ = PanelGeometry::ForDpi(dpi_);
     layout_.width = geometry_.panelWidth;
     layout_.height = geometry_.panelHeight;
@@ -269,9 +270,16 @@ void CQuorlinDlg::ApplyDpi(int dpi) {
     if (!hwnd_ || phase_ == StartPhase::Composing) return;
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
-    ::SetWindowPos(hwnd_, nullptr, r.left, r.top, layout_.width, layout_.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    tray_.LoadIcon(dpi_);
-    if (buttons_.Count() == 0) return;
+    Rect q{r.left, r.top, r.left + layout_.width, r.top + layout_.height};
+    if (keepCentre) {
+        q = ResizeAroundCentre(Rect{r.left, r.top, r.right, r.bottom}, layout_.width, layout_.height,
+                               fw::MonitorWorkAreas());
+        const IniSettings settings(state_.SettingsFile());
+        settings.WriteInt(kKeyDeskX, q.left);
+        settings.WriteInt(kKeyDeskY, q.top);
+    }
+    ::SetWindowPos(hwnd_, nullptr, q.left, q.top, layout_.width, layout_.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    tray_.LoadIcon(monitorDpi_);
     for (size_t i = 0; i < buttons_.Count(); ++i) buttons_.At(i)->RefreshImage();
     LayoutButtons();
     RenderPanel();
