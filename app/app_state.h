@@ -21,6 +21,7 @@ struct AppState {
     bool topMost = false;        // TOPMOST: above all windows instead of on the desktop layer
     bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
     int scalePercent = 100;      // Scale: the panel's size on top of the monitor's DPI (kScalePercents)
+    bool ignoreHotkeyInFullScreen = true;  // QuietHotkey: no summoning while a full-screen program runs
 
     const std::wstring& DataDir() const { return dataDir.empty() ? appDir : dataDir; }
     // setting.ini in the data folder.

@@ -49,6 +49,7 @@ void ReadSwitches(AppState& state) {
     state.topMost = settings.ReadInt(kKeyTopMost, 0) != 0;
     state.buttonsLocked = settings.ReadInt(kKeyLockButtons, 0) != 0;
     state.scalePercent = ScalePercentFromText(settings.ReadString(kKeyScale));
+    state.ignoreHotkeyInFullScreen = settings.ReadInt(kKeyIgnoreHotkeyFullScreen, 1) != 0;
 }
 
 std::wstring ModulePath(HMODULE module) {

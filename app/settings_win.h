@@ -20,6 +20,8 @@ inline const wchar_t kKeyDeskY[] = L"DeskY";
 inline const wchar_t kKeyUpdateAsked[] = L"UpdateAsked";
 // The panel's size in percent (AppState::scalePercent).
 inline const wchar_t kKeyScale[] = L"Scale";
+// 1 (the default): the hotkey does nothing while a full-screen program runs.
+inline const wchar_t kKeyIgnoreHotkeyFullScreen[] = L"QuietHotkey";
 
 inline const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const wchar_t kRunValue[] = L"QIV_ZEMBRICK";
@@ -47,7 +49,7 @@ private:
 };
 
 struct AppState;
-// Reads TRANS, LOCK, TOPMOST, LOCK_BTN and Scale of the state's setting.ini into it.
+// Reads TRANS, LOCK, TOPMOST, LOCK_BTN, Scale and QuietHotkey of the state's setting.ini into it.
 void ReadSwitches(AppState& state);
 
 // A module's full path as GetModuleFileNameW gives it (the executable's for null), whole at

@@ -76,7 +76,8 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                     }},
                 state.DataDir() + L"\\panel.cache"),
       pictures_(store, buttons_, *this, [this] { RenderPanel(); }),
-      tray_(*this, [this] { return TrayIcon::MenuFacts{summons_.HotkeyLine(), buttons_.NewestUndo()}; }),
+      tray_(*this, [this] { return TrayIcon::MenuFacts{summons_.HotkeyLine(), buttons_.NewestUndo()}; },
+            [this] { StartVersionCheck(false, state_.SettingsFile()); }),
       summons_(*this, state, buttons_,
                SummonAndTyping::PanelCalls{
                    [this] { RenderPanel(); },
@@ -223,6 +224,7 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
     handled = false;  // default processing follows for every timer
     if (wp == TIMER_CLOCK) {
         renderer_.Render(PanelRenderer::Frame::Tick);
+        tray_.LookAgain();  // what waited while the user was busy
     } else if (wp == TIMER_BACKUP) {
         DailyBackupIfChanged(store_, CurrentDateTime());
     } else if (wp == TIMER_HELPERS) {

@@ -1,4 +1,5 @@
 #include "panel/hotkey_text.h"
+#include "panel/held_notices.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,23 @@ TEST(HotkeyText, TextsNameTheCombinations) {
     EXPECT_EQ(both.rfind(L"热键 Win+S、Ctrl+Alt+Space 都已被其他程序占用", 0), 0u);
     EXPECT_NE(both.find(L"HOTKEY"), std::wstring::npos);
     EXPECT_EQ(HotkeyRefusedText({kDefaultHotkey}).rfind(L"热键 Ctrl+Alt+Space 已被", 0), 0u);
+}
+
+// While the user is busy the balloon and the version check's question wait; the first
+// free look hands each out once.
+TEST(HeldNoticesTest, WhatWaitsComesOutOnceWhenTheUserIsFree) {
+    HeldNotices held;
+    EXPECT_FALSE(held.Waiting(0));
+    held.HoldBalloon(L"a");
+    held.HoldBalloon(L"b");
+    EXPECT_FALSE(held.Look(true, 1).balloon.has_value());
+    EXPECT_TRUE(held.Waiting(1));
+    const HeldNotices::Released out = held.Look(false, 1);
+    EXPECT_EQ(out.balloon, std::optional<std::wstring>(L"b"));
+    EXPECT_TRUE(out.askAgain);
+    EXPECT_FALSE(held.Waiting(1));
+    EXPECT_FALSE(held.Look(false, 1).askAgain);
+    EXPECT_TRUE(held.Look(false, 2).askAgain);  // held again by the check it started
 }
 
 }  // namespace
