@@ -22,6 +22,7 @@ struct AppState {
     bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
     int scalePercent = 100;      // Scale: the panel's size on top of the monitor's DPI (kScalePercents)
     bool ignoreHotkeyInFullScreen = true;  // QuietHotkey: no summoning while a full-screen program runs
+    bool hintDone = false;       // HintDone: a button was added, the first start's hint is not shown
 
     const std::wstring& DataDir() const { return dataDir.empty() ? appDir : dataDir; }
     // setting.ini in the data folder.

@@ -50,6 +50,7 @@ void ReadSwitches(AppState& state) {
     state.buttonsLocked = settings.ReadInt(kKeyLockButtons, 0) != 0;
     state.scalePercent = ScalePercentFromText(settings.ReadString(kKeyScale));
     state.ignoreHotkeyInFullScreen = settings.ReadInt(kKeyIgnoreHotkeyFullScreen, 1) != 0;
+    state.hintDone = settings.ReadInt(kKeyHintDone, 0) != 0;
 }
 
 std::wstring ModulePath(HMODULE module) {

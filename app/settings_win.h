@@ -22,6 +22,8 @@ inline const wchar_t kKeyUpdateAsked[] = L"UpdateAsked";
 inline const wchar_t kKeyScale[] = L"Scale";
 // 1 (the default): the hotkey does nothing while a full-screen program runs.
 inline const wchar_t kKeyIgnoreHotkeyFullScreen[] = L"QuietHotkey";
+// 1 once the user has put a button on the ring: the first start's hint is not shown again.
+inline const wchar_t kKeyHintDone[] = L"HintDone";
 
 inline const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const wchar_t kRunValue[] = L"QIV_ZEMBRICK";
@@ -49,7 +51,7 @@ private:
 };
 
 struct AppState;
-// Reads TRANS, LOCK, TOPMOST, LOCK_BTN, Scale and QuietHotkey of the state's setting.ini into it.
+// Reads TRANS, LOCK, TOPMOST, LOCK_BTN, Scale, QuietHotkey and HintDone of the state's setting.ini into it.
 void ReadSwitches(AppState& state);
 
 // A module's full path as GetModuleFileNameW gives it (the executable's for null), whole at

@@ -77,6 +77,10 @@
 #define IDS_ACC_CLOCK 215
 // Add/edit dialog: a button's words of its own (store/alias_table.h)
 #define IDS_ALIAS_TOO_LONG 216
+// The first start's hint below the panel: what to do, where the menu is, and the hotkey
+#define IDS_FIRST_HINT 217
+#define IDS_FIRST_HINT_MENU 218
+#define IDS_FIRST_HINT_HOTKEY 219
 
 #define IDS_FIRST_TEXT IDS_DATA_MOVED
-#define IDS_LAST_TEXT IDS_ALIAS_TOO_LONG
+#define IDS_LAST_TEXT IDS_FIRST_HINT_HOTKEY

@@ -65,6 +65,9 @@ std::wstring ChineseText(unsigned id) {
         case IDS_ACC_OPEN: return L"打开";
         case IDS_ACC_CLOCK: return L"时钟";
         case IDS_ALIAS_TOO_LONG: return L"别名太长，最多 %d 个字符";
+        case IDS_FIRST_HINT: return L"把文件、文件夹或快捷方式拖到这里";
+        case IDS_FIRST_HINT_MENU: return L"  右键单击圆盘打开菜单";
+        case IDS_FIRST_HINT_HOTKEY: return L"，%s 随时唤出";
         default: return L"";
     }
 }

@@ -3,6 +3,7 @@
 #include <io.h>
 
 #include "app/settings_win.h"
+#include "buttons/builtin_entries.h"
 #include "framework/display_win.h"
 #include "framework/seams.h"
 #include "framework/volumes_win.h"
@@ -38,6 +39,11 @@ bool IsInput(UINT message) {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_HOTKEY ||
            message == WM_DROPFILES || message == WM_COMMAND || message == WM_ACCESSIBLE_OPEN;
+}
+
+bool IsClickOrDrop(UINT message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_NCLBUTTONDOWN ||
+           message == WM_NCRBUTTONDOWN || message == WM_DROPFILES;
 }
 
 }  // namespace
@@ -186,6 +192,7 @@ void CQuorlinDlg::MakeHelpers() {
     }
     if (made) LayoutButtons();
     popups_.Ensure(dpi_);
+    popups_.FollowRing(OnlyBuiltInEntries(buttons_.buttons), state_, summons_.ActiveHotkey(), dpi_);
     buttons_.PruneMissingTargets();  // only targets on local fixed drives: see TargetExists
     StartVersionCheck(false, state_.SettingsFile());
     pictures_.StartRefresh();
@@ -201,6 +208,7 @@ BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
     // Input, a hotkey, a drop or a command before the work after the first frame has run:
     // that work first, so that nothing is handled without the buttons' windows.
     if (phase_ == StartPhase::Shown && IsInput(msg->message)) MakeHelpers();
+    if (IsClickOrDrop(msg->message)) popups_.EndHint();  // the first start's hint has done its work
     return summons_.PreTranslate(msg);
 }
 
@@ -368,6 +376,8 @@ void CQuorlinDlg::LayoutButtons() {
         previous = w;
     }
     access_.FollowButtons();  // buttons came, went or moved: screen readers are told
+    if (phase_ == StartPhase::Running)
+        popups_.FollowRing(OnlyBuiltInEntries(buttons_.buttons), state_, summons_.ActiveHotkey(), dpi_);
 }
 
 void CQuorlinDlg::RenderPanel() { renderer_.Render(PanelRenderer::Frame::Full); }
