@@ -1,5 +1,7 @@
 #include "app/app_paths.h"
 
+#include "app/app_state.h"
+
 namespace quorlin {
 
 std::wstring DirectoryOfModulePath(const std::wstring& modulePath) {
@@ -19,6 +21,16 @@ std::wstring RunValueForPath(const std::wstring& exePath) { return L"\"" + exePa
 bool RunValueNamesPath(const std::wstring& stored, const std::wstring& exePath) {
     if (exePath.empty()) return false;
     return stored == exePath || stored == RunValueForPath(exePath);
+}
+
+int ScalePercentFromText(const std::wstring& text) {
+    const size_t first = text.find_first_not_of(L" \t");
+    const size_t last = text.find_last_not_of(L" \t");
+    if (first == std::wstring::npos) return 100;
+    const std::wstring digits = text.substr(first, last - first + 1);
+    for (int percent : kScalePercents)
+        if (digits == std::to_wstring(percent)) return percent;
+    return 100;
 }
 
 }  // namespace quorlin

@@ -18,4 +18,8 @@ std::wstring RunValueForPath(const std::wstring& exePath);
 // bare as older versions wrote it or in double quotes, with nothing after it.
 bool RunValueNamesPath(const std::wstring& stored, const std::wstring& exePath);
 
+// The panel's size as setting.ini's Scale gives it: one of kScalePercents written as plain
+// digits (blanks around them allowed); anything else, missing included, is 100.
+int ScalePercentFromText(const std::wstring& text);
+
 }  // namespace quorlin

@@ -10,6 +10,8 @@ namespace quorlin {
 // The registered window message by which "quorlin.exe --settings" asks a running panel to
 // open its settings window.
 inline constexpr wchar_t kSettingsMessageName[] = L"quorlin-settings";
+// The panel sizes the user can choose, in percent of the monitor's DPI.
+inline constexpr int kScalePercents[] = {100, 125, 150, 175, 200};
 
 struct AppState {
     std::wstring appDir;   // the executable's directory without a trailing backslash
@@ -21,8 +23,9 @@ struct AppState {
     bool fixed = false;          // LOCK: the panel cannot be dragged
     bool topMost = false;        // TOPMOST: above all windows instead of on the desktop layer
     bool buttonsLocked = false;  // LOCK_BTN: no drag of buttons; dropping files asks first
-    int scalePercent = 100;      // Scale: the panel's size on top of the monitor's DPI
-    bool ignoreHotkeyInFullScreen = true;  // QuietHotkey: no summon while a full-screen program runs
+    int scalePercent = 100;      // Scale: the panel's size on top of the monitor's DPI (kScalePercents)
+    bool ignoreHotkeyInFullScreen = true;  // QuietHotkey: no summoning while a full-screen program runs
+    bool hintDone = false;       // HintDone: a button was added, the first start's hint is not shown
     bool updateCheck = true;     // UpdateCheck: the version check at start
     bool openSettings = false;   // "--settings": the settings window opens once the panel is up
 

@@ -53,6 +53,9 @@ void ReadSwitches(AppState& state) {
     state.topMost = settings.ReadInt(kKeyTopMost, 0) != 0;
     state.buttonsLocked = settings.ReadInt(kKeyLockButtons, 0) != 0;
     state.updateCheck = settings.ReadInt(kKeyUpdateCheck, 1) != 0;
+    state.scalePercent = ScalePercentFromText(settings.ReadString(kKeyScale));
+    state.ignoreHotkeyInFullScreen = settings.ReadInt(kKeyIgnoreHotkeyFullScreen, 1) != 0;
+    state.hintDone = settings.ReadInt(kKeyHintDone, 0) != 0;
 }
 
 std::wstring ModulePath(HMODULE module) {

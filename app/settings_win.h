@@ -18,10 +18,12 @@ inline const wchar_t kKeyDeskX[] = L"DeskX";
 inline const wchar_t kKeyDeskY[] = L"DeskY";
 // The newer version the user was last asked about (written by the version check).
 inline const wchar_t kKeyUpdateAsked[] = L"UpdateAsked";
-// The panel's size in percent on top of the monitor's DPI (100, 125, 150, 175 or 200).
+// The panel's size in percent (AppState::scalePercent).
 inline const wchar_t kKeyScale[] = L"Scale";
 // 1 (the default): the hotkey does nothing while a full-screen program runs.
 inline const wchar_t kKeyIgnoreHotkeyFullScreen[] = L"QuietHotkey";
+// 1 once the user has put a button on the ring: the first start's hint is not shown again.
+inline const wchar_t kKeyHintDone[] = L"HintDone";
 // Whether the version check runs at start (1, the default) or only when asked (0).
 inline const wchar_t kKeyUpdateCheck[] = L"UpdateCheck";
 // The interface language: "zh", "en", or missing for the display language's.
@@ -55,7 +57,7 @@ private:
 };
 
 struct AppState;
-// Reads TRANS, LOCK, TOPMOST, LOCK_BTN, UpdateCheck (and the panel's size and quiet hotkey) of the state's setting.ini into it.
+// Reads TRANS, LOCK, TOPMOST, LOCK_BTN, Scale, QuietHotkey, HintDone and UpdateCheck of the state's setting.ini into it.
 void ReadSwitches(AppState& state);
 
 // A module's full path as GetModuleFileNameW gives it (the executable's for null), whole at

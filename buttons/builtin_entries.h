@@ -17,4 +17,13 @@ unsigned BuiltInEntryTextId(int kind, const std::wstring& title);
 // every other title unchanged.
 std::wstring ShownTitle(int kind, const std::wstring& title);
 
+// Whether every button (pointers to objects with iType and Title) is a built-in entry:
+// the ring of a user who has not added anything yet. True for none at all.
+template <class Buttons>
+bool OnlyBuiltInEntries(const Buttons& buttons) {
+    for (const auto& b : buttons)
+        if (BuiltInEntryTextId(b->iType, b->Title) == 0) return false;
+    return true;
+}
+
 }  // namespace quorlin

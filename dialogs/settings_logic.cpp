@@ -1,5 +1,8 @@
 #include "dialogs/settings_logic.h"
 
+#include <iterator>
+
+#include "app/app_state.h"
 #include "app/ui_language.h"
 
 namespace quorlin {
@@ -17,7 +20,7 @@ bool IsModifierKey(unsigned vk) {
 }  // namespace
 
 const std::vector<int>& ScaleChoices() {
-    static const std::vector<int> choices = {100, 125, 150, 175, 200};
+    static const std::vector<int> choices(std::begin(kScalePercents), std::end(kScalePercents));
     return choices;
 }
 

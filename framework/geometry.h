@@ -51,4 +51,11 @@ inline int ScaleByDpi(int v, int dpi) {
 }
 inline double ScaleByDpi(double v, int dpi) { return v * UsableDpi(dpi) / kBaseDpi; }
 
+// The DPI the panel is drawn at: the monitor's times the panel's size in percent, kept
+// within what UsableDpi takes.
+inline int ScaledDpi(int monitorDpi, int percent) {
+    const long long dpi = static_cast<long long>(UsableDpi(monitorDpi)) * percent / 100;
+    return dpi < kBaseDpi ? UsableDpi(monitorDpi) : dpi > 2400 ? 2400 : static_cast<int>(dpi);
+}
+
 }  // namespace quorlin

@@ -99,6 +99,8 @@ std::atomic<IFileChooser*> g_chooser{nullptr};
 Win32HighContrast g_realContrast;
 std::atomic<IHighContrast*> g_contrast{nullptr};
 
+std::atomic<UserBusyQuery> g_userBusy{nullptr};  // a test's query, else the real one
+
 }  // namespace
 
 void InstallRealSeams() {
@@ -127,5 +129,14 @@ IHighContrast& HighContrast() {
 }
 
 IHighContrast* SetHighContrast(IHighContrast* impl) { return g_contrast.exchange(impl); }
+
+bool UserBusy() {
+    if (const UserBusyQuery query = g_userBusy.load()) return query();
+    QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
+    if (FAILED(::SHQueryUserNotificationState(&state))) return false;
+    return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
+}
+
+UserBusyQuery SetUserBusyQuery(UserBusyQuery query) { return g_userBusy.exchange(query); }
 
 }  // namespace quorlin

@@ -41,4 +41,11 @@ public:
 IHighContrast& HighContrast();
 IHighContrast* SetHighContrast(IHighContrast* impl);
 
+// Whether the user must not be interrupted now. The real one asks SHQueryUserNotificationState:
+// busy, a full-screen Direct3D program (a game) or presentation mode. May be called on any thread.
+bool UserBusy();
+using UserBusyQuery = bool (*)();
+// Installs another query (tests); nullptr puts back the real one. Returns the previous one.
+UserBusyQuery SetUserBusyQuery(UserBusyQuery query);
+
 }  // namespace quorlin

@@ -109,5 +109,10 @@
 #define IDS_RESTORE_FAILED 245
 #define IDS_RESTORE_NOT_BACKED_UP 246
 
+// The first start's hint below the panel: what to do, where the menu is, and the hotkey
+#define IDS_FIRST_HINT 247
+#define IDS_FIRST_HINT_MENU 248
+#define IDS_FIRST_HINT_HOTKEY 249
+
 #define IDS_FIRST_TEXT IDS_DATA_MOVED
-#define IDS_LAST_TEXT IDS_RESTORE_NOT_BACKED_UP
+#define IDS_LAST_TEXT IDS_FIRST_HINT_HOTKEY

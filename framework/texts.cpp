@@ -95,6 +95,9 @@ std::wstring ChineseText(unsigned id) {
         case IDS_RESTORE_QUESTION: return L"现在的按钮已先备份。\r\n要用 %s 的备份替换现在的按钮吗？";
         case IDS_RESTORE_FAILED: return L"这个备份无法恢复，按钮没有改变。";
         case IDS_RESTORE_NOT_BACKED_UP: return L"现在的按钮无法先备份，没有恢复。";
+        case IDS_FIRST_HINT: return L"把文件、文件夹或快捷方式拖到这里";
+        case IDS_FIRST_HINT_MENU: return L"  右键单击圆盘打开菜单";
+        case IDS_FIRST_HINT_HOTKEY: return L"，%s 随时唤出";
         default: return L"";
     }
 }

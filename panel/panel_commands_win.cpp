@@ -163,9 +163,14 @@ void PanelCommands::CheckForUpdate() { StartVersionCheck(true, state_.SettingsFi
 void PanelCommands::Undo() { buttons_.Undo(); }
 
 void PanelCommands::ClearAll() {
-    if (MessageBoxes().Show(0, Text(IDS_CLEAR_ALL_QUESTION), Text(IDS_CLEAR_ALL_CAPTION), kMbSystemModal | kMbYesNo) ==
-        kIdYes)
-        buttons_.ClearAllButtons();
+    if (MessageBoxes().Show(0, Text(IDS_CLEAR_ALL_QUESTION), Text(IDS_CLEAR_ALL_CAPTION), kMbSystemModal | kMbYesNo) !=
+            kIdYes ||
+        !buttons_.ClearAllButtons())
+        return;
+    // The ring is empty: the first start's hint says again what to do.
+    state_.hintDone = false;
+    IniSettings(state_.SettingsFile()).WriteInt(kKeyHintDone, 0);
+    calls_.layout();
 }
 
 // ---------------------------------------------------------------- the panel's menu

@@ -1,16 +1,23 @@
 // The panel's pop-ups: the tooltip bubble and the drag ghost. It owns both windows (made
-// right after the first frame, or by whoever needs one first) and who the bubble shows the
-// title of (a button, the panel for the keyboard's selection, or nobody).
+// right after the first frame, or by whoever needs one first), who the bubble shows the
+// title of (a button, the panel for the keyboard's selection, or nobody), and the first
+// start's hint the bubble shows below the panel.
 // Handed: the ghost's host (the panel), the application folder (the explosion's pictures)
 // and the DPI the bubble is drawn at.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dialogs/ghost_win.h"
 #include "dialogs/tooltip_logic.h"
 #include "dialogs/tooltip_win.h"
+#include "panel/hotkey_text.h"
+
+namespace quorlin {
+struct AppState;
+}
 
 class PanelPopups {
 public:
@@ -34,6 +41,16 @@ public:
     // Both windows go (before the buttons whose pictures the ghost may borrow).
     void Release();
 
+    // The first start's hint, in the bubble below the panel: what to do, where the menu is
+    // and the hotkey. Shown while the ring holds only built-in entries and the user never
+    // added a button (state.hintDone, set and written to setting.ini here the first time
+    // the ring holds another; cleared by "remove all buttons", which shows it again);
+    // a button's title shown meanwhile takes its place for as long as it is shown.
+    void FollowRing(bool onlyBuiltIns, quorlin::AppState& state, const std::optional<quorlin::Hotkey>& hotkey, int dpi);
+    // A click or a drop: the hint goes for this session.
+    void EndHint();
+    bool HintShown() const { return tipOwner_.owner() == &hint_; }
+
     // Null before they are made.
     CToolTipDlg* ToolTip() const { return toolTip_.get(); }
     CDelDlg* Ghost() const { return ghost_.get(); }
@@ -46,4 +63,12 @@ private:
     quorlin::TipOwner tipOwner_;
     std::uint32_t tipBubble_ = quorlin::kBubbleArgb;
     std::uint32_t tipText_ = quorlin::kBubbleTextArgb;
+    struct Hint {
+        std::wstring text;  // "" while none is wanted
+        int x = 0, y = 0, dpi = quorlin::kBaseDpi;
+        bool ended = false;     // by a click or a drop, until "remove all buttons"
+        bool lastDone = false;  // state.hintDone at the last look
+    } hint_;
+    void ShowHint();
+    void HideHint();  // until the ring is looked at again
 };

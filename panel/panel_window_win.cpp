@@ -43,6 +43,11 @@ bool IsInput(UINT message) {
            message == WM_DROPFILES || message == WM_COMMAND || message == WM_ACCESSIBLE_OPEN;
 }
 
+bool IsClickOrDrop(UINT message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_NCLBUTTONDOWN ||
+           message == WM_NCRBUTTONDOWN || message == WM_DROPFILES;
+}
+
 }  // namespace
 
 UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
@@ -79,7 +84,8 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                     }},
                 state.DataDir() + L"\\panel.cache"),
       pictures_(store, buttons_, *this, [this] { RenderPanel(); }),
-      tray_(*this, [this] { return TrayIcon::MenuFacts{summons_.HotkeyLine(), buttons_.NewestUndo()}; }),
+      tray_(*this, [this] { return TrayIcon::MenuFacts{summons_.HotkeyLine(), buttons_.NewestUndo()}; },
+            [this] { StartVersionCheck(false, state_.SettingsFile()); }),
       summons_(*this, state, buttons_,
                SummonAndTyping::PanelCalls{
                    [this] { RenderPanel(); },
@@ -110,7 +116,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                     [this] { RenderPanel(); }, [this] { RequestRender(); }, [this] { access_.FollowButtons(); },
                     [this] { return summons_.ActiveHotkey(); },
                     [this](const std::optional<Hotkey>& h) { return summons_.ChangeHotkey(h); },
-                    [this] { ApplyDpi(fw::WindowDpi(hwnd_)); },
+                    [this] { ApplyDpi(fw::WindowDpi(hwnd_), true); },
                     [this] {  // every title shown in the interface language anew
                         for (size_t i = 0; i < buttons_.Count(); ++i)
                             if (CButtonEx* b = buttons_.At(i); b->hwnd())
@@ -134,7 +140,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
               ring.titles.push_back(b->Title);
           }
           return ring;
-      }, [this] { summons_.FollowButtons(); }) {}
+      }, [this] { summons_.FollowButtons(); }, [this] { return dpi_; }) {}
 
 CQuorlinDlg::~CQuorlinDlg() {
     // The helper windows go first. Buttons are child windows:
@@ -189,7 +195,7 @@ void CQuorlinDlg::MakeHelpers() {
     appIcon_ = ::LoadIconW(fw::ResourceModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
-    tray_.LoadIcon(dpi_);
+    tray_.LoadIcon(monitorDpi_);
     tray_.Add(appIcon_);  // with the balloon of a hotkey refused at start
     bool made = false;
     for (size_t i = 0; i < buttons_.Count(); ++i) {
@@ -200,6 +206,7 @@ void CQuorlinDlg::MakeHelpers() {
     }
     if (made) LayoutButtons();
     popups_.Ensure(dpi_);
+    popups_.FollowRing(OnlyBuiltInEntries(buttons_.buttons), state_, summons_.ActiveHotkey(), dpi_);
     buttons_.PruneMissingTargets();  // only targets on local fixed drives: see TargetExists
     if (state_.updateCheck) StartVersionCheck(false, state_.SettingsFile());
     pictures_.StartRefresh();
@@ -219,6 +226,7 @@ BOOL CQuorlinDlg::PreTranslateMessage(MSG* msg) {
     // Input, a hotkey, a drop or a command before the work after the first frame has run:
     // that work first, so that nothing is handled without the buttons' windows.
     if (phase_ == StartPhase::Shown && IsInput(msg->message)) MakeHelpers();
+    if (IsClickOrDrop(msg->message)) popups_.EndHint();  // the first start's hint has done its work
     return summons_.PreTranslate(msg);
 }
 
@@ -248,6 +256,7 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM wp, LPARAM, bool& handled) {
     handled = false;  // default processing follows for every timer
     if (wp == TIMER_CLOCK) {
         renderer_.Render(PanelRenderer::Frame::Tick);
+        tray_.LookAgain();  // what waited while the user was busy
     } else if (wp == TIMER_BACKUP) {
         DailyBackupIfChanged(store_, CurrentDateTime());
     } else if (wp == TIMER_HELPERS) {
@@ -281,8 +290,9 @@ LRESULT CQuorlinDlg::OnDestroy(WPARAM, LPARAM, bool& handled) {
 
 // ---------------------------------------------------------------- place, size and DPI
 
-void CQuorlinDlg::ApplyDpi(int dpi) {
-    dpi_ = UsableDpi(dpi);
+void CQuorlinDlg::ApplyDpi(int monitorDpi, bool keepCentre) {
+    monitorDpi_ = UsableDpi(monitorDpi);
+    dpi_ = ScaledDpi(monitorDpi_, state_.scalePercent);
     geometry_ = PanelGeometry::ForDpi(dpi_);
     layout_.width = geometry_.panelWidth;
     layout_.height = geometry_.panelHeight;
@@ -294,9 +304,16 @@ void CQuorlinDlg::ApplyDpi(int dpi) {
     if (!hwnd_ || phase_ == StartPhase::Composing) return;
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
-    ::SetWindowPos(hwnd_, nullptr, r.left, r.top, layout_.width, layout_.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    tray_.LoadIcon(dpi_);
-    if (buttons_.Count() == 0) return;
+    Rect q{r.left, r.top, r.left + layout_.width, r.top + layout_.height};
+    if (keepCentre) {
+        q = ResizeAroundCentre(Rect{r.left, r.top, r.right, r.bottom}, layout_.width, layout_.height,
+                               fw::MonitorWorkAreas());
+        const IniSettings settings(state_.SettingsFile());
+        settings.WriteInt(kKeyDeskX, q.left);
+        settings.WriteInt(kKeyDeskY, q.top);
+    }
+    ::SetWindowPos(hwnd_, nullptr, q.left, q.top, layout_.width, layout_.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    tray_.LoadIcon(monitorDpi_);
     for (size_t i = 0; i < buttons_.Count(); ++i) buttons_.At(i)->RefreshImage();
     LayoutButtons();
     RenderPanel();
@@ -383,6 +400,8 @@ void CQuorlinDlg::LayoutButtons() {
         previous = w;
     }
     access_.FollowButtons();  // buttons came, went or moved: screen readers are told
+    if (phase_ == StartPhase::Running)
+        popups_.FollowRing(OnlyBuiltInEntries(buttons_.buttons), state_, summons_.ActiveHotkey(), dpi_);
 }
 
 void CQuorlinDlg::RenderPanel() { renderer_.Render(PanelRenderer::Frame::Full); }

@@ -173,14 +173,18 @@ private:
     LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM, bool& handled);
     LRESULT OnDpiChanged(WPARAM, LPARAM, bool& handled);
-    // Lays the panel out again and draws it at `dpi`: its size, rings, pictures, the
-    // buttons' pictures, the tooltip and the ghost (at start, and when the panel moves to
-    // a monitor of another DPI). The window keeps its top-left corner.
-    void ApplyDpi(int dpi);
+    // Lays the panel out again and draws it at the monitor's DPI times the panel's size
+    // (AppState::scalePercent): its size, rings, pictures, the buttons' pictures, the
+    // tooltip, the ghost and the programs' list; the tray icon follows the monitor alone.
+    // At start, when the panel moves to a monitor of another DPI (the window keeps its
+    // top-left corner), and when the size changes (keepCentre: the window keeps its
+    // centre, whole on its monitor, and that place is saved).
+    void ApplyDpi(int monitorDpi, bool keepCentre = false);
 
     quorlin::AppState& state_;
     quorlin::DbSession& store_;
-    int dpi_ = quorlin::kBaseDpi;
+    int dpi_ = quorlin::kBaseDpi;         // what the panel is drawn at: the monitor's DPI times the size
+    int monitorDpi_ = quorlin::kBaseDpi;  // the monitor's own
     quorlin::PanelGeometry geometry_;
     PanelLayout layout_;
     HICON appIcon_ = nullptr;  // loaded right after the first frame

@@ -180,6 +180,18 @@ std::optional<Rect> PlaceBesideAnchor(const Rect& anchor, const Rect& window, co
     return Rect{ClampToInt(left), ClampToInt(top), ClampToInt(left + width), ClampToInt(top + height)};
 }
 
+Rect ResizeAroundCentre(const Rect& r, int width, int height, const std::vector<Rect>& workAreas) {
+    const Box m = AreaFor(BoxOf(r), workAreas);
+    const long long w = width, h = height;
+    long long x = (static_cast<long long>(r.left) + r.right - w) / 2;
+    long long y = (static_cast<long long>(r.top) + r.bottom - h) / 2;
+    if (x + w > m.right) x = m.right - w;
+    if (y + h > m.bottom) y = m.bottom - h;
+    if (x < m.left) x = m.left;
+    if (y < m.top) y = m.top;
+    return Rect{ClampToInt(x), ClampToInt(y), ClampToInt(x + w), ClampToInt(y + h)};
+}
+
 }  // namespace quorlin
 
 namespace quorlin {

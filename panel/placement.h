@@ -43,6 +43,10 @@ bool KeepOnScreen(Rect& r, const std::vector<Rect>& workAreas);
 
 std::optional<Rect> PlaceBesideAnchor(const Rect& anchor, const Rect& window, const std::vector<Rect>& workAreas);
 
+// The window `r` at a new size around the same centre, pulled whole into the work area
+// of the monitor it was on (its top-left corner first when it is larger than that).
+Rect ResizeAroundCentre(const Rect& r, int width, int height, const std::vector<Rect>& workAreas);
+
 }  // namespace quorlin
 
 namespace quorlin {

@@ -37,8 +37,8 @@ bool SameText(const std::wstring& a, const std::wstring& b) { return ::_wcsicmp(
 }  // namespace
 
 ProgramSearch::ProgramSearch(const fw::WindowBase& window, std::function<OnRing()> onRing,
-                             std::function<void()> indexChanged)
-    : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)) {}
+                             std::function<void()> indexChanged, std::function<int()> dpi)
+    : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)), dpi_(std::move(dpi)) {}
 
 ProgramSearch::Shared::Shared()
     : stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), doneEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -172,7 +172,7 @@ int ProgramSearch::Show(const std::wstring& filter) {
     ::GetWindowRect(window_.hwnd(), &panel);
     MONITORINFO mi{sizeof(mi)};
     ::GetMonitorInfoW(::MonitorFromWindow(window_.hwnd(), MONITOR_DEFAULTTONEAREST), &mi);
-    const int dpi = fw::WindowDpi(window_.hwnd());
+    const int dpi = dpi_();
     if (dpi != fontDpi_ || !font_) {
         if (font_) ::DeleteObject(font_);
         font_ = ::CreateFontW(-::MulDiv(14, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

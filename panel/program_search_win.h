@@ -34,7 +34,7 @@ public:
         std::vector<std::wstring> titles;
     };
     ProgramSearch(const quorlin::fw::WindowBase& window, std::function<OnRing()> onRing,
-                  std::function<void()> indexChanged);
+                  std::function<void()> indexChanged, std::function<int()> dpi);
     ~ProgramSearch() { Stop(); }
     ProgramSearch(const ProgramSearch&) = delete;
     ProgramSearch& operator=(const ProgramSearch&) = delete;
@@ -82,6 +82,7 @@ private:
     const quorlin::fw::WindowBase& window_;
     std::function<OnRing()> onRing_;
     std::function<void()> indexChanged_;
+    std::function<int()> dpi_;  // the panel's (its size included)
     std::thread thread_;
     std::shared_ptr<Shared> shared_;
     quorlin::ProgramIndex index_;

@@ -2,6 +2,7 @@
 
 #include "app/settings_win.h"
 #include "buttons/builtin_entries.h"
+#include "framework/seams_win.h"
 
 using namespace quorlin;
 
@@ -56,7 +57,9 @@ std::wstring SummonAndTyping::HotkeyLine() const { return hotkey_ ? HotkeyMenuTe
 std::wstring SummonAndTyping::RefusedText() const { return HotkeyRefusedText(hotkeysTried_); }
 
 LRESULT SummonAndTyping::OnHotKey(WPARAM wp, LPARAM, bool& handled) {
-    if (static_cast<int>(wp) == hotKeyId_) {
+    // A game's keys must not pull the panel in front of it.
+    const bool quiet = state_.ignoreHotkeyInFullScreen && UserBusy();
+    if (static_cast<int>(wp) == hotKeyId_ && !quiet) {
         if (inFront_) SendBack(true);
         else Summon();
     }

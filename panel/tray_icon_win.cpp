@@ -6,11 +6,13 @@
 #include "framework/seams_win.h"
 #include "framework/texts.h"
 #include "res/resource.h"
+#include "update/version_check_win.h"
 
 using namespace quorlin;
 
-TrayIcon::TrayIcon(const fw::WindowBase& window, std::function<MenuFacts()> facts)
-    : window_(window), facts_(std::move(facts)) {}
+TrayIcon::TrayIcon(const fw::WindowBase& window, std::function<MenuFacts()> facts,
+                   std::function<void()> askAboutUpdate)
+    : window_(window), facts_(std::move(facts)), askAboutUpdate_(std::move(askAboutUpdate)), held_(QuestionsHeld()) {}
 
 TrayIcon::~TrayIcon() {
     if (icon_) ::DestroyIcon(icon_);
@@ -59,18 +61,23 @@ void TrayIcon::AddAgain() {
 }
 
 void TrayIcon::ShowBalloonOnce(const std::wstring& text) {
-    balloon_ = text;
+    held_.HoldBalloon(text);
     ShowPendingBalloon();
 }
 
-void TrayIcon::ShowPendingBalloon() {
-    if (!balloon_ || !added_) return;
+void TrayIcon::LookAgain() {
+    const unsigned questions = QuestionsHeld();
+    if (!held_.Waiting(questions)) return;
+    const HeldNotices::Released out = held_.Look(UserBusy(), questions);
+    if (out.askAgain && askAboutUpdate_) askAboutUpdate_();
+    if (!out.balloon) return;
     NOTIFYICONDATAW info = data_;
     info.uFlags = NIF_INFO;
-    ::lstrcpynW(info.szInfo, balloon_->c_str(), ARRAYSIZE(info.szInfo));
+    ::lstrcpynW(info.szInfo, out.balloon->c_str(), ARRAYSIZE(info.szInfo));
     ::lstrcpynW(info.szInfoTitle, Text(IDS_TRAY_TIP).c_str(), ARRAYSIZE(info.szInfoTitle));
     info.dwInfoFlags = NIIF_WARNING;
-    if (quorlin::Tray().Notify(NIM_MODIFY, &info)) balloon_.reset();
+    // Without the icon (not added yet, or the shell refused it) it waits for the icon.
+    if (!added_ || !quorlin::Tray().Notify(NIM_MODIFY, &info)) held_.HoldBalloon(*out.balloon);
 }
 
 void TrayIcon::Remove() {

@@ -167,19 +167,7 @@ struct PendingReply {
     std::wstring text;
 };
 
-// Whether Windows says the user must not be interrupted now.
-bool RealUserBusy() {
-    QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
-    if (FAILED(::SHQueryUserNotificationState(&state))) return false;
-    return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
-}
-
-std::atomic<UserBusyQuery> g_userBusy{nullptr};  // a test's query, else the real one
-
-bool UserBusy() {
-    const UserBusyQuery query = g_userBusy.load();
-    return query ? query() : RealUserBusy();
-}
+std::atomic<unsigned> g_questionsHeld{0};
 
 // The check itself, on whatever thread runs it, with everything it needs passed in:
 // settingsFile (setting.ini, "" for none) is where the version asked about is remembered,
@@ -196,6 +184,7 @@ void RunCheck(bool interactive, const std::wstring& endpoint, const std::wstring
     const bool offer = report.outcome == VersionOutcome::Newer;
     // Asked only when a question would be shown: a full-screen program or a presentation holds it.
     const bool busy = !interactive && offer && report.version != lastAsked && UserBusy();
+    if (busy) ++g_questionsHeld;
     if (!AsksNow(report, interactive, lastAsked, busy)) return;
     // Remembered before the box, which may stay open until the program ends.
     if (offer && !settingsFile.empty()) IniSettings(settingsFile).WriteString(kKeyUpdateAsked, report.version);
@@ -268,7 +257,7 @@ unsigned CheckVersion(bool interactive, const std::wstring& settingsFile) {
     return 0;
 }
 
-UserBusyQuery SetUserBusyQuery(UserBusyQuery query) { return g_userBusy.exchange(query); }
+unsigned QuestionsHeld() { return g_questionsHeld.load(); }
 
 void StartVersionCheck(bool interactive, const std::wstring& settingsFile) {
     // Everything the worker needs from the application is read here and handed over by value.

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <string>
 
+#include "framework/seams_win.h"
+
 // Each network step (connecting, sending the request, every wait for data) gives up after
 // this long...
 constexpr DWORD kVersionNetworkTimeoutMs = 10000;
@@ -15,8 +17,8 @@ constexpr std::chrono::milliseconds kVersionReplyDeadline{20000};
 
 // Starts a check on a new worker thread and returns at once. interactive: every
 // outcome is reported; otherwise only a newer version the user was not asked about yet
-// (setting.ini's [SETTING] UpdateAsked), and not while the user is busy (see
-// SetUserBusyQuery). The endpoint and UpdateAsked are read here, on the caller's thread,
+// (setting.ini's [SETTING] UpdateAsked), and not while the user is busy (see UserBusy in
+// framework/seams_win.h). The endpoint and UpdateAsked are read here, on the caller's thread,
 // from settingsFile (setting.ini); the worker only writes UpdateAsked there when it asks.
 // The check asks only an https endpoint, with WinINet's certificate checks, and follows no
 // redirect; anything else is a failed check. The box is task-modal, without an owner.
@@ -24,11 +26,9 @@ void StartVersionCheck(bool interactive, const std::wstring& settingsFile);
 // The worker body (also callable directly, e.g. from tests): asks UpdateEndpoint(settingsFile),
 // read on the calling thread. Returns 0.
 unsigned CheckVersion(bool interactive, const std::wstring& settingsFile);
-// Whether the user must not be interrupted now. The real one asks SHQueryUserNotificationState:
-// busy, a full-screen Direct3D program or presentation mode. May be called on any thread.
-using UserBusyQuery = bool (*)();
-// Installs another query (tests); nullptr puts back the real one. Returns the previous one.
-UserBusyQuery SetUserBusyQuery(UserBusyQuery query);
+// How many automatic checks have held their question back because the user was busy: the
+// panel starts another check once the user is free (panel/held_notices.h).
+unsigned QuestionsHeld();
 // "a.b.c.d" from the module's fixed file version, "" when it cannot be read.
 std::wstring GetFileVersionString(HMODULE module);
 // The body of an HTTPS GET as text, "" on any failure and for any other address; stops reading as soon as the reply

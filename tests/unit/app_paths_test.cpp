@@ -45,5 +45,12 @@ TEST(RunValueTest, WritesTheQuotedPathAndReadsBothForms) {
     EXPECT_FALSE(RunValueNamesPath(L"\"\"", L""));
 }
 
+TEST(ScalePercentTest, OnlyTheOfferedSizesAreTakenEverythingElseIs100) {
+    EXPECT_EQ(ScalePercentFromText(L"200"), 200);
+    EXPECT_EQ(ScalePercentFromText(L" 125 "), 125);
+    for (const wchar_t* odd : {L"", L"abc", L"100000", L"199", L"75", L"-150", L"150%", L"0x96", L"2 00"})
+        EXPECT_EQ(ScalePercentFromText(odd), 100) << odd;
+}
+
 }  // namespace
 }  // namespace quorlin

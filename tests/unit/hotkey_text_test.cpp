@@ -1,5 +1,6 @@
 #include "panel/hotkey_text.h"
 #include "dialogs/settings_logic.h"
+#include "panel/held_notices.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,23 @@ TEST(HotkeyText, RecordedCombinationsAndLanguageChoices) {
     EXPECT_EQ(LanguageChoiceOf(L"ZH-tw"), LanguageChoice::Chinese);
     EXPECT_EQ(LanguageChoiceOf(L"fr"), LanguageChoice::Automatic);
     EXPECT_EQ(LanguageSetting(LanguageChoice::Automatic), L"");
+}
+
+// While the user is busy the balloon and the version check's question wait; the first
+// free look hands each out once.
+TEST(HeldNoticesTest, WhatWaitsComesOutOnceWhenTheUserIsFree) {
+    HeldNotices held;
+    EXPECT_FALSE(held.Waiting(0));
+    held.HoldBalloon(L"a");
+    held.HoldBalloon(L"b");
+    EXPECT_FALSE(held.Look(true, 1).balloon.has_value());
+    EXPECT_TRUE(held.Waiting(1));
+    const HeldNotices::Released out = held.Look(false, 1);
+    EXPECT_EQ(out.balloon, std::optional<std::wstring>(L"b"));
+    EXPECT_TRUE(out.askAgain);
+    EXPECT_FALSE(held.Waiting(1));
+    EXPECT_FALSE(held.Look(false, 1).askAgain);
+    EXPECT_TRUE(held.Look(false, 2).askAgain);  // held again by the check it started
 }
 
 }  // namespace

@@ -137,6 +137,16 @@ TEST(Monitors, APanelOnTheSecondMonitorStaysThere) {
     EXPECT_EQ(edge, (Rect{3600, 840, 3840, 1080}));
 }
 
+TEST(Monitors, ANewSizeKeepsTheCentreOnItsMonitor) {
+    EXPECT_EQ(ResizeAroundCentre(Rect{2500, 300, 2740, 540}, 480, 480, kTwo), (Rect{2380, 180, 2860, 660}));
+    // At the second monitor's right edge it grows to the left, not onto the primary's.
+    EXPECT_EQ(ResizeAroundCentre(Rect{3600, 0, 3840, 240}, 480, 480, kTwo), (Rect{3360, 0, 3840, 480}));
+    EXPECT_EQ(ResizeAroundCentre(Rect{1680, 800, 1920, 1040}, 480, 480, kTwo), (Rect{1440, 560, 1920, 1040}));
+    EXPECT_EQ(ScaledDpi(96, 200), 192);
+    EXPECT_EQ(ScaledDpi(144, 125), 180);
+    EXPECT_EQ(ScaledDpi(2000, 200), 2400);
+}
+
 TEST(Monitors, AMonitorAboveThePrimaryPlacesByItsOwnTop) {
     const std::vector<Rect> stacked = {Rect{0, 0, 1920, 1080}, Rect{0, -1080, 1920, 0}};
     EXPECT_EQ(InitialPanelPosition(true, 300, true, -500, stacked, 240, 240), (Point{300, -500}));

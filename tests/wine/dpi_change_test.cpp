@@ -110,5 +110,22 @@ TEST_F(DpiChangeTest, At192DpiEverythingIsTwiceAsLargeAndBackAt96ThePictureIsThe
     EXPECT_EQ(differing, 0);
 }
 
+// Scale=200 on this 96-DPI display: the panel is drawn as at 192 DPI, the tray icon is not;
+// on a monitor of 144 DPI the size multiplies that one.
+TEST_F(PanelTest, TwiceTheSizeIsDrawnAsAt192DpiAndFollowsTheMonitor) {
+    WriteSetting("Scale", "200");
+    OpenPanel();
+    EXPECT_EQ(panel->Dpi(), 192);
+    RECT r{};
+    ::GetWindowRect(panel->hwnd(), &r);
+    EXPECT_EQ(r.right - r.left, 480);
+    EXPECT_EQ(IconWidth(panel->Tray().Data().hIcon), ::GetSystemMetrics(SM_CXSMICON));
+    fw::LayeredCanvas large(panel->hwnd(), 480, 480);
+    panel->Renderer().ComposeInto(large);
+    EXPECT_GT(Alpha(large.Pixel(240, 240 - 88)), 200u);  // the 12 o'clock tick, as at 192 DPI
+    ::SendMessageW(panel->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(panel->Dpi(), 288);
+}
+
 }  // namespace
 }  // namespace quorlin::testing

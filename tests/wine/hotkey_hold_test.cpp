@@ -118,8 +118,12 @@ TEST_F(PanelHotkeyTest, TheSettingNamesTheCombinationAndBadTextMeansWinS) {
 TEST_F(PanelHotkeyTest, EveryCombinationTakenIsSaidOnceInABalloon) {
     Holder holder;
     ASSERT_TRUE(holder.Start(L"Win+S Ctrl+Alt+Space"));
+    const UserBusyQuery real = SetUserBusyQuery([] { return true; });  // a presentation runs
     CQuorlinDlg& p = OpenPanel();
     EXPECT_FALSE(p.Summons().ActiveHotkey().has_value());
+    EXPECT_TRUE(tray.balloons.empty());
+    SetUserBusyQuery(real);
+    ::SendMessageW(p.hwnd(), WM_TIMER, TIMER_CLOCK, 0);  // the clock's next tick looks again
     ASSERT_EQ(tray.balloons.size(), 1u);
     EXPECT_EQ(tray.balloons[0], HotkeyRefusedText({kWinSHotkey, kDefaultHotkey}).substr(0, 255));
     HMENU menu = p.Tray().BuildMenu();

@@ -150,6 +150,10 @@ TEST_F(KeyboardTest, HotkeyBringsTheDesktopPanelInFrontWithTheKeyboardAndAgainSe
     p.Summons().SetTopMost(false, false);
     ::SetForegroundWindow(other);
     Pump(20);
+    const UserBusyQuery real = SetUserBusyQuery([] { return true; });  // a game runs full screen
+    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.Summons().HotKeyId(), 0);
+    SetUserBusyQuery(real);
+    EXPECT_FALSE(p.Summons().InFront());
     ::SendMessageW(p.hwnd(), WM_HOTKEY, p.Summons().HotKeyId(), 0);
     Pump(20);
     EXPECT_TRUE(p.Summons().InFront());

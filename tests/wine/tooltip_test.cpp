@@ -216,8 +216,14 @@ class ToolTipPanelTest : public PanelTest {};
 TEST_F(ToolTipPanelTest, HoverOverAButtonShowsItsTitleBelowTheCursorAndAPressHidesIt) {
     CQuorlinDlg& p = OpenPanel();
     ASSERT_NE(panel->Popups().ToolTip(), nullptr) << "the panel makes the bubble";
+    // A new user's ring holds only the built-in entries: the bubble below it says what to do,
+    // until the first button is added.
+    EXPECT_TRUE(p.Popups().HintShown());
+    EXPECT_EQ(p.Popups().ToolTip()->Text().rfind(L"把文件、文件夹或快捷方式拖到这里", 0), 0u);
     ASSERT_TRUE(p.Buttons().AddButton(kChineseTitle, L"http://zanthe.example/", ItemKind::Url, L""));
     p.LayoutButtons();
+    EXPECT_FALSE(p.Popups().HintShown());
+    EXPECT_EQ(ReadSetting("HintDone"), "1");
     p.RenderPanel();
     Pump(20);
     CButtonEx* b = p.Buttons().At(p.Buttons().Count() - 1);
