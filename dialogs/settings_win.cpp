@@ -41,7 +41,7 @@ constexpr MenuSwitch kMenuSwitches[] = {
     {IDC_SET_LOCK, ID_LOCK_BUTTONS},
 };
 
-// The hotkey field's flags of a combination (Win has none: such a combination shows without it).
+// The hotkey field's value of a combination.
 WORD FieldValue(const Hotkey& h) {
     BYTE flags = 0;
     if (h.modifiers & kModShift) flags |= HOTKEYF_SHIFT;
@@ -123,7 +123,9 @@ void CSettingsDlg::SetStatus(const std::wstring& text) { ::SetDlgItemTextW(hwnd_
 void CSettingsDlg::ShowHotkeyInField(const std::optional<Hotkey>& hotkey) {
     const bool was = filling_;
     filling_ = true;
-    ::SendDlgItemMessageW(hwnd_, IDC_SET_HOTKEY, HKM_SETHOTKEY, hotkey ? FieldValue(*hotkey) : 0, 0);
+    // The field has no Windows key: a Win combination is named by the line below it only.
+    const bool shown = hotkey && !(hotkey->modifiers & kModWin);
+    ::SendDlgItemMessageW(hwnd_, IDC_SET_HOTKEY, HKM_SETHOTKEY, shown ? FieldValue(*hotkey) : 0, 0);
     filling_ = was;
 }
 
