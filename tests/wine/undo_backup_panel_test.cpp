@@ -103,7 +103,8 @@ TEST_F(UndoPanelTest, ClearAllThenTheTrayUndoEntryRestoresEveryButton) {
 
 // The settings window: a backup restored after the current ring was backed up and the
 // user said yes; a combination another program holds is reported and not written, a free
-// one summons at once and is written; English relabels the window and the menus at once.
+// one summons at once and is written; 200 % doubles the panel around its centre; English
+// relabels the window and the menus at once.
 TEST_F(UndoPanelTest, SettingsWindowRestoresAfterAskingChangesTheHotkeyAndTheLanguageAtOnce) {
     CQuorlinDlg& p = OpenPanel();
     AddThree(p);
@@ -139,6 +140,14 @@ TEST_F(UndoPanelTest, SettingsWindowRestoresAfterAskingChangesTheHotkeyAndTheLan
     ::UnregisterHotKey(holder, 1);
     ::DestroyWindow(holder);
 
+    RECT before{}, after{};
+    ::GetWindowRect(p.hwnd(), &before);
+    ::SendDlgItemMessageW(w, IDC_SET_SIZE, CB_SETCURSEL, 4, 0);  // 200 %, around the same centre
+    ::SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDC_SET_SIZE, CBN_SELCHANGE), 0);
+    ::GetWindowRect(p.hwnd(), &after);
+    EXPECT_EQ(after.right - after.left, 2 * (before.right - before.left));
+    EXPECT_EQ(after.left + after.right, before.left + before.right);
+    EXPECT_EQ(ReadSetting("Scale"), "200");
     ::SendDlgItemMessageW(w, IDC_SET_LANGUAGE, CB_SETCURSEL, 2, 0);
     ::SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDC_SET_LANGUAGE, CBN_SELCHANGE), 0);
     EXPECT_EQ(ReadSetting("LANG"), "en");
