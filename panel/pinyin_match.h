@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "store/usage_table.h"
+
 namespace quorlin {
 
 // Simple case fold of one character: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic
@@ -32,6 +34,14 @@ std::vector<std::string> PinyinOf(wchar_t c);
 //    finds 微信, "vs" finds "Visual Studio");
 //  - AnyPart: from any character on, each character whole.
 enum class MatchKind : std::uint8_t { TitleStart, WordStart, Initials, AnyPart, None };
+
+// The ranking of what typing finds (ring buttons among themselves, programs among
+// themselves): the better kind of match first, whatever the usage; among equal kinds the
+// one opened more often, then the one opened more lately (store/usage_table.h). Equals
+// are left in the caller's order (ring order, name order).
+inline bool RanksBefore(MatchKind a, const Usage& usedA, MatchKind b, const Usage& usedB) {
+    return a != b ? a < b : UsedMore(usedA, usedB);
+}
 
 // A text made ready once for the matching of every keystroke (no allocation per match).
 class SearchText {

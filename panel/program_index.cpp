@@ -77,16 +77,17 @@ void ProgramIndex::Set(std::vector<ProgramEntry> entries) {
     for (const ProgramEntry& e : entries_) names_.emplace_back(e.name);
 }
 
-std::vector<ProgramIndex::Hit> ProgramIndex::Find(const std::wstring& filter, std::size_t limit) const {
+std::vector<ProgramIndex::Hit> ProgramIndex::Find(const std::wstring& filter, std::size_t limit,
+                                                  const UsageOf& usageOf) const {
     std::vector<Hit> hits;
     const std::wstring folded = FoldText(filter);
     if (folded.empty()) return hits;
     for (std::size_t i = 0; i < names_.size(); ++i) {
         const MatchKind kind = names_[i].Match(folded);
-        if (kind != MatchKind::None) hits.push_back({i, kind});
+        if (kind != MatchKind::None) hits.push_back({i, kind, usageOf ? usageOf(entries_[i]) : Usage{}});
     }
     const auto better = [this](const Hit& a, const Hit& b) {
-        if (a.kind != b.kind) return a.kind < b.kind;
+        if (a.kind != b.kind || a.usage != b.usage) return RanksBefore(a.kind, a.usage, b.kind, b.usage);
         return entries_[a.index].name < entries_[b.index].name;
     };
     if (hits.size() > limit) {

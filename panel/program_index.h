@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,16 +37,19 @@ bool IsProgramShortcut(const std::wstring& fileName);
 std::vector<ProgramEntry> ScanPrograms(const std::vector<std::wstring>& roots,
                                        const std::atomic<bool>* stop = nullptr);
 
-// The entries made ready for matching; Find gives the best `limit` for a typed filter:
-// by match kind (panel/pinyin_match.h), then by name.
+// The entries made ready for matching; Find gives the best `limit` for a typed filter,
+// ranked (RanksBefore, panel/pinyin_match.h: the kind of match, then the usage `usageOf`
+// tells, when given), then by name.
 class ProgramIndex {
 public:
     void Set(std::vector<ProgramEntry> entries);
     struct Hit {
         std::size_t index;
         MatchKind kind;
+        Usage usage;
     };
-    std::vector<Hit> Find(const std::wstring& filter, std::size_t limit = 8) const;
+    using UsageOf = std::function<Usage(const ProgramEntry&)>;
+    std::vector<Hit> Find(const std::wstring& filter, std::size_t limit = 8, const UsageOf& usageOf = nullptr) const;
     const std::vector<ProgramEntry>& Entries() const { return entries_; }
 
 private:

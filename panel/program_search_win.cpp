@@ -37,8 +37,8 @@ bool SameText(const std::wstring& a, const std::wstring& b) { return ::_wcsicmp(
 }  // namespace
 
 ProgramSearch::ProgramSearch(const fw::WindowBase& window, std::function<OnRing()> onRing,
-                             std::function<void()> indexChanged)
-    : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)) {}
+                             std::function<void()> indexChanged, ProgramIndex::UsageOf usageOf)
+    : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)), usageOf_(std::move(usageOf)) {}
 
 ProgramSearch::Shared::Shared()
     : stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), doneEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -140,7 +140,7 @@ int ProgramSearch::Show(const std::wstring& filter) {
     selected_ = -1;
     if (!filter.empty() && !index_.Entries().empty()) {
         const OnRing ring = onRing_ ? onRing_() : OnRing{};
-        const auto hits = index_.Find(filter, kMaxRows + ring.paths.size() + ring.titles.size());
+        const auto hits = index_.Find(filter, kMaxRows + ring.paths.size() + ring.titles.size(), usageOf_);
         for (const ProgramIndex::Hit& hit : hits) {
             const ProgramEntry& e = index_.Entries()[hit.index];
             const auto same = [&](const std::vector<std::wstring>& list, const std::wstring& s) {
@@ -207,9 +207,20 @@ const ProgramEntry* ProgramSearch::Row(int row) const {
     return &index_.Entries()[rows_[static_cast<std::size_t>(row)]];
 }
 
-void ProgramSearch::Open(int row) const {
-    if (const ProgramEntry* e = Row(row))
-        quorlin::Shell().Execute(0, kOpenVerb, e->path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+std::wstring ProgramSearch::RowText(int row, RECT* screen) const {
+    const ProgramEntry* e = Row(row);
+    if (!e) return std::wstring();
+    if (screen) {
+        ::GetWindowRect(list_, screen);
+        screen->top += row * rowHeight_;
+        screen->bottom = screen->top + rowHeight_;
+    }
+    return e->from.empty() ? e->name : e->name + L" \x2014 " + e->from;
+}
+
+bool ProgramSearch::Open(int row) const {
+    const ProgramEntry* e = Row(row);
+    return e && !IsShellFailure(quorlin::Shell().Execute(0, kOpenVerb, e->path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 HICON ProgramSearch::IconOf(const std::wstring& path) {
@@ -245,8 +256,7 @@ void ProgramSearch::Paint(HDC dc) {
             ::DeleteObject(sel);
         }
         const ProgramEntry& e = index_.Entries()[rows_[static_cast<std::size_t>(i)]];
-        std::wstring line = e.name;
-        if (!e.from.empty()) line += L" \x2014 " + e.from;
+        const std::wstring line = RowText(i);
         const int margin = rowHeight_ / 3;
         const int side = rowHeight_ - 2 * (rowHeight_ / 8);
         if (const HICON icon = IconOf(e.path))

@@ -44,6 +44,8 @@ TEST(ProgramIndex, FindsTheBestFirstByPinyinTooAtMostTheLimit) {
     std::vector<std::wstring> names;
     for (const ProgramIndex::Hit& h : index.Find(L"JSB")) names.push_back(index.Entries()[h.index].name);
     EXPECT_EQ(names, (std::vector<std::wstring>{L"Windows 记事本", L"记事本"}));  // equals by name
+    const auto used = [](const ProgramEntry& e) { return e.name == L"记事本" ? Usage{1, 5} : Usage{}; };
+    EXPECT_EQ(index.Entries()[index.Find(L"JSB", 8, used)[0].index].name, L"记事本");  // the one opened first
     ASSERT_EQ(index.Find(L"j", 1).size(), 1u);
     EXPECT_EQ(index.Find(L"j", 1)[0].kind, MatchKind::TitleStart);
     EXPECT_TRUE(index.Find(L"").empty());
