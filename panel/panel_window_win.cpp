@@ -102,11 +102,11 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                        const ProgramEntry* e = programs_.Row(row);
                        if (!e) return;
                        if (!toRing) {
-                           const std::wstring shortcut = e->path;
+                           const std::wstring shortcut = e->FullPath();
                            if (programs_.Open(row)) usage_.CountProgram(store_.Handle(), shortcut, NowMs());
                            return;
                        }
-                       const std::wstring name = e->name, shortcut = e->path;  // the list may change meanwhile
+                       const std::wstring name = e->name, shortcut = e->FullPath();  // the list may change meanwhile
                        commands_.AddProgram(name, shortcut);
                    },
                    [this](std::int64_t id) { return usage_.OfButton(id); }}),
@@ -133,7 +133,7 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
           }
           return ring;
       }, [this] { summons_.FollowPrograms(); }, [this](const ProgramEntry& e) {
-          return usage_.HasPrograms() ? usage_.OfProgram(e.path) : Usage{};
+          return usage_.HasPrograms() ? usage_.OfProgram(e.FullPath()) : Usage{};
       }) {}
 
 CQuorlinDlg::~CQuorlinDlg() {

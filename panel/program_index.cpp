@@ -43,6 +43,7 @@ std::vector<ProgramEntry> ScanPrograms(const std::vector<std::wstring>& roots, c
     std::set<std::pair<std::wstring, std::wstring>> seen;  // (from, name), folded
     std::size_t visited = 0;
     for (const std::wstring& root : roots) {
+        const auto shared = std::make_shared<const std::wstring>(root);
         std::error_code ec;
         fs::recursive_directory_iterator it(Fs(root), fs::directory_options::skip_permission_denied, ec), end;
         for (; !ec && it != end; it.increment(ec)) {
@@ -61,6 +62,11 @@ std::vector<ProgramEntry> ScanPrograms(const std::vector<std::wstring>& roots, c
             ProgramEntry e;
             e.name = file.substr(0, cut);
             e.path = Wide(it->path());
+            if (e.path.size() > root.size() + 1 && e.path.compare(0, root.size(), root) == 0 &&
+                (e.path[root.size()] == L'\\' || e.path[root.size()] == L'/')) {
+                e.path = e.path.substr(root.size());  // a string of its own size; the separator stays
+                e.root = shared;
+            }
             e.from = Wide(it->path().parent_path().lexically_relative(Fs(root)));
             if (e.from == L".") e.from.clear();
             if (!seen.insert({FoldText(e.from), FoldText(e.name)}).second) continue;
@@ -72,6 +78,7 @@ std::vector<ProgramEntry> ScanPrograms(const std::vector<std::wstring>& roots, c
 
 void ProgramIndex::Set(std::vector<ProgramEntry> entries) {
     entries_ = std::move(entries);
+    entries_.shrink_to_fit();  // kept as long as the index
     names_.clear();
     names_.reserve(entries_.size());
     for (const ProgramEntry& e : entries_) names_.emplace_back(e.name);

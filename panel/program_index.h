@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,12 @@ constexpr int kMaxProgramDepth = 8;
 
 struct ProgramEntry {
     std::wstring name;  // the file name without its extension, as the Start menu shows it
-    std::wstring path;  // the shortcut file itself
+    std::wstring path;  // the shortcut file itself, within `root` when there is one
     std::wstring from;  // the folder it is in, relative to its Programs folder ("" at the top)
+    // The Programs folder, shared by all its entries (5,000 whole paths would take some
+    // 700 KB more).
+    std::shared_ptr<const std::wstring> root;
+    std::wstring FullPath() const { return root ? *root + path : path; }
 };
 
 // True for a shortcut the Start menu lists: .lnk, .url or .appref-ms, any letter case.

@@ -146,7 +146,7 @@ int ProgramSearch::Show(const std::wstring& filter) {
             const auto same = [&](const std::vector<std::wstring>& list, const std::wstring& s) {
                 return std::any_of(list.begin(), list.end(), [&](const std::wstring& x) { return SameText(x, s); });
             };
-            if (same(ring.paths, e.path) || same(ring.titles, e.name)) continue;
+            if (same(ring.paths, e.FullPath()) || same(ring.titles, e.name)) continue;
             rows_.push_back(hit.index);
             if (rows_.size() == kMaxRows) break;
         }
@@ -186,7 +186,12 @@ int ProgramSearch::Show(const std::wstring& filter) {
     if (x + width > mi.rcWork.right) x = panel.left - width;
     const int y = std::max<int>(mi.rcWork.top, std::min<int>(panel.top + (panel.bottom - panel.top) / 2,
                                                              mi.rcWork.bottom - height));
-    ::SetWindowPos(list_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    RECT now{};
+    ::GetWindowRect(list_, &now);
+    // Each keystroke shows the list again: a window already there is only painted anew.
+    if (!::IsWindowVisible(list_) || now.left != x || now.top != y || now.right - now.left != width ||
+        now.bottom - now.top != height)
+        ::SetWindowPos(list_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ::InvalidateRect(list_, nullptr, TRUE);
     return static_cast<int>(rows_.size());
 }
@@ -220,7 +225,7 @@ std::wstring ProgramSearch::RowText(int row, RECT* screen) const {
 
 bool ProgramSearch::Open(int row) const {
     const ProgramEntry* e = Row(row);
-    return e && !IsShellFailure(quorlin::Shell().Execute(0, kOpenVerb, e->path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return e && !IsShellFailure(quorlin::Shell().Execute(0, kOpenVerb, e->FullPath().c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 HICON ProgramSearch::IconOf(const std::wstring& path) {
@@ -259,7 +264,7 @@ void ProgramSearch::Paint(HDC dc) {
         const std::wstring line = RowText(i);
         const int margin = rowHeight_ / 3;
         const int side = rowHeight_ - 2 * (rowHeight_ / 8);
-        if (const HICON icon = IconOf(e.path))
+        if (const HICON icon = IconOf(e.FullPath()))
             ::DrawIconEx(dc, r.left + margin, r.top + (rowHeight_ - side) / 2, icon, side, side, 0, nullptr, DI_NORMAL);
         r.left += 2 * margin + side;
         r.right -= margin;

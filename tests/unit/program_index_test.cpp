@@ -31,7 +31,10 @@ TEST(ProgramIndex, WalksTheProgramsFoldersWithinItsCapsAndNeverFollowsLinks) {
     Touch(all.File("Tools/App.appref-ms"));
     std::vector<std::string> found;
     for (const ProgramEntry& e : ScanPrograms({user.WPath(), all.WPath(), user.WPath() + L"/gone"}))
+    {
         found.push_back(ToUtf8(e.from + L"|" + e.name));
+        EXPECT_TRUE(fs::is_regular_file(ToUtf8(e.FullPath()))) << ToUtf8(e.FullPath());  // its root and the rest
+    }
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"Accessories|画图", "Tools|App", "|Site", "|记事本"}));
     for (int i = 0; i < static_cast<int>(kMaxPrograms) + 10; ++i) Touch(many.File(std::to_string(i) + ".lnk"));
