@@ -68,6 +68,7 @@ TEST_F(KeyboardTest, TypedLettersDimTheOthersSelectTheFirstMatchAndEnterOpensIt)
     EXPECT_EQ(p.Popups().TipShownFor(), static_cast<const void*>(&p));
     Key(VK_RETURN);
     EXPECT_EQ(LastOpened(), L"C:\\apps\\Notes.exe");
+    EXPECT_EQ(Query("select Opened from tb_Usage where Path = '' and ID = " + std::to_string(p.Buttons().At(2)->ID)), "1");
     EXPECT_FALSE(::IsWindowVisible(p.Popups().ToolTip()->hwnd()));
 }
 
