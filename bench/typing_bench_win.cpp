@@ -14,12 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "app/quorlin_app_win.h"
 #include "bench/bench_report.h"
 #include "bench/bench_support_win.h"
 #include "buttons/builtin_entries.h"
 #include "panel/keyboard_rules.h"
 #include "panel/program_index.h"
 #include "panel/program_search_win.h"
+#include "store/usage_table.h"
 
 // The live heap bytes of C++ allocations while counting is on (the index's own memory is
 // what it allocates and keeps). Every allocation of this program goes through here.
@@ -198,6 +200,16 @@ void TypingFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
     host.search = nullptr;
     if (host.hwnd()) ::DestroyWindow(host.hwnd());
     fake.Leave();
+
+    // ---- one opening counted in tb_Usage, written through as the panel does it
+    UsageLog usage;
+    usage.Load(theApp().store.Handle());
+    long long when = 1;
+    const double counted = TimeMedian(runs, 20, [&] {
+        usage.CountProgram(theApp().store.Handle(), L"C:\\p" + std::to_wstring(when % 400) + L".lnk", when);
+        ++when;
+    });
+    Row("usage: one opening counted and written to tb_Usage (at most 300 rows)", counted, "ms", "on the UI thread");
 
     // ---- the summon: WM_HOTKEY to the panel in front with the keyboard, its frame shown
     std::vector<double> summons;
