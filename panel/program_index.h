@@ -36,8 +36,9 @@ struct ProgramEntry {
 bool IsProgramShortcut(const std::wstring& fileName);
 
 // Walks each root (missing or unreadable ones and folders are skipped; links to folders
-// are not followed) and collects its shortcuts within the caps above, in the roots' order;
-// the same name in the same place under two roots (the user's and all users') is kept once.
+// are not followed) and collects its shortcuts within the caps above, in the roots' order
+// (an entry named as a shortcut is taken for one without a look at it); the same name in
+// the same place under two roots (the user's and all users') is kept once.
 // `stop`, when set, ends the walk early.
 std::vector<ProgramEntry> ScanPrograms(const std::vector<std::wstring>& roots,
                                        const std::atomic<bool>* stop = nullptr);
