@@ -1,14 +1,16 @@
 // Speed and memory of quorlin.exe, measured under Wine (or on Windows).
 //
-//   quorlin_bench.exe inproc  [--runs N] [--big ROWS] [--only render,load,ops]
+//   quorlin_bench.exe inproc  [--runs N] [--big ROWS] [--only render,load,ops,typing]
 //       the panel in this process, made modeless from a temporary application directory
 //       as the Wine tests make it: RenderPanel with 0 and 66 buttons and its sections,
 //       LoadButtons of 66 rows with shell icons and of 1,000 / ROWS (10,000) web-address
-//       rows, AddButton, DeleteButton, one swap, ClearAllButtons of 66, and the clock
-//       tick that keeps the still part of the picture.
+//       rows, AddButton, DeleteButton, one swap, ClearAllButtons of 66, the clock tick
+//       that keeps the still part of the picture; with 5,000 Start-menu shortcuts, the
+//       index, one keystroke and the summon.
 //   quorlin_bench.exe startup --exe QUORLIN.EXE --empty EMPTY_WINDOW.EXE [--runs N]
 //       process start to the first composed frame on screen, for the empty window
-//       program and for quorlin.exe with 0 and with 66 buttons; and, in fresh processes
+//       program and for quorlin.exe with 0 and with 66 buttons (and with 66 and 5,000
+//       Start-menu shortcuts); and, in fresh processes
 //       of this benchmark, the phases of the same start-up.
 //   quorlin_bench.exe idle --exe QUORLIN.EXE --empty EMPTY_WINDOW.EXE [--runs N] [--seconds S]
 //       CPU of the idle panel over S seconds and the private memory of the running panel
@@ -24,7 +26,7 @@
 // that bench/run_benchmarks.sh gathers into one table; everything else is commentary.
 //
 // The files: bench_support_win.* (what the modes share), render_bench_win.cpp and
-// store_bench_win.cpp (mode inproc), startup_bench_win.cpp (modes startup and phases),
+// store_bench_win.cpp and typing_bench_win.cpp (mode inproc), startup_bench_win.cpp (modes startup and phases),
 // idle_bench_win.cpp (mode idle), longrun_bench_win.cpp (mode longrun); the ROW lines come
 // from bench_report.h.
 #include <cstdio>
@@ -53,6 +55,7 @@ int RunInProcess(const Args& args) {
     if (part(L"render")) RenderFigures(h, panel, mixed, runs);
     if (part(L"load")) LoadFigures(h, panel, mixed, runs, args.Int(L"--big", 10000));
     if (part(L"ops")) OperationFigures(h, panel, mixed, runs);
+    if (part(L"typing")) TypingFigures(h, panel, mixed, runs);
     h.Close();
     return 0;
 }

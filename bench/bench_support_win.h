@@ -198,6 +198,29 @@ void RenderFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb
 void LoadFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb::Row>& mixed, int runs, int big);
 void OperationFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb::Row>& mixed, int runs);
 
+// typing_bench_win.cpp: with 5,000 shortcuts in the Programs folder and 66 buttons, the
+// index built on its thread and the heap it keeps, one keystroke's filtering, ranking and
+// drawing of the programs' list, and the summon from WM_HOTKEY.
+void TypingFigures(PanelHarness& h, CQuorlinDlg& panel, const std::vector<SideDb::Row>& mixed, int runs);
+
+// `count` shortcuts to notepad.exe named as programs are (Chinese and Latin words), 100 to
+// a folder, made in a temporary folder and moved into the user's Programs folder only
+// between Enter and Leave (the destructor leaves).
+class FakePrograms {
+public:
+    explicit FakePrograms(size_t count);
+    ~FakePrograms();
+    bool Enter();
+    void Leave();
+    std::wstring Root() const;  // where the folder is now
+    bool ok = false;
+
+private:
+    quorlin::testing::TempDir dir_;
+    std::wstring outside_, inside_;
+    bool in_ = false;
+};
+
 // startup_bench_win.cpp: the modes "startup" and "phases".
 int RunStartup(const Args& args);
 int RunStartupPhases(const Args& args);

@@ -165,11 +165,12 @@ void OfferRemovalOf(ButtonWindowHost& host, const ButtonRecord& item) {
     if (answer == kIdYes) host.DeleteButton(item.ID);  // only that row, if it is still there
 }
 
-void OpenRecord(ButtonWindowHost& host, const ButtonRecord& item) {
+// True when the item was started.
+bool OpenRecord(ButtonWindowHost& host, const ButtonRecord& item) {
     const OpenPlan plan = OpenPlanFor(item.iType, item.PathName, item.Para);
     if (plan.useBrowser) {
         OpenInDefaultBrowser(plan.file);
-        return;
+        return true;
     }
     // A target on a drive that is not there, on a removable one or on the network is out of
     // reach, not gone: the user is told where it lives, and the button stays.
@@ -181,13 +182,14 @@ void OpenRecord(ButtonWindowHost& host, const ButtonRecord& item) {
     };
     if (reach == fw::TargetReach::AbsentDrive) {
         tellWhere();
-        return;
+        return false;
     }
     const std::intptr_t r = Shell().Execute(0, plan.verb ? plan.verb->c_str() : nullptr, plan.file.c_str(),
                                             plan.params ? plan.params->c_str() : nullptr, nullptr, SW_SHOWNORMAL);
-    if (!IsShellFailure(r)) return;
+    if (!IsShellFailure(r)) return true;
     if (reach == fw::TargetReach::Network || reach == fw::TargetReach::LocalRemovable) tellWhere();
     else OfferRemovalOf(host, item);
+    return false;
 }
 
 // explorer.exe by its full path in the Windows folder: a bare name would be looked for in
@@ -213,7 +215,12 @@ void OpenFolderOf(ButtonWindowHost& host, const ButtonRecord& item) {
 
 void CButtonEx::OfferRemoval() { OfferRemovalOf(host_, ButtonRecord(*this)); }
 
-void CButtonEx::OpenItem() { OpenRecord(host_, ButtonRecord(*this)); }
+void CButtonEx::OpenItem() {
+    // The shell may run a loop of its own in which this button goes: copies only.
+    const std::function<void(std::int64_t)> opened = opened_;
+    const std::int64_t id = ID;
+    if (OpenRecord(host_, ButtonRecord(*this)) && opened) opened(id);
+}
 
 void CButtonEx::OpenContainingFolder() { OpenFolderOf(host_, ButtonRecord(*this)); }
 

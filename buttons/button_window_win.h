@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 #include <memory>
 #include <string>
@@ -75,7 +76,10 @@ public:
         return map;
     }
 
-    explicit CButtonEx(ButtonWindowHost& host) : host_(host) {}
+    // `opened`, when given, is told the row's ID each time the button's item is started
+    // (a click, Enter, a digit, a screen reader's default action, the menu's open).
+    explicit CButtonEx(ButtonWindowHost& host, std::function<void(std::int64_t id)> opened = nullptr)
+        : host_(host), opened_(std::move(opened)) {}
     ~CButtonEx() override;
 
     // Creates the window: BUTTON class, no text, WS_CHILD | WS_VISIBLE, empty rectangle,
@@ -132,6 +136,7 @@ protected:
 private:
     friend struct quorlin::testing::Probe;  // the tests' way to set state the mouse would
     ButtonWindowHost& host_;
+    std::function<void(std::int64_t id)> opened_;
     mutable std::unique_ptr<Gdiplus::Image> image_;
     mutable std::vector<std::uint8_t> pendingPng_;
     quorlin::ButtonInput input_;

@@ -23,7 +23,10 @@ std::optional<PanelKey> PanelKeyFor(unsigned vk, bool shiftDown) {
     }
 }
 
-void KeyboardSession::SetTitles(const std::vector<std::wstring>& titles, const std::vector<std::wstring>& aliases) {
+void KeyboardSession::SetTitles(const std::vector<std::wstring>& titles, const std::vector<std::wstring>& aliases,
+                                const std::vector<Usage>& usage) {
+    usage_ = usage;
+    usage_.resize(titles.size());
     titles_.clear();
     aliases_.clear();
     titles_.reserve(titles.size());
@@ -51,8 +54,10 @@ void KeyboardSession::Rank() {
         }
         if (kinds_[i] != MatchKind::None) ranked_.push_back(static_cast<int>(i));
     }
+    if (filter_.empty()) return;  // ring order
     std::stable_sort(ranked_.begin(), ranked_.end(), [this](int x, int y) {
-        return kinds_[static_cast<std::size_t>(x)] < kinds_[static_cast<std::size_t>(y)];
+        const std::size_t a = static_cast<std::size_t>(x), b = static_cast<std::size_t>(y);
+        return RanksBefore(kinds_[a], usage_[a], kinds_[b], usage_[b]);
     });
 }
 

@@ -34,10 +34,12 @@ struct KeyActions {
 
 class KeyboardSession {
 public:
-    // The shown buttons' titles in ring order, and the words of their own (aliases, matched
-    // like the titles; missing ones are empty). Keeps the filter; the selection moves to the
-    // best match when a filter is typed, else stays when it still names a button.
-    void SetTitles(const std::vector<std::wstring>& titles, const std::vector<std::wstring>& aliases = {});
+    // The shown buttons' titles in ring order, the words of their own (aliases, matched
+    // like the titles) and how often and lately each was opened (ranks equal matches;
+    // missing ones are empty). Keeps the filter; the selection moves to the best match
+    // when a filter is typed, else stays when it still names a button.
+    void SetTitles(const std::vector<std::wstring>& titles, const std::vector<std::wstring>& aliases = {},
+                   const std::vector<Usage>& usage = {});
 
     // One composed character (WM_CHAR). Control characters are not handled here: Enter,
     // Backspace, Esc and Tab come as keys. Digits 1-9 with no filter open that button.
@@ -54,7 +56,7 @@ public:
     // How the button matches the filter (the better of its title and its aliases); every
     // button matches an empty filter at its start.
     MatchKind KindOf(std::size_t index) const;
-    // The matching buttons, best match first and in ring order among equals: the order in
+    // The matching buttons ranked (RanksBefore), in ring order among equals: the order in
     // which the selection moves (ring order while nothing is typed).
     const std::vector<int>& Ranked() const { return ranked_; }
 
@@ -66,6 +68,7 @@ private:
 
     std::vector<SearchText> titles_;
     std::vector<SearchText> aliases_;
+    std::vector<Usage> usage_;
     std::vector<MatchKind> kinds_;
     std::vector<int> ranked_;
     std::wstring filter_;

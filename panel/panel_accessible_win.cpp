@@ -129,9 +129,10 @@ public:
         if (!role) return E_POINTER;
         const long c = Child(id);
         if (c < 0) return Refusal();
-        SetChild(role, c == CHILDID_SELF          ? ROLE_SYSTEM_CLIENT
-                       : owner_->ClockChild(c) ? ROLE_SYSTEM_STATICTEXT
-                                               : ROLE_SYSTEM_PUSHBUTTON);
+        SetChild(role, c == CHILDID_SELF            ? ROLE_SYSTEM_CLIENT
+                       : owner_->ClockChild(c)   ? ROLE_SYSTEM_STATICTEXT
+                       : owner_->ProgramChild(c) ? ROLE_SYSTEM_LISTITEM
+                                                 : ROLE_SYSTEM_PUSHBUTTON);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT id, VARIANT* state) override {
@@ -157,15 +158,14 @@ public:
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         if (!focus) return E_POINTER;
         if (!owner_) return RPC_E_DISCONNECTED;
-        const int selected = owner_->calls_.selected();
-        SetChild(focus, !owner_->HasKeyboard() ? -1 : selected >= 0 ? selected + 1 : CHILDID_SELF);
+        SetChild(focus, owner_->HasKeyboard() ? owner_->FocusChild() : -1);
         return focus->vt == VT_EMPTY ? S_FALSE : S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         if (!selection) return E_POINTER;
         if (!owner_) return RPC_E_DISCONNECTED;
-        const int selected = owner_->calls_.selected();
-        SetChild(selection, selected >= 0 ? selected + 1 : -1);
+        const long selected = owner_->FocusChild();
+        SetChild(selection, selected != CHILDID_SELF ? selected : -1);
         return selection->vt == VT_EMPTY ? S_FALSE : S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override {
@@ -309,6 +309,7 @@ bool PanelAccessible::Location(long child, RECT& r) const {
     POINT origin{0, 0};
     ::ClientToScreen(hwnd, &origin);
     const PanelGeometry g = calls_.geometry();
+    if (ProgramChild(child)) return !ProgramText(&r).empty();
     if (ClockChild(child)) {
         const RectF d = g.ClockDiscRect();
         r = RECT{origin.x + static_cast<LONG>(d.x), origin.y + static_cast<LONG>(d.y),
@@ -338,6 +339,7 @@ std::wstring PanelAccessible::Name(long child) const {
         const LocalTime now = Clock().Now();
         return SpokenTime(now.hour, now.minute);
     }
+    if (ProgramChild(child)) return ProgramText();
     const CButtonEx* b = buttons_.At(static_cast<size_t>(child - 1));
     return b ? ShownTitle(b->iType, b->Title) : std::wstring();
 }
@@ -350,13 +352,26 @@ std::wstring PanelAccessible::Description(long child) const {
 
 long PanelAccessible::State(long child) const {
     if (ClockChild(child)) return STATE_SYSTEM_READONLY;
-    const int selected = calls_.selected();
+    const long focus = FocusChild();
     const bool keyboard = HasKeyboard();
     if (child == CHILDID_SELF)
-        return STATE_SYSTEM_FOCUSABLE | (keyboard && selected < 0 ? STATE_SYSTEM_FOCUSED : 0);
+        return STATE_SYSTEM_FOCUSABLE | (keyboard && focus == CHILDID_SELF ? STATE_SYSTEM_FOCUSED : 0);
     long state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
-    if (child == selected + 1) state |= STATE_SYSTEM_SELECTED | (keyboard ? STATE_SYSTEM_FOCUSED : 0);
+    if (child == focus) state |= STATE_SYSTEM_SELECTED | (keyboard ? STATE_SYSTEM_FOCUSED : 0);
     return state;
+}
+
+std::wstring PanelAccessible::ProgramText(RECT* where) const {
+    RECT r{};
+    const std::wstring text = calls_.program ? calls_.program(r) : std::wstring();
+    if (where) *where = r;
+    return text;
+}
+
+long PanelAccessible::FocusChild() const {
+    if (!ProgramText().empty()) return static_cast<long>(buttons_.Count()) + 2;
+    const int selected = calls_.selected();
+    return selected >= 0 ? selected + 1 : CHILDID_SELF;
 }
 
 bool PanelAccessible::HasKeyboard() const {
@@ -372,20 +387,24 @@ void PanelAccessible::Notify(DWORD event, long child) const {
     if (hwnd && ::IsWindowVisible(hwnd)) ::NotifyWinEvent(event, hwnd, OBJID_CLIENT, child);
 }
 
-void PanelAccessible::SelectionMoved(int index) {
-    if (index == lastSelected_) return;
-    lastSelected_ = index;
-    if (index >= 0) {
-        Notify(EVENT_OBJECT_FOCUS, index + 1);
-        Notify(EVENT_OBJECT_SELECTION, index + 1);
+void PanelAccessible::SelectionMoved(int) {
+    const long focus = FocusChild();
+    std::wstring program = ProgramText();  // another program is another focus
+    if (focus == lastFocus_ && program == lastProgram_) return;
+    lastFocus_ = focus;
+    lastProgram_ = std::move(program);
+    if (focus != CHILDID_SELF) {
+        Notify(EVENT_OBJECT_FOCUS, focus);
+        Notify(EVENT_OBJECT_SELECTION, focus);
     } else if (HasKeyboard()) {
         Notify(EVENT_OBJECT_FOCUS, CHILDID_SELF);
     }
 }
 
 void PanelAccessible::Summoned() {
-    lastSelected_ = calls_.selected();
-    Notify(EVENT_OBJECT_FOCUS, lastSelected_ >= 0 ? lastSelected_ + 1 : CHILDID_SELF);
+    lastFocus_ = FocusChild();
+    lastProgram_ = ProgramText();
+    Notify(EVENT_OBJECT_FOCUS, lastFocus_);
 }
 
 void PanelAccessible::FollowButtons() {

@@ -2,6 +2,8 @@
 
 #include <io.h>
 
+#include <chrono>
+
 #include "app/settings_win.h"
 #include "buttons/builtin_entries.h"
 #include "framework/display_win.h"
@@ -48,6 +50,12 @@ bool IsClickOrDrop(UINT message) {
            message == WM_NCRBUTTONDOWN || message == WM_DROPFILES;
 }
 
+// When an opening is counted: milliseconds since 1970 (UTC).
+std::int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 UINT TaskbarCreatedMessage() { return g_taskbarCreated; }
@@ -66,7 +74,8 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                         for (size_t i = 0; i < buttons_.Count(); ++i) {
                             const LauncherButton& b = *buttons_.buttons[i];
                             ButtonView v{b.ID, b.centerX, b.centerY, b.hovered != 0, b.HasImage()};
-                            v.selected = static_cast<int>(i) == keys.selected();
+                            // A program selected beside the panel: the ring shows no selection.
+                            v.selected = static_cast<int>(i) == keys.selected() && programs_.Selected() < 0;
                             v.dimmed = keys.IsDimmed(i);
                             views.push_back(v);
                         }
@@ -102,12 +111,14 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
                        const ProgramEntry* e = programs_.Row(row);
                        if (!e) return;
                        if (!toRing) {
-                           programs_.Open(row);
+                           const std::wstring shortcut = e->FullPath();
+                           if (programs_.Open(row)) usage_.CountProgram(store_.Handle(), shortcut, NowMs());
                            return;
                        }
-                       const std::wstring name = e->name, shortcut = e->path;  // the list may change meanwhile
+                       const std::wstring name = e->name, shortcut = e->FullPath();  // the list may change meanwhile
                        commands_.AddProgram(name, shortcut);
-                   }}),
+                   },
+                   [this](std::int64_t id) { return usage_.OfButton(id); }}),
       watch_(*this, [this] { renderer_.Render(PanelRenderer::Frame::Tick); },
              [this] { return state_.topMost || summons_.InFront(); }),
       commands_(*this, state, store, buttons_,
@@ -129,7 +140,9 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
       popups_(*this, state.appDir),
       access_(*this, buttons_,
               PanelAccessible::PanelCalls{
-                  [this] { return summons_.Keys().selected(); }, [this] { return geometry_; },
+                  [this] { return programs_.Selected() >= 0 ? -1 : summons_.Keys().selected(); },
+                  [this](RECT& where) { return programs_.RowText(programs_.Selected(), &where); },
+                  [this] { return geometry_; },
                   [this] { HideTip(nullptr); },
                   [this](std::uint32_t bubble, std::uint32_t text) { popups_.SetTipColours(bubble, text); },
                   [this] { RenderPanel(); }}),
@@ -140,7 +153,9 @@ CQuorlinDlg::CQuorlinDlg(AppState& state, DbSession& store)
               ring.titles.push_back(b->Title);
           }
           return ring;
-      }, [this] { summons_.FollowButtons(); }, [this] { return dpi_; }) {}
+      }, [this] { summons_.FollowPrograms(); }, [this] { return dpi_; }, [this](const ProgramEntry& e) {
+          return usage_.HasPrograms() ? usage_.OfProgram(e.FullPath()) : Usage{};
+      }) {}
 
 CQuorlinDlg::~CQuorlinDlg() {
     // The helper windows go first. Buttons are child windows:
@@ -211,6 +226,7 @@ void CQuorlinDlg::MakeHelpers() {
     if (state_.updateCheck) StartVersionCheck(false, state_.SettingsFile());
     pictures_.StartRefresh();
     watch_.Watch();
+    usage_.Load(store_.Handle());  // what typing finds is ranked by it (none on a store error)
     programs_.Start();  // the Start menu's programs, read on a thread of their own
     // The day's backup, off the way to the first frame; then looked at now and then.
     DailyBackupIfChanged(store_, CurrentDateTime());
@@ -374,7 +390,9 @@ LRESULT CQuorlinDlg::OnQueryDragIcon(WPARAM, LPARAM, bool&) { return reinterpret
 // ---------------------------------------------------------------- the buttons
 
 std::unique_ptr<CButtonEx> CQuorlinDlg::CreateButton() {
-    auto button = std::make_unique<CButtonEx>(static_cast<ButtonWindowHost&>(*this));
+    auto button = std::make_unique<CButtonEx>(static_cast<ButtonWindowHost&>(*this), [this](std::int64_t id) {
+        usage_.CountButton(store_.Handle(), id, NowMs());
+    });
     if (phase_ != StartPhase::Composing) button->CreateIn(hwnd_);
     return button;
 }

@@ -36,6 +36,7 @@
 #include "panel/summon_typing_win.h"
 #include "panel/tray_icon_win.h"
 #include "res/resource.h"
+#include "store/usage_table.h"
 
 namespace quorlin {
 class DbSession;
@@ -190,6 +191,7 @@ private:
     HICON appIcon_ = nullptr;  // loaded right after the first frame
     StartPhase phase_ = StartPhase::Composing;
     bool comStarted_ = false;  // COM started for this thread after the first frame
+    quorlin::UsageLog usage_;  // how often and lately buttons and programs were opened: read after the first frame
 
     PanelButtons buttons_;  // ring order = ascending sort
     PanelRenderer renderer_;

@@ -8,12 +8,15 @@ namespace {
 
 namespace table = pinyin_table;
 
-// The readings of a character from the table: a count, then the syllables' numbers.
-const std::uint16_t* SetOf(wchar_t c) {
+// Where the readings of a character are in the table's sets (offset 0: none).
+std::uint16_t SetAtOf(wchar_t c) {
     const std::uint32_t u = static_cast<std::uint32_t>(c);
-    if (u > 0xFFFF) return table::kSets;  // offset 0: no readings
-    return table::kSets + table::kSetAt[table::kPageOf[u >> 8] * 256u + (u & 0xFFu)];
+    if (u > 0xFFFF) return 0;
+    return table::kSetAt[table::kPageOf[u >> 8] * 256u + (u & 0xFFu)];
 }
+
+// The readings of a character from the table: a count, then the syllables' numbers.
+const std::uint16_t* SetOf(wchar_t c) { return table::kSets + SetAtOf(c); }
 
 // Han characters of the plane, also those the table has no reading for.
 bool IsHan(std::uint32_t u) {
@@ -39,6 +42,13 @@ constexpr std::size_t kMaxPinyinFilter = 63;  // a bit per typed character, and 
 std::uint64_t Bit(std::size_t j) { return std::uint64_t{1} << j; }
 
 unsigned LowestBit(std::uint64_t bits) { return static_cast<unsigned>(__builtin_ctzll(bits)); }
+
+// The bit of a folded character in SearchText::letters_.
+std::uint64_t LetterBit(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return Bit(static_cast<std::size_t>(c - L'a'));
+    if (c >= L'0' && c <= L'9') return Bit(26 + static_cast<std::size_t>(c - L'0'));
+    return Bit(63);
+}
 
 }  // namespace
 
@@ -95,11 +105,17 @@ SearchText::SearchText(const std::wstring& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::uint32_t c = static_cast<std::uint32_t>(text[i]);
         Unit u;
-        const std::uint16_t* set = SetOf(text[i]);
-        u.count = set[0];
-        u.syllables = set + 1;
+        u.set = SetAtOf(text[i]);
         u.folded = FoldChar(text[i]);
-        u.han = u.count > 0 || IsHan(c);
+        u.han = table::kSets[u.set] > 0 || IsHan(c);
+        letters_ |= LetterBit(u.folded);
+        for (std::uint16_t k = 0; k < table::kSets[u.set]; ++k) {
+            const std::uint16_t id = table::kSets[u.set + 1 + k];
+            for (std::uint16_t p = table::kSyllableStart[id]; p < table::kSyllableStart[id + 1]; ++p) {
+                const char letter = table::kSyllableText[p];
+                letters_ |= LetterBit(static_cast<wchar_t>(letter)) | (letter == 'v' ? LetterBit(L'u') : 0);
+            }
+        }
         u.separator = !u.han && IsSeparator(c);
         const Unit* before = units_.empty() ? nullptr : &units_.back();
         u.wordStart = !u.separator && (!before || before->separator || before->han != u.han);
@@ -142,9 +158,11 @@ bool SearchText::Pass(const std::wstring& f, Starts starts, bool loose) const {
                     same |= Bit(j + 1);
                     if (loose && !u.han && !u.separator) nextSkipping |= Bit(j + 1);
                 }
-                for (std::uint16_t k = 0; k < u.count; ++k) {
-                    const char* s = table::kSyllableText + table::kSyllableStart[u.syllables[k]];
-                    const std::size_t n = table::kSyllableStart[u.syllables[k] + 1] - table::kSyllableStart[u.syllables[k]];
+                const std::uint16_t* readings = table::kSets + u.set;  // a count, then the syllables
+                const std::uint16_t* syllables = readings + 1;
+                for (std::uint16_t k = 0; k < readings[0]; ++k) {
+                    const char* s = table::kSyllableText + table::kSyllableStart[syllables[k]];
+                    const std::size_t n = table::kSyllableStart[syllables[k] + 1] - table::kSyllableStart[syllables[k]];
                     std::size_t p = 0;
                     while (p < n && j + p < m && SameLetter(s[p], f[j + p])) ++p;
                     for (std::size_t q = 1; q <= p; ++q) {
@@ -178,6 +196,10 @@ MatchKind SearchText::MatchCharacters(const std::wstring& f) const {
 
 MatchKind SearchText::Match(const std::wstring& f) const {
     if (f.empty()) return MatchKind::TitleStart;
+    std::uint64_t needed = 0;
+    for (wchar_t c : f)
+        if (c != L' ') needed |= LetterBit(c);  // a typed space may stand for a skipped rest
+    if (needed & ~letters_) return MatchKind::None;
     if (f.size() > kMaxPinyinFilter) return MatchCharacters(f);
     if (Pass(f, Starts::TitleStart, false)) return MatchKind::TitleStart;
     if (Pass(f, Starts::WordStarts, false)) return MatchKind::WordStart;

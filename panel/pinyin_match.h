@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "store/usage_table.h"
+
 namespace quorlin {
 
 // Simple case fold of one character: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic
@@ -33,6 +35,14 @@ std::vector<std::string> PinyinOf(wchar_t c);
 //  - AnyPart: from any character on, each character whole.
 enum class MatchKind : std::uint8_t { TitleStart, WordStart, Initials, AnyPart, None };
 
+// The ranking of what typing finds (ring buttons among themselves, programs among
+// themselves): the better kind of match first, whatever the usage; among equal kinds the
+// one opened more often, then the one opened more lately (store/usage_table.h). Equals
+// are left in the caller's order (ring order, name order).
+inline bool RanksBefore(MatchKind a, const Usage& usedA, MatchKind b, const Usage& usedB) {
+    return a != b ? a < b : UsedMore(usedA, usedB);
+}
+
 // A text made ready once for the matching of every keystroke (no allocation per match).
 class SearchText {
 public:
@@ -46,9 +56,8 @@ public:
     bool empty() const { return units_.empty(); }
 
 private:
-    struct Unit {
-        const std::uint16_t* syllables = nullptr;  // the readings' numbers (Han characters)
-        std::uint16_t count = 0;
+    struct Unit {  // 8 bytes where wchar_t has 16 bits: 5,000 names of 15 characters take 600 KB
+        std::uint16_t set = 0;  // the readings: their offset in the table's sets (0: none)
         wchar_t folded = 0;
         bool separator = false;  // a space or a sign: no part of any word
         bool wordStart = false;
@@ -60,6 +69,10 @@ private:
 
     std::vector<Unit> units_;
     std::size_t firstWord_ = 0;  // the first unit that is no separator
+    // Every letter and digit the text can match by (its characters and its readings' letters),
+    // a bit each, and bit 63 for any other character: a filter needing one it lacks is
+    // refused at once (most of 5,000 programs, for each keystroke).
+    std::uint64_t letters_ = 0;
 };
 
 // The kind by which `filter` (as typed) matches `text`.

@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,30 +24,38 @@ constexpr int kMaxProgramDepth = 8;
 
 struct ProgramEntry {
     std::wstring name;  // the file name without its extension, as the Start menu shows it
-    std::wstring path;  // the shortcut file itself
+    std::wstring path;  // the shortcut file itself, within `root` when there is one
     std::wstring from;  // the folder it is in, relative to its Programs folder ("" at the top)
+    // The Programs folder, shared by all its entries (5,000 whole paths would take some
+    // 700 KB more).
+    std::shared_ptr<const std::wstring> root;
+    std::wstring FullPath() const { return root ? *root + path : path; }
 };
 
 // True for a shortcut the Start menu lists: .lnk, .url or .appref-ms, any letter case.
 bool IsProgramShortcut(const std::wstring& fileName);
 
 // Walks each root (missing or unreadable ones and folders are skipped; links to folders
-// are not followed) and collects its shortcuts within the caps above, in the roots' order;
-// the same name in the same place under two roots (the user's and all users') is kept once.
+// are not followed) and collects its shortcuts within the caps above, in the roots' order
+// (an entry named as a shortcut is taken for one without a look at it); the same name in
+// the same place under two roots (the user's and all users') is kept once.
 // `stop`, when set, ends the walk early.
 std::vector<ProgramEntry> ScanPrograms(const std::vector<std::wstring>& roots,
                                        const std::atomic<bool>* stop = nullptr);
 
-// The entries made ready for matching; Find gives the best `limit` for a typed filter:
-// by match kind (panel/pinyin_match.h), then by name.
+// The entries made ready for matching; Find gives the best `limit` for a typed filter,
+// ranked (RanksBefore, panel/pinyin_match.h: the kind of match, then the usage `usageOf`
+// tells, when given), then by name.
 class ProgramIndex {
 public:
     void Set(std::vector<ProgramEntry> entries);
     struct Hit {
         std::size_t index;
         MatchKind kind;
+        Usage usage;
     };
-    std::vector<Hit> Find(const std::wstring& filter, std::size_t limit = 8) const;
+    using UsageOf = std::function<Usage(const ProgramEntry&)>;
+    std::vector<Hit> Find(const std::wstring& filter, std::size_t limit = 8, const UsageOf& usageOf = nullptr) const;
     const std::vector<ProgramEntry>& Entries() const { return entries_; }
 
 private:

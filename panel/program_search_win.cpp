@@ -37,8 +37,10 @@ bool SameText(const std::wstring& a, const std::wstring& b) { return ::_wcsicmp(
 }  // namespace
 
 ProgramSearch::ProgramSearch(const fw::WindowBase& window, std::function<OnRing()> onRing,
-                             std::function<void()> indexChanged, std::function<int()> dpi)
-    : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)), dpi_(std::move(dpi)) {}
+                             std::function<void()> indexChanged, std::function<int()> dpi,
+                             ProgramIndex::UsageOf usageOf)
+    : window_(window), onRing_(std::move(onRing)), indexChanged_(std::move(indexChanged)), dpi_(std::move(dpi)),
+      usageOf_(std::move(usageOf)) {}
 
 ProgramSearch::Shared::Shared()
     : stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), doneEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -140,13 +142,13 @@ int ProgramSearch::Show(const std::wstring& filter) {
     selected_ = -1;
     if (!filter.empty() && !index_.Entries().empty()) {
         const OnRing ring = onRing_ ? onRing_() : OnRing{};
-        const auto hits = index_.Find(filter, kMaxRows + ring.paths.size() + ring.titles.size());
+        const auto hits = index_.Find(filter, kMaxRows + ring.paths.size() + ring.titles.size(), usageOf_);
         for (const ProgramIndex::Hit& hit : hits) {
             const ProgramEntry& e = index_.Entries()[hit.index];
             const auto same = [&](const std::vector<std::wstring>& list, const std::wstring& s) {
                 return std::any_of(list.begin(), list.end(), [&](const std::wstring& x) { return SameText(x, s); });
             };
-            if (same(ring.paths, e.path) || same(ring.titles, e.name)) continue;
+            if (same(ring.paths, e.FullPath()) || same(ring.titles, e.name)) continue;
             rows_.push_back(hit.index);
             if (rows_.size() == kMaxRows) break;
         }
@@ -186,7 +188,12 @@ int ProgramSearch::Show(const std::wstring& filter) {
     if (x + width > mi.rcWork.right) x = panel.left - width;
     const int y = std::max<int>(mi.rcWork.top, std::min<int>(panel.top + (panel.bottom - panel.top) / 2,
                                                              mi.rcWork.bottom - height));
-    ::SetWindowPos(list_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    RECT now{};
+    ::GetWindowRect(list_, &now);
+    // Each keystroke shows the list again: a window already there is only painted anew.
+    if (!::IsWindowVisible(list_) || now.left != x || now.top != y || now.right - now.left != width ||
+        now.bottom - now.top != height)
+        ::SetWindowPos(list_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ::InvalidateRect(list_, nullptr, TRUE);
     return static_cast<int>(rows_.size());
 }
@@ -207,9 +214,20 @@ const ProgramEntry* ProgramSearch::Row(int row) const {
     return &index_.Entries()[rows_[static_cast<std::size_t>(row)]];
 }
 
-void ProgramSearch::Open(int row) const {
-    if (const ProgramEntry* e = Row(row))
-        quorlin::Shell().Execute(0, kOpenVerb, e->path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+std::wstring ProgramSearch::RowText(int row, RECT* screen) const {
+    const ProgramEntry* e = Row(row);
+    if (!e) return std::wstring();
+    if (screen) {
+        ::GetWindowRect(list_, screen);
+        screen->top += row * rowHeight_;
+        screen->bottom = screen->top + rowHeight_;
+    }
+    return e->from.empty() ? e->name : e->name + L" \x2014 " + e->from;
+}
+
+bool ProgramSearch::Open(int row) const {
+    const ProgramEntry* e = Row(row);
+    return e && !IsShellFailure(quorlin::Shell().Execute(0, kOpenVerb, e->FullPath().c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 HICON ProgramSearch::IconOf(const std::wstring& path) {
@@ -245,11 +263,10 @@ void ProgramSearch::Paint(HDC dc) {
             ::DeleteObject(sel);
         }
         const ProgramEntry& e = index_.Entries()[rows_[static_cast<std::size_t>(i)]];
-        std::wstring line = e.name;
-        if (!e.from.empty()) line += L" \x2014 " + e.from;
+        const std::wstring line = RowText(i);
         const int margin = rowHeight_ / 3;
         const int side = rowHeight_ - 2 * (rowHeight_ / 8);
-        if (const HICON icon = IconOf(e.path))
+        if (const HICON icon = IconOf(e.FullPath()))
             ::DrawIconEx(dc, r.left + margin, r.top + (rowHeight_ - side) / 2, icon, side, side, 0, nullptr, DI_NORMAL);
         r.left += 2 * margin + side;
         r.right -= margin;

@@ -4,8 +4,9 @@
 // and the list beside the panel that shows the best programs for the typed filter, in the
 // tooltip bubble's colours, with the one the keyboard selected.
 // Handed: the panel's window (the index arrives by WM_PROGRAMS_READY posted to it) and the
-// panel's ways to tell what is on the ring (the File buttons' paths and every title) and
-// that a new index came (the list is shown again for the filter typed).
+// panel's ways to tell what is on the ring (the File buttons' paths and every title), that
+// a new index came (the list is shown again for the filter typed) and how often and lately
+// a program was opened (ranks equal matches).
 #pragma once
 
 #include <windows.h>
@@ -34,7 +35,8 @@ public:
         std::vector<std::wstring> titles;
     };
     ProgramSearch(const quorlin::fw::WindowBase& window, std::function<OnRing()> onRing,
-                  std::function<void()> indexChanged, std::function<int()> dpi);
+                  std::function<void()> indexChanged, std::function<int()> dpi,
+                  quorlin::ProgramIndex::UsageOf usageOf = nullptr);
     ~ProgramSearch() { Stop(); }
     ProgramSearch(const ProgramSearch&) = delete;
     ProgramSearch& operator=(const ProgramSearch&) = delete;
@@ -56,8 +58,11 @@ public:
     void Select(int row);
     int Selected() const { return selected_; }
     const quorlin::ProgramEntry* Row(int row) const;
-    // Opens the program of the row as a button would open its shortcut.
-    void Open(int row) const;
+    // The row as the list shows it ("name — folder"; "" for none) and, when asked, where it
+    // is on the screen.
+    std::wstring RowText(int row, RECT* screen = nullptr) const;
+    // Opens the program of the row as a button would open its shortcut; true when started.
+    bool Open(int row) const;
     HWND ListWindow() const { return list_; }
 
 private:
@@ -83,6 +88,7 @@ private:
     std::function<OnRing()> onRing_;
     std::function<void()> indexChanged_;
     std::function<int()> dpi_;  // the panel's (its size included)
+    quorlin::ProgramIndex::UsageOf usageOf_;
     std::thread thread_;
     std::shared_ptr<Shared> shared_;
     quorlin::ProgramIndex index_;

@@ -183,37 +183,49 @@ LRESULT SummonAndTyping::OnChar(WPARAM wp, LPARAM, bool&) {
     return 0;
 }
 
-void SummonAndTyping::SyncKeyTitles() {
+bool SummonAndTyping::SyncKeyTitles() {
     std::vector<std::wstring> titles, aliases;
+    std::vector<Usage> usage;
     titles.reserve(buttons_.Count());
     aliases.reserve(buttons_.Count());
+    usage.reserve(buttons_.Count());
     for (const auto& b : buttons_.buttons) {
         titles.push_back(ShownTitle(b->iType, b->Title));
         aliases.push_back(b->Alias);
+        usage.push_back(calls_.usageOf ? calls_.usageOf(b->ID) : Usage{});
     }
-    if (titles == keyTitles_ && aliases == keyAliases_) return;
+    if (titles == keyTitles_ && aliases == keyAliases_ && usage == keyUsage_) return false;
     keyTitles_ = std::move(titles);
     keyAliases_ = std::move(aliases);
-    keys_.SetTitles(keyTitles_, keyAliases_);
+    keyUsage_ = std::move(usage);
+    keys_.SetTitles(keyTitles_, keyAliases_, keyUsage_);
+    return true;
 }
 
+// Called with every full frame: the list is shown anew only when the ring changed, so that
+// a frame keeps the program the arrows selected.
 void SummonAndTyping::FollowButtons() {
-    if (!keys_.filter().empty() || keys_.selected() >= 0) SyncKeyTitles();
-    if (!keys_.filter().empty()) FollowPrograms();
+    const bool changed = (!keys_.filter().empty() || keys_.selected() >= 0) && SyncKeyTitles();
+    if (changed && !keys_.filter().empty()) FollowPrograms();
 }
 
 void SummonAndTyping::FollowPrograms() {
     programsFilter_ = keys_.filter();
+    const bool wasSelected = programRow_ >= 0;
     programRow_ = -1;
     programCount_ = calls_.showPrograms ? calls_.showPrograms(programsFilter_) : 0;
     // No button matches: the best program is selected, for Enter to open it.
-    if (programCount_ > 0 && keys_.Ranked().empty()) SelectProgram(0);
+    if (programCount_ > 0 && keys_.Ranked().empty()) SelectProgram(0, false);
+    else if (wasSelected) calls_.selectionMoved(keys_.selected());
 }
 
-void SummonAndTyping::SelectProgram(int row) {
+void SummonAndTyping::SelectProgram(int row, bool render) {
+    const bool ringShown = programRow_ < 0;
     programRow_ = row;
     if (calls_.selectProgram) calls_.selectProgram(row);
     if (row >= 0) calls_.hideTip(false);  // the bubble is the ring's
+    if (render && ringShown != (row < 0)) calls_.render();
+    calls_.selectionMoved(keys_.selected());  // screen readers follow to the program or back
 }
 
 // The programs' rows come after the ring's matches: Next from the last match (or from none)
@@ -255,7 +267,7 @@ bool SummonAndTyping::ProgramKey(PanelKey key) {
         }
         if (programRow_ == 0) {
             SelectProgram(ringHasMatch ? -1 : programCount_ - 1);
-            if (ringHasMatch) CarryOut(KeyActions{true, true, true, -1, false});  // the ring's bubble again
+            if (ringHasMatch) CarryOut(KeyActions{true, false, true, -1, false});  // the ring's bubble again
             return true;
         }
         if (ringHasMatch && keys_.selected() != ranked.front()) return false;
@@ -282,8 +294,8 @@ bool SummonAndTyping::HandleKey(UINT message, WPARAM wp) {
 }
 
 void SummonAndTyping::CarryOut(const KeyActions& a) {
+    if (keys_.filter() != programsFilter_) FollowPrograms();  // first: the frame shows whether a program is selected
     if (a.repaint) calls_.render();
-    if (keys_.filter() != programsFilter_) FollowPrograms();
     if (a.moveTip) calls_.selectionMoved(keys_.selected());
     if (a.moveTip && programRow_ < 0) {
         const CButtonEx* selected = keys_.selected() >= 0 ? buttons_.At(static_cast<size_t>(keys_.selected())) : nullptr;

@@ -7,7 +7,9 @@
 // tooltip bubble, to say that the panel is in front (the clock can be seen again) and
 // that the keyboard's selection moved (screen readers are told), and its ways to show the
 // Start menu's programs that match the filter, select one of them and open it or put it
-// on the ring. The arrows move from the ring's matches into that list and back.
+// on the ring, and how often and lately a button was opened (ranks equal matches). The
+// arrows move from the ring's matches into that list and back; while a program is
+// selected the ring shows no selection.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +41,7 @@ public:
         std::function<int(const std::wstring& filter)> showPrograms;
         std::function<void(int row)> selectProgram;
         std::function<void(int row, bool toRing)> takeProgram;
+        std::function<quorlin::Usage(std::int64_t id)> usageOf;
     };
     SummonAndTyping(const quorlin::fw::WindowBase& window, quorlin::AppState& state,
                     quorlin::ButtonCollectionOf<CButtonEx>& buttons, PanelCalls calls);
@@ -82,8 +85,11 @@ public:
     // buttons); true when it was the panel's and is done.
     bool HandleKey(UINT message, WPARAM wp);
     // Buttons added, deleted, moved, renamed or given other aliases while a filter is typed:
-    // dim and select anew.
+    // dim and select anew (and list the programs anew).
     void FollowButtons();
+    // The programs' list shown again for the current filter (a new index), nothing selected
+    // in it unless no button matches.
+    void FollowPrograms();
     const quorlin::KeyboardSession& Keys() const { return keys_; }
     // The row of the programs' list the keyboard selected, or -1.
     int ProgramRow() const { return programRow_; }
@@ -95,14 +101,15 @@ public:
 
 private:
     friend struct quorlin::testing::Probe;  // the tests' way to set state the shell would
-    // Gives the session the current titles when they changed since it last saw them.
-    void SyncKeyTitles();
+    // Gives the session the current titles when they changed since it last saw them; true
+    // when they had.
+    bool SyncKeyTitles();
     void CarryOut(const quorlin::KeyActions& actions);
     // Arrows and Enter while programs are listed; true when the key was the list's.
     bool ProgramKey(quorlin::PanelKey key);
-    // The list shown again for the current filter, nothing selected in it.
-    void FollowPrograms();
-    void SelectProgram(int row);
+    // Selects a row of the list (-1: none); the ring is drawn again when its selection
+    // shows or hides by it, unless `render` is false (the caller renders).
+    void SelectProgram(int row, bool render = true);
 
     const quorlin::fw::WindowBase& window_;
     quorlin::AppState& state_;
@@ -118,6 +125,7 @@ private:
     quorlin::KeyboardSession keys_;
     std::vector<std::wstring> keyTitles_;  // the titles the session was last given
     std::vector<std::wstring> keyAliases_;  // and the buttons' aliases
+    std::vector<quorlin::Usage> keyUsage_;  // and how often and lately each was opened
     std::wstring programsFilter_;  // the filter the programs' list was shown for
     int programCount_ = 0;
     int programRow_ = -1;

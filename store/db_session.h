@@ -174,9 +174,10 @@ private:
 // Reads only.
 std::wstring CheckButtonTable(sqlite3* db);
 
-// The only triggers the program makes in bts.db: the icon cache's (store/icon_cache.h) and
-// the aliases' (store/alias_table.h), each made with the table it keeps in step. Each is
-// made with "create trigger if not exists <name> <body>" and kept by SQLite as
+// The only triggers the program makes in bts.db: the icon cache's (store/icon_cache.h),
+// the aliases' (store/alias_table.h) and the usage's (store/usage_table.h), each made
+// with the table it keeps in step. Each is made with "create trigger if not exists <name>
+// <body>" and kept by SQLite as
 // "CREATE TRIGGER <name> <body>"; any other trigger, and any view, is foreign.
 struct OwnTrigger {
     const char* table;  // the table whose rows it deletes, made with it
@@ -189,6 +190,8 @@ constexpr OwnTrigger kOwnTriggers[] = {
     {"tb_IconCache", "tb_IconCache_rowChanged",
      "after update of iType, Title, PathName on tb_Btns begin delete from tb_IconCache where ID = old.ID; end"},
     {"tb_Alias", "tb_Alias_rowDeleted", "after delete on tb_Btns begin delete from tb_Alias where ID = old.ID; end"},
+    {"tb_Usage", "tb_Usage_rowDeleted",
+     "after delete on tb_Btns begin delete from tb_Usage where ID = old.ID and Path = ''; end"},
 };
 
 // Makes a connection distrust what a file brings along: SQLite's defensive mode (no

@@ -188,6 +188,18 @@ TEST_F(KeyboardSessionTest, PinyinAndAliasesMatchAndTheBestMatchesComeFirst) {
     EXPECT_EQ(s.Ranked(), (std::vector<int>{3}));
 }
 
+TEST_F(KeyboardSessionTest, UsageOrdersEqualMatchesButNeverABetterOne) {
+    const std::vector<std::wstring> titles{L"Word", L"WordPad", L"MS Word"};
+    s.SetTitles(titles, {}, {{1, 100}, {2, 50}, {9, 900}});
+    Type(L"word");  // two title starts, then the start of a word however often opened
+    EXPECT_EQ(s.Ranked(), (std::vector<int>{1, 0, 2}));
+    EXPECT_EQ(s.selected(), 1);
+    s.SetTitles(titles, {}, {{2, 60}, {2, 50}, {9, 900}});  // as often: the later first
+    EXPECT_EQ(s.Ranked(), (std::vector<int>{0, 1, 2}));
+    s.OnKey(PanelKey::Escape);
+    EXPECT_EQ(s.Ranked(), (std::vector<int>{0, 1, 2}));  // nothing typed: ring order
+}
+
 TEST_F(KeyboardSessionTest, EnterOpensTheSelectedOne) {
     EXPECT_EQ(s.OnKey(PanelKey::Enter).open, -1);
     Type(L"CALC");

@@ -31,7 +31,10 @@ TEST(ProgramIndex, WalksTheProgramsFoldersWithinItsCapsAndNeverFollowsLinks) {
     Touch(all.File("Tools/App.appref-ms"));
     std::vector<std::string> found;
     for (const ProgramEntry& e : ScanPrograms({user.WPath(), all.WPath(), user.WPath() + L"/gone"}))
+    {
         found.push_back(ToUtf8(e.from + L"|" + e.name));
+        EXPECT_TRUE(fs::is_regular_file(ToUtf8(e.FullPath()))) << ToUtf8(e.FullPath());  // its root and the rest
+    }
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"Accessories|画图", "Tools|App", "|Site", "|记事本"}));
     for (int i = 0; i < static_cast<int>(kMaxPrograms) + 10; ++i) Touch(many.File(std::to_string(i) + ".lnk"));
@@ -44,6 +47,8 @@ TEST(ProgramIndex, FindsTheBestFirstByPinyinTooAtMostTheLimit) {
     std::vector<std::wstring> names;
     for (const ProgramIndex::Hit& h : index.Find(L"JSB")) names.push_back(index.Entries()[h.index].name);
     EXPECT_EQ(names, (std::vector<std::wstring>{L"Windows 记事本", L"记事本"}));  // equals by name
+    const auto used = [](const ProgramEntry& e) { return e.name == L"记事本" ? Usage{1, 5} : Usage{}; };
+    EXPECT_EQ(index.Entries()[index.Find(L"JSB", 8, used)[0].index].name, L"记事本");  // the one opened first
     ASSERT_EQ(index.Find(L"j", 1).size(), 1u);
     EXPECT_EQ(index.Find(L"j", 1)[0].kind, MatchKind::TitleStart);
     EXPECT_TRUE(index.Find(L"").empty());

@@ -9,6 +9,7 @@
 #include "panel/drop_rules.h"
 #include "store/db_session.h"
 #include "store/undo_history.h"
+#include "store/usage_table.h"
 #include "support/fakes.h"
 #include "support/ring_host.h"
 #include "support/temp_dir.h"
@@ -75,6 +76,27 @@ TEST_F(UndoTest, DeletedButtonComesBackWithEverythingInItsPlace) {
     EXPECT_EQ(collection->UndoMenuText(), L"撤销");
     // tb_Btns keeps exactly its columns.
     EXPECT_EQ(QueryText(db, "select group_concat(name) from pragma_table_info('tb_Btns')"), "ID,iType,Title,PathName,Para,sort");
+}
+
+TEST_F(UndoTest, UsageIsCountedCappedReadAgainAndGoesWithItsButton) {
+    const std::int64_t a = Add(L"a"), b = Add(L"b");
+    UsageLog log;
+    ASSERT_TRUE(log.Load(store->Handle()));  // no table yet
+    ASSERT_TRUE(log.CountButton(store->Handle(), a, 10));
+    ASSERT_TRUE(log.CountButton(store->Handle(), a, 20));
+    ASSERT_TRUE(log.CountButton(store->Handle(), b, 30));
+    for (std::int64_t i = 0; i + 1 < static_cast<std::int64_t>(kMaxUsageRows); ++i)
+        ASSERT_TRUE(log.CountProgram(store->Handle(), L"C:\\p" + std::to_wstring(i) + L".lnk", 100 + i));
+    EXPECT_EQ(QueryText(db, "select count(*) from tb_Usage"), std::to_string(kMaxUsageRows));  // the oldest went
+    ASSERT_TRUE(collection->DeleteButton(b));
+    UsageLog again;
+    ASSERT_TRUE(again.Load(store->Handle()));
+    EXPECT_EQ(again.OfButton(a), (Usage{}));  // a was the oldest: dropped by the cap
+    EXPECT_EQ(again.OfButton(b), (Usage{})) << "deleted with its button";
+    EXPECT_EQ(again.OfProgram(L"C:\\p0.lnk"), (Usage{1, 100}));
+    EXPECT_EQ(QueryText(db, "select count(*) from tb_Usage"), std::to_string(kMaxUsageRows - 1));
+    EXPECT_EQ(log.OfButton(a), (Usage{})) << "dropped in memory too";
+    EXPECT_EQ(CheckButtonTable(store->Handle()), L"");  // its trigger is one of ours
 }
 
 TEST_F(UndoTest, AliasesAreKeptWithTheirRowsThroughAddEditDeleteClearAndUndo) {

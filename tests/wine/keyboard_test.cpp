@@ -1,12 +1,14 @@
 // The panel from the keyboard: the hotkey brings it in front and sends it back, typed
 // characters filter and open its buttons, and every button window is named by its title.
 #include <windows.h>
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include <string>
 #include <vector>
 
 #include "panel/composition.h"
+#include "panel/panel_accessible_win.h"
 #include "panel_fixture.h"
 #include "store/button_table.h"
 
@@ -66,6 +68,7 @@ TEST_F(KeyboardTest, TypedLettersDimTheOthersSelectTheFirstMatchAndEnterOpensIt)
     EXPECT_EQ(p.Popups().TipShownFor(), static_cast<const void*>(&p));
     Key(VK_RETURN);
     EXPECT_EQ(LastOpened(), L"C:\\apps\\Notes.exe");
+    EXPECT_EQ(Query("select Opened from tb_Usage where Path = '' and ID = " + std::to_string(p.Buttons().At(2)->ID)), "1");
     EXPECT_FALSE(::IsWindowVisible(p.Popups().ToolTip()->hwnd()));
 }
 
@@ -203,8 +206,10 @@ TEST_F(KeyboardTest, EveryButtonWindowIsNamedByItsTitle) {
     EXPECT_EQ(fw::GetWindowTextString(p.Buttons().Find(id)->hwnd()), L"邮件");
 }
 
-// A program of the Start menu made while the panel runs: typed by its pinyin it is listed
-// beside the panel, an arrow selects it, Enter opens its shortcut, Ctrl+Enter keeps it.
+// A program of the Start menu made while the panel runs: after the hotkey, typed by its
+// pinyin it is listed beside the panel, an arrow selects it (the ring then shows no
+// selection, a screen reader hears its name), Enter opens its shortcut and counts it,
+// Ctrl+Enter keeps it.
 TEST_F(KeyboardTest, TypingFindsAStartMenuProgramThatEnterOpensAndCtrlEnterPutsOnTheRing) {
     CQuorlinDlg& p = OpenPanel();
     ASSERT_TRUE(p.Buttons().ClearAllButtons());
@@ -230,16 +235,34 @@ TEST_F(KeyboardTest, TypingFindsAStartMenuProgramThatEnterOpensAndCtrlEnterPutsO
     file->Release();
     link->Release();
 
+    ::SendMessageW(p.hwnd(), WM_HOTKEY, p.Summons().HotKeyId(), 0);
+    EXPECT_TRUE(p.Summons().InFront());
     Type(L"jsb");  // the list comes when the watch over the Programs folders has read them again
     HWND list = nullptr;
     for (int i = 0; i < 400 && !(list && ::IsWindowVisible(list)); ++i, Pump(25))
         list = ::FindWindowW(L"QuorlinProgramList", nullptr);
     ASSERT_TRUE(list && ::IsWindowVisible(list));
     EXPECT_EQ(p.Summons().ProgramRow(), 0) << "no button matches: the first program is selected";
-    Key(VK_DOWN);
+    ASSERT_TRUE(p.Buttons().AddButton(L"记事簿", L"C:\\apps\\jsb.exe", ItemKind::File, L""));  // "jsb" finds it too
+    p.LayoutButtons();
+    p.RenderPanel();
+    EXPECT_EQ(p.Summons().ProgramRow(), -1);
+    Key(VK_DOWN);  // from the ring's last match into the list
     EXPECT_EQ(p.Summons().ProgramRow(), 0);
+    EXPECT_EQ(ButtonOp(1).bounds.width, ButtonOp(0).bounds.width) << "while a program is selected the ring shows none";
+    IAccessible* a = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(p.hwnd(), static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                           reinterpret_cast<void**>(&a)), S_OK);
+    VARIANT focus;
+    BSTR name = nullptr;
+    EXPECT_EQ(a->get_accFocus(&focus), S_OK);
+    a->get_accName(focus, &name);
+    EXPECT_EQ(std::wstring(name ? name : L""), L"记事本 \x2014 QuorlinTest");
+    ::SysFreeString(name);
+    a->Release();
     Key(VK_RETURN);
     EXPECT_EQ(LastOpened(), lnk);
+    EXPECT_EQ(Query("select Opened from tb_Usage where ID = 0"), "1");
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
     const BYTE before = keys[VK_CONTROL];
