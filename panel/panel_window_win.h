@@ -95,7 +95,6 @@ public:
             {WM_DEVICECHANGE, &ToPart<D, &D::pictures_, &ButtonPictures::OnDeviceChange>},
             {WM_TRAYICON, &ToPart<D, &D::tray_, &TrayIcon::OnTrayIcon>},
             {WM_HOTKEY, &ToPart<D, &D::summons_, &SummonAndTyping::OnHotKey>},
-            {WM_SETFOCUS, &ToPart<D, &D::summons_, &SummonAndTyping::OnSetFocus>},
             {WM_ACTIVATE, &ToPart<D, &D::summons_, &SummonAndTyping::OnActivate>},
             {WM_KEYDOWN, &ToPart<D, &D::summons_, &SummonAndTyping::OnKeyDown>},
             {WM_CHAR, &ToPart<D, &D::summons_, &SummonAndTyping::OnChar>},

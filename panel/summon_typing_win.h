@@ -95,10 +95,6 @@ public:
     int ProgramRow() const { return programRow_; }
 
     LRESULT OnHotKey(WPARAM, LPARAM, bool&);
-    // The keyboard stays with the panel itself: the dialog's own handling would hand it on
-    // to a button window, which costs an input-method round per window (some 4 ms under
-    // Wine on every summon) and gains nothing, as typing is read for the panel either way.
-    LRESULT OnSetFocus(WPARAM, LPARAM, bool&) { return 0; }
     LRESULT OnActivate(WPARAM, LPARAM, bool&);
     LRESULT OnKeyDown(WPARAM, LPARAM, bool&);
     LRESULT OnChar(WPARAM, LPARAM, bool&);
