@@ -122,13 +122,9 @@ void PanelCommands::RestoreBackup(const std::wstring& path, HWND owner) {
         box(IDS_RESTORE_NOT_BACKED_UP, kMbOk);
         return;
     }
-    std::wstring stamp;
-    for (const BackupFile& b : ListBackups(store_.Path()))
-        if (b.path == path) stamp = b.stamp;
-    if (stamp.empty()) {  // pruned meanwhile: its name still tells when it was written
-        const size_t at = path.rfind(L".backup-");
-        stamp = at == std::wstring::npos ? path : path.substr(at + 8);
-    }
+    // The name tells when it was written (the file itself may be pruned by now).
+    const size_t at = path.rfind(L".backup-");
+    const std::wstring stamp = at == std::wstring::npos ? path : path.substr(at + 8);
     const std::wstring question = FillIn(Text(IDS_RESTORE_QUESTION), {ReadableStamp(stamp)});
     if (MessageBoxes().Show(reinterpret_cast<std::uintptr_t>(owner), question, state_.appName, kMbYesNo) != kIdYes)
         return;
